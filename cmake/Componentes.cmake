@@ -1,0 +1,18 @@
+# One library per folder: every source of the folder (not of its subfolders) is built in.
+# Files whose name ends in _windows or _posix are built only on that kind of system.
+function(lexnet_fuentes salida)
+    file(GLOB fuentes CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp
+                                        ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    if(WIN32)
+        list(FILTER fuentes EXCLUDE REGEX "_posix\\.cpp$")
+    else()
+        list(FILTER fuentes EXCLUDE REGEX "_windows\\.cpp$")
+    endif()
+    set(${salida} ${fuentes} PARENT_SCOPE)
+endfunction()
+
+function(lexnet_biblioteca nombre)
+    lexnet_fuentes(fuentes)
+    add_library(${nombre} STATIC ${fuentes})
+    target_include_directories(${nombre} PUBLIC ${CMAKE_SOURCE_DIR})
+endfunction()

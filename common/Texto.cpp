@@ -1,0 +1,127 @@
+#include "common/Texto.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+
+std::string recortar(std::string_view texto) {
+    const auto esBlanco = [](char c) { return c == ' ' || c == '\t'; };
+    while (!texto.empty() && esBlanco(texto.front())) {
+        texto.remove_prefix(1);
+    }
+    while (!texto.empty() && esBlanco(texto.back())) {
+        texto.remove_suffix(1);
+    }
+    return std::string(texto);
+}
+
+std::string mayusculas(std::string_view texto) {
+    std::string r(texto);
+    for (char& c : r) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return r;
+}
+
+bool terminaEn(std::string_view texto, std::string_view fin) {
+    return texto.size() >= fin.size() && texto.substr(texto.size() - fin.size()) == fin;
+}
+
+namespace {
+
+// Length of the UTF-8 sequence starting at texto[i], or 0 when it is not valid there.
+std::size_t longitudSecuencia(std::string_view texto, std::size_t i) {
+    const auto b = static_cast<unsigned char>(texto[i]);
+    std::size_t n = 0;
+    std::uint32_t minimo = 0;
+    std::uint32_t cp = 0;
+    if (b < 0x80) {
+        return 1;
+    } else if ((b & 0xE0) == 0xC0) {
+        n = 2, minimo = 0x80, cp = b & 0x1F;
+    } else if ((b & 0xF0) == 0xE0) {
+        n = 3, minimo = 0x800, cp = b & 0x0F;
+    } else if ((b & 0xF8) == 0xF0) {
+        n = 4, minimo = 0x10000, cp = b & 0x07;
+    } else {
+        return 0;
+    }
+    if (i + n > texto.size()) {
+        return 0;
+    }
+    for (std::size_t k = 1; k < n; ++k) {
+        const auto c = static_cast<unsigned char>(texto[i + k]);
+        if ((c & 0xC0) != 0x80) {
+            return 0;
+        }
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    if (cp < minimo || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        return 0;
+    }
+    return n;
+}
+
+void anadirUtf8(std::string& r, std::uint32_t cp) {
+    if (cp < 0x80) {
+        r += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        r += static_cast<char>(0xC0 | (cp >> 6));
+        r += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        r += static_cast<char>(0xE0 | (cp >> 12));
+        r += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        r += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// Code points of bytes 0x80..0x9F in Windows-1252; the rest equal Latin-1.
+constexpr std::array<std::uint16_t, 32> kCp1252Alto = {
+    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+
+} // namespace
+
+bool esUtf8Valido(std::string_view texto) {
+    for (std::size_t i = 0; i < texto.size();) {
+        const std::size_t n = longitudSecuencia(texto, i);
+        if (n == 0) {
+            return false;
+        }
+        i += n;
+    }
+    return true;
+}
+
+std::string desdeWindows1252(std::string_view texto) {
+    std::string r;
+    r.reserve(texto.size() + texto.size() / 4);
+    for (const char c : texto) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x80 && b < 0xA0) {
+            anadirUtf8(r, kCp1252Alto[b - 0x80]);
+        } else {
+            anadirUtf8(r, b);
+        }
+    }
+    return r;
+}
+
+std::string comoUtf8(std::string_view texto) {
+    return esUtf8Valido(texto) ? std::string(texto) : desdeWindows1252(texto);
+}
+
+std::string primerosCaracteres(std::string_view texto, std::size_t maximo) {
+    std::size_t i = 0;
+    for (std::size_t n = 0; i < texto.size() && n < maximo; ++n) {
+        i += std::max<std::size_t>(1, longitudSecuencia(texto, i));
+    }
+    return std::string(texto.substr(0, std::min(i, texto.size())));
+}
+
+bool igualesSinMayusculas(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && mayusculas(a) == mayusculas(b);
+}

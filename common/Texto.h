@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Small text utilities. Text inside the programs is UTF-8; files written by the
+// Windows programs of the office come in Windows-1252.
+
+// Without leading and trailing blanks (space and tab).
+std::string recortar(std::string_view texto);
+// ASCII letters upper-cased; every other byte kept.
+std::string mayusculas(std::string_view texto);
+bool terminaEn(std::string_view texto, std::string_view fin);
+bool esUtf8Valido(std::string_view texto);
+// Windows-1252 bytes to UTF-8 (the five unassigned bytes map to U+FFFD).
+std::string desdeWindows1252(std::string_view texto);
+// Valid UTF-8 is kept; anything else is taken as Windows-1252.
+std::string comoUtf8(std::string_view texto);
+// The first `maximo` characters (code points) of a UTF-8 text.
+std::string primerosCaracteres(std::string_view texto, std::size_t maximo);
+// Case-insensitive (ASCII) equality.
+bool igualesSinMayusculas(std::string_view a, std::string_view b);

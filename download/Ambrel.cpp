@@ -1,0 +1,91 @@
+#include "download/Ambrel.h"
+
+#include "common/Arranque.h"
+#include "common/Interaccion.h"
+#include "common/Sistema.h"
+#include "common/Texto.h"
+
+#include <filesystem>
+
+namespace {
+
+const std::string kS(10, ' ');
+constexpr const char* kCRLF = "\r\n";
+
+// The mode word is what follows the first "##" of the trimmed command line.
+std::string palabraDeModo(std::string_view lineaOrdenes) {
+    const std::string linea = recortar(lineaOrdenes);
+    const auto marca = linea.find("##");
+    return marca == std::string::npos ? std::string() : linea.substr(marca + 2);
+}
+
+void borrarArchivosExportados(const General& g) {
+    std::error_code ec;
+    std::filesystem::directory_iterator it(comoRuta(g.CarpetaDescargas), ec);
+    if (ec) {
+        return;
+    }
+    for (const auto& entrada : it) {
+        const std::string nombre = mayusculas(comoTexto(entrada.path().filename()));
+        if (nombre.find("_EXPORT.") == std::string::npos || !entrada.is_regular_file(ec)) {
+            continue;
+        }
+        std::filesystem::remove(entrada.path());
+    }
+}
+
+} // namespace
+
+std::string AvisoInicio(bool alVolver) {
+    return kS + "Atención:" + kCRLF + kCRLF + kS +
+           "Antes de iniciar el proceso de descarga de notificaciones recuerde:" + kCRLF + kS + kS +
+           " - Este ordenador tiene que estar conectado a internet." + kCRLF + kS + kS +
+           " - Tenga la tarjeta criptográfica introducida en el lector de tarjetas." + kCRLF + kS +
+           kS + " - El proceso puede durar varios minutos. Cada 5-10 minutos se le" +
+           (alVolver ? " " : "") + kCRLF + kS + kS +
+           "   pedirá que introduzca el PIN de su tarjeta." + kCRLF + kCRLF + kCRLF + kCRLF + kCRLF;
+}
+
+PantallaInicioAmbrel Ambrel::arrancar(std::string_view lineaOrdenes) {
+    PantallaInicioAmbrel p;
+    p.lbVersion = textoVersion();
+    general.CarpetaPrograma = carpetaDelPrograma();
+    general.EsVista = sistemaEsVista();
+
+    p.soloVisualizar = palabraDeModo(lineaOrdenes) == "LEER";
+    p.bpProceso =
+        p.soloVisualizar ? "Visualizar notificaciones" : "Iniciar descarga de notificaciones";
+    general.ConParametros = !recortar(lineaOrdenes).empty();
+
+    PrimerArranque = esPrimerArranque(general);
+    if (PrimerArranque) {
+        InicializarInstalacion(general, ui_);
+    }
+    p.fechaHoy = fechaDeHoy();
+    p.avisoInicio = AvisoInicio(false);
+    p.titulo = prepararAjustesYBaseDatos(general, ui_);
+    pantalla_ = p;
+    return p;
+}
+
+PantallaInicioAmbrel Ambrel::volverInicio() const {
+    PantallaInicioAmbrel p = pantalla_;
+    p.fechaHoy = fechaDeHoy();
+    p.avisoInicio = AvisoInicio(true);
+    return p;
+}
+
+void Ambrel::cerrar() {
+    pasoDeCierre(ui_, [&] { borrarArchivosExportados(general); });
+    pasoDeCierre(ui_, [&] { ui_.procesarEventos(); });
+    pasoDeCierre(ui_, [&] { cerrarConexion(general); });
+    if (idSesion != 0) {
+        pasoDeCierre(ui_, cerrarSesion);
+    }
+    if (general.ConParametros) {
+        pasoDeCierre(ui_, [&] {
+            relanzarSiCarpeta(general, ui_, "C:\\ZELTA", "C:\\ZELTA\\ZELTA.EXE") ||
+                relanzarSiCarpeta(general, ui_, "C:\\ZELTA1", "C:\\ZELTA1\\ZELTA1.EXE");
+        });
+    }
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "common/General.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+class Interaccion;
+
+// What the start screen of the main window shows.
+struct PantallaInicioAmbrel {
+    std::string lbVersion;
+    bool soloVisualizar = false; // ckDescarga unchecked and hidden
+    std::string bpProceso;       // caption of the main button
+    std::string titulo;          // window caption
+    std::string fechaHoy;        // both date boxes
+    std::string avisoInicio;     // the notice panel
+};
+
+// The start-screen notice; the copy shown again by bpVolver has one blank after "se le".
+std::string AvisoInicio(bool alVolver);
+
+// Ambrel's program state: settings, connection and the LexNET session.
+class Ambrel {
+public:
+    explicit Ambrel(Interaccion& ui) : ui_(ui) { general.programa = Programa::Ambrel; }
+
+    // The whole start-up; ends the program (FinPrograma) when it cannot go on.
+    PantallaInicioAmbrel arrancar(std::string_view lineaOrdenes);
+    // The start screen again.
+    PantallaInicioAmbrel volverInicio() const;
+    // The whole shutdown.
+    void cerrar();
+
+    General general;
+    bool PrimerArranque = false;
+    std::int32_t idSesion = 0;
+    // Logs out an open LexNET session at shutdown.
+    std::function<void()> cerrarSesion = [] {};
+
+private:
+    Interaccion& ui_;
+    PantallaInicioAmbrel pantalla_;
+};

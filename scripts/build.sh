@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Builds everything (release with debug information) into build/; executables in build/bin/.
+set -euo pipefail
+raiz="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+"$raiz/scripts/instalar.sh"
+
+cmake -S "$raiz" -B "$raiz/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+cmake --build "$raiz/build" -j "$(nproc)"

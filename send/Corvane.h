@@ -1,0 +1,41 @@
+#pragma once
+
+#include "common/General.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+class Interaccion;
+
+// What the main window shows after start-up.
+struct PantallaInicioCorvane {
+    std::string lbVersion;
+    std::string titulo; // window caption
+    std::string Label5; // "[" + writs folder + "]"
+    // Which buttons the command word shows; unset = as laid out ("##TODO").
+    bool cambiaBotones = false;
+    bool bpProcesoVisible = true;
+    bool botonesDirectorioVisibles = true; // bpDestinatarios and bpProcedimientos
+};
+
+// Corvane's program state: settings, connection and the LexNET session.
+class Corvane {
+public:
+    explicit Corvane(Interaccion& ui) : ui_(ui) { general.programa = Programa::Corvane; }
+
+    // The whole start-up; ends the program (FinPrograma) when it cannot go on.
+    PantallaInicioCorvane arrancar(std::string_view lineaOrdenes);
+    // The whole shutdown.
+    void cerrar();
+
+    General general;
+    bool PrimerArranque = false;
+    std::int32_t idSesion = 0;
+    // Logs out an open LexNET session at shutdown.
+    std::function<void()> cerrarSesion = [] {};
+
+private:
+    Interaccion& ui_;
+};

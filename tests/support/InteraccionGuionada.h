@@ -1,0 +1,42 @@
+#pragma once
+
+#include "common/Interaccion.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+// Scripted interaction port for tests: records every call and answers message boxes
+// from a queue (Aceptar, or the first button, when the queue is empty).
+class InteraccionGuionada : public Interaccion {
+public:
+    struct Mensaje {
+        std::string texto;
+        std::string titulo;
+        Icono icono;
+        Botones botones;
+    };
+
+    Respuesta mensaje(std::string_view texto, std::string_view titulo, Icono icono,
+                      Botones botones) override;
+    void estado(std::string_view texto) override;
+    void ocupado(bool activo) override;
+    void procesarEventos() override;
+    void terminarPrograma(int codigo) override;
+    bool abrirArchivo(const std::filesystem::path& archivo) override;
+    bool iniciarPrograma(const std::filesystem::path& programa) override;
+
+    // Answers for the next message boxes, in order.
+    std::deque<Respuesta> respuestas;
+    // Result of abrirArchivo / iniciarPrograma.
+    bool exitoAbrir = true;
+    bool exitoIniciar = true;
+
+    std::vector<Mensaje> mensajes;
+    std::vector<std::string> estados;
+    std::vector<bool> cambiosOcupado;
+    int eventosProcesados = 0;
+    std::vector<int> terminaciones;
+    std::vector<std::filesystem::path> archivosAbiertos;
+    std::vector<std::filesystem::path> programasIniciados;
+};
