@@ -214,3 +214,26 @@ TEST_F(RelanzarQuarel, OtraCarpetaNoArrancaNada) {
 }
 
 } // namespace
+
+namespace {
+
+// A program folder where nothing can be created: as root, permissions do not stop
+// writes, so a file stands where the data folder should go.
+TEST_F(AmbrelTest, CarpetaDondeNoSePuedeEscribirTerminaConMensajeClaro) {
+    escribirArchivo(inst / "DATOS", "un archivo, no una carpeta");
+    if (geteuid() != 0) {
+        std::filesystem::permissions(inst.carpeta(), std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::remove);
+    }
+    Ambrel a(ui);
+    EXPECT_THROW(a.arrancar(""), FinPrograma);
+    ASSERT_GE(ui.mensajes.size(), 1u);
+    EXPECT_EQ(ui.mensajes.back().titulo, "Error al iniciar");
+    EXPECT_EQ(ui.mensajes.back().texto.rfind("No se puede crear la Base de Datos [", 0), 0u);
+    EXPECT_EQ(leerArchivo(inst / "DATOS"), "un archivo, no una carpeta");
+    EXPECT_FALSE(std::filesystem::exists(inst.ini()));
+    std::filesystem::permissions(inst.carpeta(), std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add);
+}
+
+} // namespace

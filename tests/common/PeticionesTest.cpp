@@ -1,0 +1,295 @@
+#include "common/Peticiones.h"
+
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Expected texts are written out here, not built with the code under test.
+const std::string kCabecera =
+    R"(<?xml version="1.0" encoding="utf-8"?><soap:Envelope xmlns:soap="http://schemas.xmlsoap.org/soap/envelope/" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance" xmlns:xsd="http://www.w3.org/2001/XMLSchema"><soap:Body>)";
+const std::string kCola = "</soap:Body></soap:Envelope>";
+const std::string kApp = "&lt;idAplicacion&gt;VANT_QUAREL&lt;/idAplicacion&gt; ";
+
+std::string sobre(const std::string& operacion, const std::string& cuerpo,
+                  const std::string& cola = kCola) {
+    return kCabecera + "<" + operacion + "In xmlns=\"http://www.lexnet.justicia.es/ws/" +
+           operacion + "\">" +
+           R"(&lt;?xml version="1.0" encoding="utf-8"?&gt;&lt;mensajeWS xmlns="http://www.lexnet.justicia.es/ws/mensajeWS"&gt;)" +
+           cuerpo + "&lt;/mensajeWS&gt;</" + operacion + "In>" + cola;
+}
+
+std::string sesion(const std::string& id) {
+    return "&lt;idSesion&gt;" + id + "&lt;/idSesion&gt; ";
+}
+
+// One level of the five predefined entities; nullopt for a bare "&" or another entity.
+std::optional<std::string> desescapar(std::string_view s) {
+    static const std::pair<std::string_view, char> entidades[] = {
+        {"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&quot;", '"'}, {"&apos;", '\''}};
+    std::string r;
+    for (std::size_t i = 0; i < s.size();) {
+        if (s[i] != '&') {
+            r += s[i++];
+            continue;
+        }
+        bool conocida = false;
+        for (const auto& [entidad, c] : entidades) {
+            if (s.substr(i, entidad.size()) == entidad) {
+                r += c;
+                i += entidad.size();
+                conocida = true;
+                break;
+            }
+        }
+        if (!conocida) {
+            return std::nullopt;
+        }
+    }
+    return r;
+}
+
+// Tags nest and close in order, text holds no "<" and only known entities.
+bool bienFormado(std::string_view xml) {
+    std::vector<std::string> abiertos;
+    std::size_t i = 0;
+    while (i < xml.size()) {
+        const std::size_t menor = xml.find('<', i);
+        if (!desescapar(xml.substr(i, menor - i))) {
+            return false;
+        }
+        if (menor == std::string_view::npos) {
+            break;
+        }
+        if (xml.substr(menor, 2) == "<?") {
+            i = xml.find("?>", menor);
+            if (i == std::string_view::npos || menor != 0) {
+                return false;
+            }
+            i += 2;
+            continue;
+        }
+        const std::size_t mayor = xml.find('>', menor);
+        if (mayor == std::string_view::npos ||
+            xml.substr(menor + 1, mayor - menor - 1).find('<') != std::string_view::npos) {
+            return false;
+        }
+        std::string_view etiqueta = xml.substr(menor + 1, mayor - menor - 1);
+        if (!etiqueta.empty() && etiqueta.front() == '/') {
+            if (abiertos.empty() || abiertos.back() != etiqueta.substr(1)) {
+                return false;
+            }
+            abiertos.pop_back();
+        } else {
+            abiertos.emplace_back(etiqueta.substr(0, etiqueta.find(' ')));
+        }
+        i = mayor + 1;
+    }
+    return abiertos.empty();
+}
+
+// The unescaped text of the first element of that name (no attributes, text only).
+std::optional<std::string> textoDe(std::string_view xml, const std::string& elemento) {
+    const std::string abre = "<" + elemento + ">";
+    const std::size_t inicio = xml.find(abre);
+    const std::size_t fin = xml.find("</" + elemento + ">", inicio);
+    if (inicio == std::string_view::npos || fin == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::size_t contenido = inicio + abre.size();
+    return desescapar(xml.substr(contenido, fin - contenido));
+}
+
+// The mensajeWS document: the text of the operation element inside soap:Body, unescaped.
+std::optional<std::string> interiorDe(std::string_view peticion) {
+    const std::size_t cuerpo = peticion.find("<soap:Body>");
+    const std::size_t finCuerpo = peticion.rfind("</soap:Body>");
+    if (cuerpo == std::string_view::npos || finCuerpo == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::size_t abre = peticion.find('>', cuerpo + 11);
+    const std::size_t cierra = peticion.rfind("</", finCuerpo - 1);
+    if (abre == std::string_view::npos || cierra == std::string_view::npos || cierra < abre) {
+        return std::nullopt;
+    }
+    return desescapar(peticion.substr(abre + 1, cierra - abre - 1));
+}
+
+TEST(Peticiones, LoginEsExactamenteElSobreConSuCuerpo) {
+    const std::string esperada =
+        R"(<?xml version="1.0" encoding="utf-8"?><soap:Envelope xmlns:soap="http://schemas.xmlsoap.org/soap/envelope/" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance" xmlns:xsd="http://www.w3.org/2001/XMLSchema"><soap:Body><LoginIn xmlns="http://www.lexnet.justicia.es/ws/Login">&lt;?xml version="1.0" encoding="utf-8"?&gt;&lt;mensajeWS xmlns="http://www.lexnet.justicia.es/ws/mensajeWS"&gt;&lt;solicitudLogin&gt;&lt;idAplicacion&gt;VANT_QUAREL&lt;/idAplicacion&gt; &lt;/solicitudLogin&gt; &lt;/mensajeWS&gt;</LoginIn></soap:Body></soap:Envelope>)";
+    EXPECT_EQ(Peticiones().peticionLogin(), esperada);
+}
+
+TEST(Peticiones, LaSesionVaEnDecimalConSigno) {
+    const Peticiones p;
+    EXPECT_EQ(p.peticionLogout(1234),
+              sobre("Logout", "&lt;solicitudLogout&gt;&lt;idSesion&gt;1234&lt;/idSesion&gt; "
+                              "&lt;idAplicacion&gt;VANT_QUAREL&lt;/idAplicacion&gt; "
+                              "&lt;/solicitudLogout&gt; "));
+    EXPECT_EQ(p.peticionObtenerPendientes(-5),
+              sobre("ObtenerPendientes", "&lt;solicitudGetPendientes&gt;" + sesion("-5") + kApp +
+                                             "&lt;/solicitudGetPendientes&gt; "));
+    EXPECT_NE(p.peticionLogout(-2147483647 - 1).find(sesion("-2147483648")), std::string::npos);
+}
+
+TEST(Peticiones, ObtenerCabecerasSegunLasFechas) {
+    const Peticiones p;
+    const std::string inicio = "&lt;solicitudGetCabeceras&gt;" + sesion("7") + kApp +
+                               "&lt;tipoMensaje&gt;&lt;/tipoMensaje&gt; ";
+    const auto fin = [](const char* pendientes) {
+        return std::string("&lt;soloPendientes&gt;") + pendientes +
+               "&lt;/soloPendientes&gt; &lt;/solicitudGetCabeceras&gt; ";
+    };
+    EXPECT_EQ(p.peticionObtenerCabeceras(7, "", "2024-03-02T23:59:59", false, true),
+              sobre("ObtenerCabeceras", inicio + "&lt;fecha&gt;&lt;/fecha&gt; " + fin("true")));
+    EXPECT_EQ(p.peticionObtenerCabeceras(7, "", "", true, false),
+              sobre("ObtenerCabeceras", inicio + "&lt;fecha&gt;&lt;/fecha&gt; " + fin("false")));
+
+    const std::string misma =
+        p.peticionObtenerCabeceras(7, "2024-03-01T00:00:00", "2024-03-01T23:59:59", true, false);
+    EXPECT_EQ(misma,
+              sobre("ObtenerCabeceras",
+                    inicio + "&lt;fecha&gt;2024-03-01T00:00:00&lt;/fecha&gt; " + fin("false")));
+    EXPECT_EQ(misma.find("fechaInicio"), std::string::npos);
+    EXPECT_EQ(misma.find("fechaFin"), std::string::npos);
+
+    const std::string rango =
+        p.peticionObtenerCabeceras(7, "2024-03-01T00:00:00", "2024-03-09T23:59:59", false, true);
+    EXPECT_EQ(rango,
+              sobre("ObtenerCabeceras",
+                    inicio + "&lt;fechaInicio&gt;2024-03-01T00:00:00&lt;/fechaInicio&gt; " +
+                        "&lt;fechaFin&gt;2024-03-09T23:59:59&lt;/fechaFin&gt; " + fin("true")));
+    EXPECT_EQ(rango.find("&lt;fecha&gt;"), std::string::npos);
+}
+
+TEST(Peticiones, PeticionesDeLaDescarga) {
+    const Peticiones p;
+    EXPECT_EQ(p.peticionObtenerMensaje(12, "0123-AB"),
+              sobre("ObtenerMensaje", "&lt;solicitudGetMensaje&gt;" + sesion("12") + kApp +
+                                          "&lt;id&gt;0123-AB&lt;/id&gt; "
+                                          "&lt;/solicitudGetMensaje&gt; "));
+    EXPECT_EQ(p.peticionObtenerBloque(12, "0123-AB", 3, 0),
+              sobre("ObtenerBloque", "&lt;solicitudGetBloque&gt;" + sesion("12") + kApp +
+                                         "&lt;id&gt;0123-AB&lt;/id&gt; "
+                                         "&lt;idAdjunto&gt;3&lt;/idAdjunto&gt; "
+                                         "&lt;idBloquePedido&gt;0&lt;/idBloquePedido&gt; "
+                                         "&lt;/solicitudGetBloque&gt; "));
+    EXPECT_NE(p.peticionObtenerBloque(12, "X", 1, 32767)
+                  .find("&lt;idBloquePedido&gt;32767&lt;/idBloquePedido&gt; "),
+              std::string::npos);
+    EXPECT_EQ(p.peticionTerminarDescarga(12, "0123-AB"),
+              sobre("TerminarDescarga", "&lt;solicitudFinDescarga&gt;" + sesion("12") + kApp +
+                                            "&lt;idMensaje&gt;0123-AB&lt;/idMensaje&gt; "
+                                            "&lt;/solicitudFinDescarga&gt; "));
+    EXPECT_EQ(p.peticionObtenerDestinatarios(12),
+              sobre("ObtenerDestinatarios", "&lt;solicitudGetDestinatarios&gt;" + sesion("12") +
+                                                kApp + "&lt;/solicitudGetDestinatarios&gt; "));
+}
+
+TEST(Peticiones, TiposProcedimientoTerminaConDosBlancos) {
+    const OrganoJudicial organo{"28079", "02", "5", "CN=Juzgado 5", "Juzgado 5"};
+    const std::string cuerpo =
+        "&lt;solicitudGetTiposProcedimiento&gt;" + sesion("9") + kApp +
+        "&lt;destinoProc&gt; &lt;organoJudicial&gt; "
+        "&lt;codigoPoblacion&gt;28079&lt;/codigoPoblacion&gt; "
+        "&lt;tipoOrgano&gt;02&lt;/tipoOrgano&gt; &lt;numeroOrgano&gt;5&lt;/numeroOrgano&gt; "
+        "&lt;dn&gt;CN=Juzgado 5&lt;/dn&gt; &lt;nombre&gt;Juzgado 5&lt;/nombre&gt; "
+        "&lt;/organoJudicial&gt;&lt;/destinoProc&gt;&lt;/solicitudGetTiposProcedimiento&gt; ";
+    const std::string peticion = Peticiones().peticionObtenerTiposProcedimiento(9, organo);
+    EXPECT_EQ(peticion,
+              sobre("ObtenerTiposProcedimiento", cuerpo, "</soap:Body>  </soap:Envelope>"));
+    EXPECT_EQ(peticion.substr(peticion.size() - 30), "</soap:Body>  </soap:Envelope>");
+}
+
+TEST(Peticiones, NingunaLlevaSaltosDeLineaYTodasEstanBienFormadas) {
+    const Peticiones p;
+    const OrganoJudicial organo{"28079", "02", "5", "dn", "nombre"};
+    const std::string peticiones[] = {
+        p.peticionLogin(),
+        p.peticionLogout(1),
+        p.peticionObtenerCabeceras(1, "2024-01-01T00:00:00", "2024-01-02T23:59:59", false, false),
+        p.peticionObtenerPendientes(1),
+        p.peticionObtenerMensaje(1, "id"),
+        p.peticionObtenerBloque(1, "id", 0, 0),
+        p.peticionTerminarDescarga(1, "id"),
+        p.peticionObtenerDestinatarios(1),
+        p.peticionObtenerTiposProcedimiento(1, organo),
+    };
+    for (const std::string& peticion : peticiones) {
+        EXPECT_EQ(peticion.find_first_of("\r\n"), std::string::npos) << peticion;
+        EXPECT_TRUE(bienFormado(peticion)) << peticion;
+        const std::optional<std::string> interior = interiorDe(peticion);
+        ASSERT_TRUE(interior) << peticion;
+        EXPECT_TRUE(bienFormado(*interior)) << *interior;
+    }
+}
+
+// A court name with markup characters used to break the request; it must come out of
+// both levels exactly as it went in.
+TEST(Peticiones, LosValoresSeEscapanEnLosDosNiveles) {
+    const std::string nombre = "Juzgado de Paz & Cía <1> 'A'";
+    const OrganoJudicial organo{"28079", "02", "5", "CN=\"Paz\",O=A&B", nombre};
+    const std::string peticion = Peticiones().peticionObtenerTiposProcedimiento(1, organo);
+    EXPECT_NE(peticion.find("&lt;nombre&gt;Juzgado de Paz &amp;amp; Cía &amp;lt;1&amp;gt; "
+                            "&amp;apos;A&amp;apos;&lt;/nombre&gt; "),
+              std::string::npos);
+
+    ASSERT_TRUE(bienFormado(peticion));
+    const std::optional<std::string> interior = interiorDe(peticion);
+    ASSERT_TRUE(interior);
+    ASSERT_TRUE(bienFormado(*interior)) << *interior;
+    EXPECT_EQ(textoDe(*interior, "nombre"), nombre);
+    EXPECT_EQ(textoDe(*interior, "dn"), organo.dn);
+    EXPECT_EQ(textoDe(*interior, "codigoPoblacion"), "28079");
+
+    const std::string id = " <a&b> ";
+    const std::string mensaje = Peticiones().peticionObtenerMensaje(1, id);
+    const std::optional<std::string> interiorMensaje = interiorDe(mensaje);
+    ASSERT_TRUE(interiorMensaje);
+    EXPECT_EQ(textoDe(*interiorMensaje, "id"), id); // not trimmed
+    EXPECT_EQ(escaparValor("\"&'"), "&amp;quot;&amp;amp;&amp;apos;");
+}
+
+TEST(Peticiones, LosEspaciosDeLexnetSonConfigurables) {
+    EspaciosLexnet espacios;
+    EXPECT_EQ(espacios.espacioDe("Login"), "http://www.lexnet.justicia.es/ws/Login");
+    espacios.operaciones = "urn:prueba:";
+    espacios.mensajeWS = "urn:mensaje?a=1&b=2";
+    espacios.porOperacion["TerminarDescarga"] = "urn:otro";
+    const Peticiones p(espacios);
+
+    const std::string login = p.peticionLogin();
+    EXPECT_NE(login.find(R"(<LoginIn xmlns="urn:prueba:Login">)"), std::string::npos);
+    EXPECT_NE(p.peticionTerminarDescarga(1, "x").find(R"(<TerminarDescargaIn xmlns="urn:otro">)"),
+              std::string::npos);
+    ASSERT_TRUE(bienFormado(login));
+    const std::optional<std::string> interior = interiorDe(login);
+    ASSERT_TRUE(interior);
+    EXPECT_NE(interior->find(R"(<mensajeWS xmlns="urn:mensaje?a=1&amp;b=2">)"), std::string::npos);
+}
+
+TEST(Peticiones, PiezasParaLasPeticionesDeEnvio) {
+    const Peticiones p;
+    EXPECT_EQ(Peticiones::cabeceraSobre(), kCabecera);
+    EXPECT_EQ(p.peticion(Operacion::EnviarBloque, "CUERPO"), sobre("EnviarBloque", "CUERPO"));
+    EXPECT_EQ(p.inicioOperacion(Operacion::EnviarMensaje),
+              R"(<EnviarMensajeIn xmlns="http://www.lexnet.justicia.es/ws/EnviarMensaje">)");
+    EXPECT_EQ(Peticiones::finOperacion(Operacion::EnviarMensaje), "</EnviarMensajeIn>");
+}
+
+TEST(Peticiones, NombresDeServicio) {
+    EXPECT_EQ(servicioDe(Operacion::TerminarDescarga), "FinalizarDescarga");
+    EXPECT_EQ(nombreOperacion(Operacion::TerminarDescarga), "TerminarDescarga");
+    EXPECT_EQ(operacionDelServicio("finalizarDESCARGA"), Operacion::TerminarDescarga);
+    EXPECT_EQ(operacionDelServicio("LOGIN"), Operacion::Login);
+    EXPECT_EQ(operacionDelServicio("ObtenerTiposProcedimiento"),
+              Operacion::ObtenerTiposProcedimiento);
+    EXPECT_EQ(operacionDelServicio("TerminarDescarga"), std::nullopt);
+    EXPECT_EQ(operacionDelServicio("Logout"), std::nullopt);
+    EXPECT_EQ(operacionDelServicio(""), std::nullopt);
+}
+
+} // namespace
