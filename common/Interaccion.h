@@ -35,14 +35,16 @@ public:
     virtual bool iniciarPrograma(const std::filesystem::path& programa) = 0;
 };
 
-// Thrown to end the program at once; unwinds to main(), which exits with `codigo`.
-// Destructors close the database and temporary files on the way; no shutdown runs.
+// Thrown to end the program; unwinds to main(), which exits with `codigo`. Destructors
+// close the database and temporary files on the way. The main window's shutdown runs
+// only when `conCierre` is set (a LexNET error answer); otherwise the end is immediate.
 struct FinPrograma {
     int codigo = 1;
+    bool conCierre = false;
 };
 
 // Tells the port and unwinds.
-[[noreturn]] inline void terminarPrograma(Interaccion& ui, int codigo) {
+[[noreturn]] inline void terminarPrograma(Interaccion& ui, int codigo, bool conCierre = false) {
     ui.terminarPrograma(codigo);
-    throw FinPrograma{codigo};
+    throw FinPrograma{codigo, conCierre};
 }
