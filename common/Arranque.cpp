@@ -24,7 +24,7 @@ std::string textoVersion() {
 
 std::string fechaDeHoy() {
     const std::tm t = horaLocal();
-    char texto[16];
+    char texto[40];
     std::snprintf(texto, sizeof texto, "%02d/%02d/%04d", t.tm_mday, t.tm_mon + 1, t.tm_year + 1900);
     return texto;
 }

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Base64 with the standard alphabet and "=" padding, as LexNET carries raw bytes inside
+// XML. The encoder breaks its text into lines of 72 characters ended by CR LF; the
+// decoder is lenient: line breaks anywhere are ignored and any other character outside
+// the alphabet decodes as "A".
+
+// Raised by MyDecode when the text without line breaks is not a whole number of groups.
+class ErrorBase64 : public std::runtime_error {
+public:
+    static constexpr std::int32_t kNumero = -2147221504; // 0x80040000
+    static constexpr const char* kOrigen = "MyDecode";
+
+    ErrorBase64() : std::runtime_error("Input string is not valid Base64.") {}
+
+    std::int32_t numero() const { return kNumero; }
+    std::string origen() const { return kOrigen; }
+};
+
+// CR and LF are removed wherever they stand; every other character counts. The result
+// has three bytes per group of four characters, less two when the text holds "==" anywhere,
+// else less one when it holds "=" anywhere. Throws ErrorBase64 when the count of the
+// remaining characters is not a multiple of 4. Empty text gives no bytes.
+std::vector<std::uint8_t> MyDecode(std::string_view texto);
+
+// Lines of 72 characters, each followed by CR LF; the last line gets its CR LF only when
+// it is full. Empty input gives empty text.
+std::string MyEncode(std::span<const std::uint8_t> bytes);
+// The same, for bytes held as text (one character per byte).
+std::string MyEncode(std::string_view bytes);
