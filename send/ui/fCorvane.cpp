@@ -1,0 +1,147 @@
+#include "send/ui/fCorvane.h"
+
+#include "common/ui/InteraccionQt.h"
+#include "common/ui/Twips.h"
+#include "common/ui/fParametros.h"
+#include "send/Corvane.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTreeWidget>
+
+namespace {
+
+// Room for the writ list: its columns take 10600 twips plus the date.
+constexpr int kAncho = 12600;
+constexpr int kAlto = 7350;
+constexpr int kArriba = 1000;
+
+QString qtexto(const std::string& texto) {
+    return QString::fromStdString(texto);
+}
+
+template <class W> W* control(QWidget* padre, const char* nombre) {
+    auto* w = new W(padre);
+    w->setObjectName(nombre);
+    return w;
+}
+
+QPushButton* boton(QWidget* padre, const char* nombre, const char* texto, const char* ayuda) {
+    auto* b = control<QPushButton>(padre, nombre);
+    b->setText(QString::fromUtf8(texto));
+    b->setToolTip(QString::fromUtf8(ayuda));
+    return b;
+}
+
+} // namespace
+
+fCorvane::fCorvane(Corvane& corvane, InteraccionQt& ui, QWidget* padre)
+    : QWidget(padre), corvane_(corvane), ui_(ui) {
+    setObjectName("fCorvane");
+    crearControles();
+    ui_.fijarPanel(sPanel);
+    ui_.fijarVentana(this);
+}
+
+void fCorvane::crearControles() {
+    resize(twips(kAncho), twips(kAlto));
+    const int ancho = twips(kAncho);
+
+    auto* carpeta = new QLabel(QString::fromUtf8("Carpeta de los escritos"), this);
+    carpeta->setGeometry(12, 6, 560, 18);
+    Label5 = control<QLabel>(this, "Label5");
+    Label5->setGeometry(12, 24, 560, 26);
+    Label5->setTextFormat(Qt::PlainText);
+    Label5->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto* sesion = new QLabel(QString::fromUtf8("Sesión LexNET"), this);
+    sesion->setGeometry(ancho - 183, 6, 171, 18);
+    sesion->setAlignment(Qt::AlignCenter);
+    lbSession = control<QLabel>(this, "lbSession");
+    lbSession->setGeometry(ancho - 183, 24, 171, 26);
+    lbSession->setAlignment(Qt::AlignCenter);
+    lbSession->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+
+    spCertificados = control<QGroupBox>(this, "spCertificados");
+    spCertificados->setTitle(QString::fromUtf8("Seleccione un certificado"));
+    spCertificados->setGeometry(100, 90, ancho - 200, 260);
+    Vista = control<QTreeWidget>(this, "Vista");
+    Vista->setGeometry(12, 62, ancho - 24, 330);
+    Vista->setHeaderHidden(true);
+
+    sPanel = control<QLabel>(this, "sPanel");
+    sPanel->setGeometry(12, 400, ancho - 24, 22);
+    sPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    sPanel->setTextFormat(Qt::PlainText);
+
+    const int filaBotones = twips(kAlto) - 52;
+    bpProceso = boton(this, "bpProceso", "Enviar escritos", "Iniciar el proceso de envio ");
+    bpProceso->setGeometry(12, filaBotones, 190, 40);
+    bpProceso->installEventFilter(this);
+    bpDestinatarios = boton(this, "bpDestinatarios", "Obtener Destinatarios",
+                            "Obtener de LexNET los órganos y profesionales destinatarios");
+    bpDestinatarios->setGeometry(210, filaBotones, 190, 40);
+    bpProcedimientos = boton(this, "bpProcedimientos", "Obtener Procedimientos",
+                             "Obtener de LexNET los tipos de procedimiento");
+    bpProcedimientos->setGeometry(408, filaBotones, 190, 40);
+
+    lbVersion = control<QLabel>(this, "lbVersion");
+    lbVersion->setGeometry(610, filaBotones + 10, 100, 20);
+    lbVersion->setEnabled(false);
+
+    bpSalir = boton(this, "bpSalir", "Salir", "Salir del programa ");
+    bpSalir->setGeometry(ancho - 112, filaBotones + 4, 100, 32);
+
+    spCertificados->hide();
+    Vista->hide();
+    sPanel->hide();
+    connect(bpSalir, &QPushButton::clicked, this, &QWidget::close);
+}
+
+bool fCorvane::cargar(std::string_view lineaOrdenes) {
+    PantallaInicioCorvane p;
+    if (!ejecutar(ui_, [&] { p = corvane_.arrancar(lineaOrdenes); })) {
+        return false;
+    }
+    lbVersion->setText(qtexto(p.lbVersion));
+    if (const QScreen* pantalla = QGuiApplication::primaryScreen()) {
+        move((pantalla->geometry().width() - twips(kAncho)) / 2, twips(kArriba));
+    }
+    if (p.cambiaBotones) {
+        bpProceso->setVisible(p.bpProcesoVisible);
+        bpDestinatarios->setVisible(p.botonesDirectorioVisibles);
+        bpProcedimientos->setVisible(p.botonesDirectorioVisibles);
+    }
+    lbSession->setText(QString::fromUtf8("< sin conexión >"));
+    spCertificados->hide();
+    sPanel->hide();
+    Vista->hide();
+    Vista->clear();
+    setWindowTitle(qtexto(p.titulo));
+    Label5->setText(qtexto(p.Label5));
+    Label5->repaint();
+    return true;
+}
+
+void fCorvane::closeEvent(QCloseEvent* evento) {
+    // After the program was told to end at once, closing runs no shutdown.
+    if (!ui_.codigoFin()) {
+        ejecutar(ui_, [&] { corvane_.cerrar(); });
+        ui_.finalizar(0);
+    }
+    evento->accept();
+}
+
+bool fCorvane::eventFilter(QObject* objeto, QEvent* evento) {
+    if (objeto == bpProceso && evento->type() == QEvent::KeyPress &&
+        esTeclaParametros(*static_cast<QKeyEvent*>(evento))) {
+        abrirParametros(corvane_.general, ui_, this);
+        return true;
+    }
+    return QWidget::eventFilter(objeto, evento);
+}
