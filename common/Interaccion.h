@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,8 @@ enum class Icono { Ninguno, Critico, Pregunta, Exclamacion, Informacion };
 enum class Botones { Aceptar, AceptarCancelar, SiNo, SiNoCancelar, ReintentarCancelar };
 
 enum class Respuesta { Aceptar, Cancelar, Si, No, Reintentar };
+
+class ArbolRespuesta;
 
 class Interaccion {
 public:
@@ -33,6 +36,12 @@ public:
     virtual bool abrirArchivo(const std::filesystem::path& archivo) = 0;
     // Starts another program with a normal, focused window, without waiting; false on failure.
     virtual bool iniciarPrograma(const std::filesystem::path& programa) = 0;
+    // Caption of the session label (lbSession), repainted at once.
+    virtual void sesion(std::string_view texto) = 0;
+    // Asks for the PIN of the named smart card; nullopt when the person cancels.
+    virtual std::optional<std::string> pedirPin(std::string_view tarjeta) = 0;
+    // Shows an answer in the XML debug viewer and waits until it is closed.
+    virtual void mostrarDepuracion(const ArbolRespuesta& arbol, std::string_view respuesta) = 0;
 };
 
 // Thrown to end the program; unwinds to main(), which exits with `codigo`. Destructors

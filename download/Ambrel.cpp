@@ -79,7 +79,7 @@ void Ambrel::cerrar() {
     pasoDeCierre(ui_, [&] { borrarArchivosExportados(general); });
     pasoDeCierre(ui_, [&] { ui_.procesarEventos(); });
     pasoDeCierre(ui_, [&] { cerrarConexion(general); });
-    if (idSesion != 0) {
+    if (cliente.estado.idSesion != 0) {
         pasoDeCierre(ui_, cerrarSesion);
     }
     if (general.ConParametros) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ClienteLexnet.h"
 #include "common/General.h"
 
 #include <cstdint>
@@ -25,7 +26,9 @@ std::string AvisoInicio(bool alVolver);
 // Ambrel's program state: settings, connection and the LexNET session.
 class Ambrel {
 public:
-    explicit Ambrel(Interaccion& ui) : ui_(ui) { general.programa = Programa::Ambrel; }
+    explicit Ambrel(Interaccion& ui) : cliente(general, ui), ui_(ui) {
+        general.programa = Programa::Ambrel;
+    }
 
     // The whole start-up; ends the program (FinPrograma) when it cannot go on.
     PantallaInicioAmbrel arrancar(std::string_view lineaOrdenes);
@@ -36,9 +39,9 @@ public:
 
     General general;
     bool PrimerArranque = false;
-    std::int32_t idSesion = 0;
+    ClienteLexnet cliente;
     // Logs out an open LexNET session at shutdown.
-    std::function<void()> cerrarSesion = [] {};
+    std::function<void()> cerrarSesion = [this] { cliente.Logout(); };
 
 private:
     Interaccion& ui_;

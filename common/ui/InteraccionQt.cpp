@@ -1,10 +1,13 @@
 #include "common/ui/InteraccionQt.h"
 
 #include "common/General.h"
+#include "common/ui/fDepuracion.h"
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -82,6 +85,40 @@ InteraccionQt::~InteraccionQt() {
 
 void InteraccionQt::fijarPanel(QLabel* sPanel) {
     panel_ = sPanel;
+}
+
+void InteraccionQt::fijarSesion(QLabel* lbSession) {
+    sesion_ = lbSession;
+}
+
+void InteraccionQt::sesion(std::string_view texto) {
+    if (sesion_) {
+        sesion_->setText(qtexto(texto));
+        sesion_->repaint();
+    }
+}
+
+std::optional<std::string> InteraccionQt::pedirPin(std::string_view tarjeta) {
+    const bool estabaOcupado = ocupado_;
+    ocupado(false);
+    bool aceptado = false;
+    QString pin = QInputDialog::getText(
+        ventana_, QStringLiteral("PIN de la tarjeta"),
+        QStringLiteral("Introduzca el PIN de la tarjeta %1:").arg(qtexto(tarjeta)),
+        QLineEdit::Password, QString(), &aceptado);
+    ocupado(estabaOcupado);
+    if (!aceptado) {
+        return std::nullopt;
+    }
+    std::string r = pin.toStdString();
+    pin.fill(QLatin1Char('\0'));
+    return r;
+}
+
+void InteraccionQt::mostrarDepuracion(const ArbolRespuesta& arbol, std::string_view respuesta) {
+    ocupado(false);
+    fDepuracion visor(arbol, respuesta, ventana_);
+    visor.exec();
 }
 
 void InteraccionQt::fijarVentana(QWidget* ventana) {

@@ -27,9 +27,14 @@ public:
     void terminarPrograma(int codigo) override;
     bool abrirArchivo(const std::filesystem::path& archivo) override;
     bool iniciarPrograma(const std::filesystem::path& programa) override;
+    void sesion(std::string_view texto) override;
+    std::optional<std::string> pedirPin(std::string_view tarjeta) override;
+    void mostrarDepuracion(const ArbolRespuesta& arbol, std::string_view respuesta) override;
 
     // The status panel of the main window.
     void fijarPanel(QLabel* sPanel);
+    // The session label of the main window.
+    void fijarSesion(QLabel* lbSession);
     // The window message boxes belong to when no dialog is open.
     void fijarVentana(QWidget* ventana);
 
@@ -43,6 +48,7 @@ public:
 
 private:
     QPointer<QLabel> panel_;
+    QPointer<QLabel> sesion_;
     QPointer<QWidget> ventana_;
     bool ocupado_ = false;
     std::optional<int> codigoFin_;

@@ -86,6 +86,7 @@ void Form1::crearControles() {
     lbSession->setGeometry(580, 24, 171, 26);
     lbSession->setAlignment(Qt::AlignCenter);
     lbSession->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    ui_.fijarSesion(lbSession);
 
     // The start-screen notice lines up with blanks: a fixed-pitch font keeps it in place.
     sPanelAviso = control<QLabel>(this, "sPanelAviso");

@@ -66,6 +66,7 @@ void fCorvane::crearControles() {
     lbSession->setGeometry(ancho - 183, 24, 171, 26);
     lbSession->setAlignment(Qt::AlignCenter);
     lbSession->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    ui_.fijarSesion(lbSession);
 
     spCertificados = control<QGroupBox>(this, "spCertificados");
     spCertificados->setTitle(QString::fromUtf8("Seleccione un certificado"));

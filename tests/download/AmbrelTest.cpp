@@ -152,7 +152,7 @@ TEST_F(AmbrelTest, CierreConSesionAbiertaLaCierra) {
     a.arrancar("");
     int cierres = 0;
     a.cerrarSesion = [&] { ++cierres; };
-    a.idSesion = 1234;
+    a.cliente.estado.idSesion = 1234;
     a.cerrar();
     EXPECT_EQ(cierres, 1);
 }
@@ -160,7 +160,7 @@ TEST_F(AmbrelTest, CierreConSesionAbiertaLaCierra) {
 TEST_F(AmbrelTest, FalloEnUnPasoDelCierreSeMuestraYSigue) {
     Ambrel a(ui);
     a.arrancar("");
-    a.idSesion = 5;
+    a.cliente.estado.idSesion = 5;
     a.cerrarSesion = [] { throw std::system_error(std::make_error_code(std::errc::io_error)); };
     a.cerrar();
     ASSERT_EQ(ui.mensajes.size(), 1u);

@@ -1,5 +1,7 @@
 #include "tests/support/InteraccionGuionada.h"
 
+#include "common/ArbolRespuesta.h"
+
 namespace {
 
 Respuesta primerBoton(Botones botones) {
@@ -53,4 +55,23 @@ bool InteraccionGuionada::abrirArchivo(const std::filesystem::path& archivo) {
 bool InteraccionGuionada::iniciarPrograma(const std::filesystem::path& programa) {
     programasIniciados.push_back(programa);
     return exitoIniciar;
+}
+
+void InteraccionGuionada::sesion(std::string_view texto) {
+    sesiones.emplace_back(texto);
+}
+
+std::optional<std::string> InteraccionGuionada::pedirPin(std::string_view tarjeta) {
+    tarjetasPin.emplace_back(tarjeta);
+    if (pines.empty()) {
+        return std::nullopt;
+    }
+    auto pin = pines.front();
+    pines.pop_front();
+    return pin;
+}
+
+void InteraccionGuionada::mostrarDepuracion(const ArbolRespuesta& arbol,
+                                            std::string_view respuesta) {
+    depuraciones.emplace_back(std::string(respuesta), arbol.tamano());
 }

@@ -25,12 +25,17 @@ public:
     void terminarPrograma(int codigo) override;
     bool abrirArchivo(const std::filesystem::path& archivo) override;
     bool iniciarPrograma(const std::filesystem::path& programa) override;
+    void sesion(std::string_view texto) override;
+    std::optional<std::string> pedirPin(std::string_view tarjeta) override;
+    void mostrarDepuracion(const ArbolRespuesta& arbol, std::string_view respuesta) override;
 
     // Answers for the next message boxes, in order.
     std::deque<Respuesta> respuestas;
     // Result of abrirArchivo / iniciarPrograma.
     bool exitoAbrir = true;
     bool exitoIniciar = true;
+    // PINs for the next requests, in order; nullopt = cancelled; an empty queue cancels.
+    std::deque<std::optional<std::string>> pines;
 
     std::vector<Mensaje> mensajes;
     std::vector<std::string> estados;
@@ -39,4 +44,8 @@ public:
     std::vector<int> terminaciones;
     std::vector<std::filesystem::path> archivosAbiertos;
     std::vector<std::filesystem::path> programasIniciados;
+    std::vector<std::string> sesiones;
+    std::vector<std::string> tarjetasPin;
+    // Raw answers shown in the debug viewer, with the node count of their tree.
+    std::vector<std::pair<std::string, std::size_t>> depuraciones;
 };

@@ -246,7 +246,7 @@ private slots:
         QVERIFY(abrir("##LEER"));
         form_->show();
         int cierresDeSesion = 0;
-        ambrel_->idSesion = 77;
+        ambrel_->cliente.estado.idSesion = 77;
         ambrel_->cerrarSesion = [&] { ++cierresDeSesion; };
         const auto exportado =
             std::filesystem::path(carpetaDescargas().toStdString()) / "N001_export.pdf";
@@ -268,7 +268,7 @@ private slots:
         QVERIFY(abrir(""));
         form_->show();
         int cierresDeSesion = 0;
-        ambrel_->idSesion = 77;
+        ambrel_->cliente.estado.idSesion = 77;
         ambrel_->cerrarSesion = [&] { ++cierresDeSesion; };
         form_->close();
         const auto exportado =
@@ -297,7 +297,7 @@ private slots:
         QVERIFY(!form_->isVisible());
         // The program ended at once: closing the window runs no shutdown.
         int cierresDeSesion = 0;
-        ambrel_->idSesion = 5;
+        ambrel_->cliente.estado.idSesion = 5;
         ambrel_->cerrarSesion = [&] { ++cierresDeSesion; };
         form_->close();
         QCOMPARE(cierresDeSesion, 0);

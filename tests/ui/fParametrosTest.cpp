@@ -204,7 +204,7 @@ private slots:
         QVERIFY(form.cargar(""));
         form.show();
         int cierresDeSesion = 0;
-        ambrel.idSesion = 3;
+        ambrel.cliente.estado.idSesion = 3;
         ambrel.cerrarSesion = [&] { ++cierresDeSesion; };
         const auto exportado =
             std::filesystem::path(carpeta()) / "DATOS" / "DESCARGAS" / "N9_export.pdf";

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pugi {
+class xml_document;
+}
+
+// Display colour of a node: elements blue, text black, comments green.
+enum class ColorNodo : std::uint8_t { Negro, Azul, Verde };
+
+// The answer tree: one LexNET answer as numbered nodes. Node 1 is the root
+// "Respuesta procesada de Lexnet"; the rest follow in document order, depth first, parent
+// before children. An element's node holds its local name followed by its attributes
+// inline (" [name=value]" each), a text node its text, a comment "* text *". Node numbers
+// start at 1; 0 means "no node". Texts returned as views stay valid until the tree is
+// loaded again or cleared.
+class ArbolRespuesta {
+public:
+    using Nodo = std::size_t;
+
+    static constexpr std::string_view kTextoRaiz = "Respuesta procesada de Lexnet";
+
+    // Replaces the tree with the given XML text (UTF-8; any encoding it declares is
+    // ignored). A text the parser rejects leaves node 1 only; no error is raised.
+    void CargarTreeview(std::string_view xml);
+    // The same, parsing the text where it lies, without a copy; `xml` is left holding
+    // unspecified text.
+    void CargarTreeviewEnSitio(std::string& xml);
+    // Removes every node (tamano() becomes 0).
+    void limpiar();
+
+    std::size_t tamano() const { return nodos_.size(); }
+    // Node numbers 1 to tamano(), in order: for (Nodo n : arbol.nodos()).
+    class Numeros {
+    public:
+        class Iterador {
+        public:
+            explicit Iterador(Nodo n) : n_(n) {}
+            Nodo operator*() const { return n_; }
+            Iterador& operator++() {
+                ++n_;
+                return *this;
+            }
+            bool operator==(const Iterador&) const = default;
+
+        private:
+            Nodo n_;
+        };
+        explicit Numeros(std::size_t cuantos) : cuantos_(cuantos) {}
+        Iterador begin() const { return Iterador(1); }
+        Iterador end() const { return Iterador(cuantos_ + 1); }
+
+    private:
+        std::size_t cuantos_;
+    };
+    Numeros nodos() const { return Numeros(tamano()); }
+
+    // Every reader answers "" or 0 for a number that names no node.
+    std::string_view texto(Nodo n) const;
+    ColorNodo color(Nodo n) const;
+    Nodo padre(Nodo n) const;
+    Nodo hijo(Nodo n) const; // first child
+    Nodo siguienteHermano(Nodo n) const;
+    Nodo ultimoHermano(Nodo n) const; // n itself when it is the last child
+
+    // The value of an element: the text of its first child; "" when it has none.
+    std::string_view valorDe(Nodo n) const;
+    // The first node from `desde` on whose text is exactly `nombre`; 0 when none.
+    Nodo buscarPrimero(std::string_view nombre, Nodo desde = 1) const;
+    // The last node whose text is exactly `nombre`; 0 when none.
+    Nodo buscarUltimo(std::string_view nombre) const;
+    // The value of the last element named `nombre`; "" when there is none.
+    std::string_view valorDeElemento(std::string_view nombre) const;
+
+private:
+    // Node numbers and text offsets; an answer beyond 4 GiB is refused (std::length_error).
+    using Enlace = std::uint32_t;
+
+    struct Registro {
+        Enlace inicio = 0; // text in textos_
+        Enlace longitud = 0;
+        Enlace padre = 0;
+        Enlace primerHijo = 0;
+        Enlace ultimoHijo = 0;
+        Enlace siguiente = 0;
+        ColorNodo color = ColorNodo::Negro;
+    };
+
+    bool existe(Nodo n) const { return n >= 1 && n <= nodos_.size(); }
+    const Registro& registro(Nodo n) const { return nodos_[n - 1]; }
+    // Appends a node with an empty text under `padre` (0 for the root); its text is then
+    // built with anadirTexto, which always extends the last node added.
+    Nodo agregar(Nodo padre, ColorNodo color);
+    void anadirTexto(std::string_view pieza);
+    // Fills the tree from a parsed document.
+    void llenar(const pugi::xml_document& documento, std::size_t tamanoXml);
+
+    std::vector<Registro> nodos_;
+    std::string textos_;
+};

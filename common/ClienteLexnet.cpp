@@ -1,0 +1,178 @@
+#include "common/ClienteLexnet.h"
+
+#include "common/Interaccion.h"
+#include "common/Tarjeta.h"
+#include "common/Texto.h"
+
+namespace {
+
+constexpr const char* kCRLF = "\r\n";
+
+// The URL suffix of a service this program may call; empty for any other name.
+std::string operacionDe(std::string_view servicio, Programa programa) {
+    const auto op = operacionDelServicio(servicio);
+    if (!op || (programa == Programa::Ambrel &&
+                (*op == Operacion::EnviarMensaje || *op == Operacion::EnviarBloque))) {
+        return {};
+    }
+    return std::string(nombreOperacion(*op));
+}
+
+} // namespace
+
+void ClienteLexnet::usarCertificado(AlmacenTarjeta& almacen, std::size_t indice) {
+    almacen_ = &almacen;
+    indice_ = indice;
+    identidad_ = {almacen.x509(indice), nullptr};
+}
+
+OpcionesEnvio ClienteLexnet::opciones() const {
+    OpcionesEnvio o;
+    o.autoridadServidor = g_.CAServidor;
+    if (g_.programa == Programa::Ambrel) {
+        o.agenteUsuario = "http_requester/0.1";
+        o.esperaMs = 30000;
+        o.seguirRedirecciones = true;
+    } else {
+        o.esperaMs = 60000;
+    }
+    return o;
+}
+
+void ClienteLexnet::mensajeCanalSeguro() {
+    ui_.mensaje("No se puede continuar el proceso. El pasword introducido NO es correcto.",
+                "Atención:", Icono::Critico, Botones::Aceptar);
+}
+
+// The card's key for the handshake, asked for once; false (after the message) when the
+// card refused the PIN or could not give the key.
+bool ClienteLexnet::prepararIdentidad() {
+    if (!almacen_ || identidad_.clave) {
+        return true;
+    }
+    try {
+        identidad_.clave = almacen_->clavePrivada(
+            indice_, [this](const std::string& tarjeta) { return ui_.pedirPin(tarjeta); });
+        return true;
+    } catch (const ErrorPin&) {
+        mensajeCanalSeguro();
+    } catch (const PinCancelado&) {
+        mensajeCanalSeguro();
+    } catch (const ErrorTarjeta& e) {
+        ui_.mensaje("Se ha producido el error " + std::to_string(e.numero()) + kCRLF + e.what(),
+                    "Atención:", Icono::Exclamacion, Botones::Aceptar);
+        ErrorComunicacion = true;
+    }
+    return false;
+}
+
+void ClienteLexnet::EnviarComando(const std::string& sXML, std::string_view sSOAPAction,
+                                  std::string_view sServicio) {
+    ErrorComunicacion = false;
+    const auto errorGeneral = [this](long numero, const std::string& descripcion) {
+        ui_.mensaje("Se ha producido el error " + std::to_string(numero) + kCRLF + descripcion,
+                    "Atención:", Icono::Exclamacion, Botones::Aceptar);
+        ErrorComunicacion = true;
+    };
+
+    const std::string operacion = operacionDe(sServicio, g_.programa);
+    if (operacion.empty()) {
+        errorGeneral(3, "Servicio desconocido: " + std::string(sServicio));
+        return;
+    }
+    if (!prepararIdentidad()) {
+        return;
+    }
+
+    Envio envio;
+    for (int intentos = 0;; ++intentos) {
+        envio =
+            enviarPeticion(g_.URLServicio + operacion, sXML, sSOAPAction, identidad_, opciones());
+        if (envio.resultado != ResultadoEnvio::ConexionPerdida) {
+            break;
+        }
+        if (reintentosSinPreguntar >= 0) {
+            if (intentos < reintentosSinPreguntar) {
+                continue;
+            }
+            ErrorComunicacion = true;
+            return;
+        }
+        const Respuesta r = ui_.mensaje(
+            std::string("Se ha perdido la conexión con el servidor de LexNet.") + kCRLF +
+                "Si desea reintentar la petición a LexNet pulse Aceptar, en caso contrario "
+                "haga clic en Cancelar.",
+            "Atención:", Icono::Pregunta, Botones::ReintentarCancelar);
+        if (r != Respuesta::Reintentar) {
+            ErrorComunicacion = true;
+            return;
+        }
+    }
+    if (envio.resultado == ResultadoEnvio::CanalSeguro) {
+        mensajeCanalSeguro();
+        return;
+    }
+    if (envio.resultado == ResultadoEnvio::OtroError) {
+        errorGeneral(envio.codigo, envio.descripcion);
+        return;
+    }
+
+    try {
+        ProcesaRespuesta(envio.respuesta, sServicio, g_.programa, Vista, estado, ui_);
+    } catch (const ErrorConversion& e) {
+        errorGeneral(e.numero(), e.descripcion());
+        return;
+    }
+    if (igualesSinMayusculas(sServicio, "Login")) {
+        ui_.sesion(estado.textoSesion);
+    }
+    ComprobarErrorServicio(envio.respuesta, sServicio, g_.programa, Vista, IdLexNetActual, ui_);
+    if (g_.Depurar) {
+        ultimaRespuesta = envio.respuesta;
+        ui_.mostrarDepuracion(Vista, ultimaRespuesta);
+        ui_.ocupado(true);
+        ui_.procesarEventos();
+    }
+}
+
+void ClienteLexnet::Login() {
+    if (estado.idSesion != 0) {
+        ui_.mensaje("Ya estás conectado al servidor", "", Icono::Ninguno, Botones::Aceptar);
+        return;
+    }
+    ui_.estado(std::string("Conectando con servidor LEXNET ....") + kCRLF + kCRLF +
+               "El proceso será lento y le solicitará cada 5-10 minutos el PIN de la tarjeta "
+               "criptográfica.");
+    ui_.ocupado(true);
+    EnviarComando(peticiones().peticionLogin(), " ", "Login");
+    ui_.ocupado(false);
+}
+
+void ClienteLexnet::Logout() {
+    if (estado.idSesion == 0) {
+        ui_.mensaje("No hay sesion establecida !!!", "Desconexión", Icono::Exclamacion,
+                    Botones::Aceptar);
+        return;
+    }
+    ui_.estado("Desconectando del servidor ...");
+    ui_.ocupado(true);
+    const std::string peticion = peticiones().peticionLogout(estado.idSesion);
+    Vista.limpiar();
+
+    OpcionesEnvio o;
+    o.esperaMs = 0;
+    o.autoridadServidor = g_.CAServidor;
+    const Envio envio = enviarPeticion(g_.URLServicio + "Logout", peticion, " ", identidad_, o);
+    if (envio.resultado == ResultadoEnvio::CanalSeguro) {
+        mensajeCanalSeguro();
+    } else if (envio.resultado != ResultadoEnvio::Correcto) {
+        ui_.mensaje("Se ha producido el error " + std::to_string(envio.codigo) + " - " +
+                        envio.descripcion,
+                    "Atención:", Icono::Exclamacion, Botones::Aceptar);
+    } else {
+        ui_.sesion("< sin conexión >");
+        estado.idSesion = 0;
+        estado.NumeroPendientes = 0;
+    }
+    ui_.ocupado(false);
+}

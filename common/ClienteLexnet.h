@@ -1,0 +1,54 @@
+#pragma once
+
+#include "common/ArbolRespuesta.h"
+#include "common/General.h"
+#include "common/Peticiones.h"
+#include "common/Respuesta.h"
+#include "common/Transporte.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+class AlmacenTarjeta;
+class Interaccion;
+
+// The one way to run a LexNET exchange: the main window's LexNET state (answer tree,
+// session, run flags) and the operations that change it.
+class ClienteLexnet {
+public:
+    ClienteLexnet(General& g, Interaccion& ui) : g_(g), ui_(ui) {}
+
+    // The certificate the user chose: its key on the card identifies the exchanges.
+    // The store must outlive the exchanges.
+    void usarCertificado(AlmacenTarjeta& almacen, std::size_t indice);
+
+    // Posts a request to the environment's URL of the service, processes the answer
+    // into Vista and reports failures; the outcome is left in ErrorComunicacion and
+    // the session state. A LexNET error answer may end the program (FinPrograma).
+    void EnviarComando(const std::string& sXML, std::string_view sSOAPAction,
+                       std::string_view sServicio);
+    void Login();
+    void Logout();
+
+    Peticiones peticiones() const { return Peticiones(g_.Espacios); }
+
+    ArbolRespuesta Vista;
+    EstadoSesion estado;
+    bool ErrorComunicacion = false;
+    std::string ultimaRespuesta; // kept for the debug viewer when Depurar is on
+    std::string IdLexNetActual;  // the notification being worked on (Ambrel)
+    // How many times a lost connection is retried without asking; -1 = ask each time.
+    int reintentosSinPreguntar = -1;
+
+private:
+    bool prepararIdentidad();
+    OpcionesEnvio opciones() const;
+    void mensajeCanalSeguro();
+
+    General& g_;
+    Interaccion& ui_;
+    AlmacenTarjeta* almacen_ = nullptr;
+    std::size_t indice_ = 0;
+    IdentidadTls identidad_;
+};

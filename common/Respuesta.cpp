@@ -1,0 +1,205 @@
+#include "common/Respuesta.h"
+
+#include "common/Interaccion.h"
+#include "common/Texto.h"
+
+#include <limits>
+#include <pugixml.hpp>
+
+namespace {
+
+constexpr std::string_view kRespuestaError = "respuestaError";
+constexpr std::string_view kCrLf = "\r\n";
+
+bool contiene(std::string_view texto, std::string_view parte) {
+    return texto.find(parte) != std::string_view::npos;
+}
+
+// A whole decimal number with an optional sign; the digits are all checked before the
+// value, so "99999999999x" is not a number rather than too big.
+template <class Entero> Entero comoEntero(std::string_view texto) {
+    const std::string limpio = recortar(texto);
+    std::string_view cifras = limpio;
+    bool negativo = false;
+    if (!cifras.empty() && (cifras.front() == '+' || cifras.front() == '-')) {
+        negativo = cifras.front() == '-';
+        cifras.remove_prefix(1);
+    }
+    if (cifras.empty()) {
+        throw ErrorConversion(ErrorConversion::kTiposNoCoinciden);
+    }
+    for (const char c : cifras) {
+        if (c < '0' || c > '9') {
+            throw ErrorConversion(ErrorConversion::kTiposNoCoinciden);
+        }
+    }
+    const std::int64_t limite = negativo
+                                    ? -static_cast<std::int64_t>(std::numeric_limits<Entero>::min())
+                                    : static_cast<std::int64_t>(std::numeric_limits<Entero>::max());
+    std::int64_t magnitud = 0;
+    for (const char c : cifras) {
+        magnitud = magnitud * 10 + (c - '0');
+        if (magnitud > limite) {
+            throw ErrorConversion(ErrorConversion::kDesbordamiento);
+        }
+    }
+    return static_cast<Entero>(negativo ? -magnitud : magnitud);
+}
+
+const char* descripcionDe(std::int32_t numero) {
+    switch (numero) {
+    case ErrorConversion::kTiposNoCoinciden:
+        return "No coinciden los tipos";
+    case ErrorConversion::kDesbordamiento:
+        return "Desbordamiento";
+    default:
+        return "Error de conversión";
+    }
+}
+
+// Whether this answer to this service is loaded into the answer tree.
+bool seCargaEnVista(std::string_view servicio, Programa programa, std::string_view respuesta) {
+    const std::string s = mayusculas(servicio);
+    const bool corvane = programa == Programa::Corvane;
+    if (s == "LOGIN" || s == "OBTENERCABECERAS" || s == "OBTENERPENDIENTES" ||
+        s == "OBTENERTIPOSPROCEDIMIENTO" || s == "OBTENERMENSAJE") {
+        return true;
+    }
+    if (s == "OBTENERBLOQUE") {
+        return !contiene(respuesta, kRespuestaError);
+    }
+    if (s == "OBTENERDESTINATARIOS" || s == "ENVIARMENSAJE" || s == "ENVIARBLOQUE") {
+        return corvane;
+    }
+    return false;
+}
+
+// Every match converts in turn, so the last one wins and any bad one fails.
+void leerSesion(const ArbolRespuesta& vista, EstadoSesion& estado) {
+    for (const ArbolRespuesta::Nodo n : vista.nodos()) {
+        const std::string_view texto = vista.texto(n);
+        if (texto == "idSesion") {
+            estado.idSesion = comoEntero32(vista.valorDe(n));
+        } else if (texto == "numeroPendientes") {
+            estado.NumeroPendientes = comoEntero16(vista.valorDe(n));
+        }
+    }
+    estado.textoSesion = std::to_string(estado.idSesion);
+}
+
+[[noreturn]] void terminarPorPagina(std::string_view texto, Interaccion& ui) {
+    ui.mensaje(texto, "Atención", Icono::Critico, Botones::Aceptar);
+    terminarPrograma(ui, 1);
+}
+
+} // namespace
+
+ErrorConversion::ErrorConversion(std::int32_t numero)
+    : std::runtime_error(descripcionDe(numero)), numero_(numero) {}
+
+std::int32_t comoEntero32(std::string_view texto) {
+    return comoEntero<std::int32_t>(texto);
+}
+
+std::int16_t comoEntero16(std::string_view texto) {
+    return comoEntero<std::int16_t>(texto);
+}
+
+std::string textoDelDocumento(std::string_view xml) {
+    pugi::xml_document documento;
+    if (!documento.load_buffer(xml.data(), xml.size(), pugi::parse_default, pugi::encoding_utf8)) {
+        return {};
+    }
+    std::string texto;
+    // Depth first without recursion, whatever the nesting.
+    pugi::xml_node x = documento.first_child();
+    while (x) {
+        if (x.type() == pugi::node_pcdata || x.type() == pugi::node_cdata) {
+            texto += x.value();
+        }
+        if (x.first_child()) {
+            x = x.first_child();
+            continue;
+        }
+        while (!x.next_sibling()) {
+            x = x.parent();
+            if (x.type() == pugi::node_document) {
+                return texto;
+            }
+        }
+        x = x.next_sibling();
+    }
+    return texto;
+}
+
+void ProcesaRespuesta(std::string_view respuesta, std::string_view servicio, Programa programa,
+                      ArbolRespuesta& vista, EstadoSesion& estado, Interaccion& ui) {
+    if (contiene(respuesta, "503 Service Temporarily Unavailable")) {
+        terminarPorPagina("SERVICIO TEMPORALMENTE NO DISPONIBLE. PRUEBE MAS TARDE !!!", ui);
+    }
+    if (programa == Programa::Ambrel && contiene(respuesta, "500 Internal Server Error")) {
+        terminarPorPagina("ERROR EN EL SERVIDOR LEXNET. PRUEBE MAS TARDE !!!", ui);
+    }
+
+    const bool login = igualesSinMayusculas(servicio, "LOGIN");
+    if (igualesSinMayusculas(servicio, "OBTENERBLOQUE") && contiene(respuesta, kRespuestaError)) {
+        estado.ErrorBloque = true; // the tree keeps the previous answer
+        return;
+    }
+    if (!seCargaEnVista(servicio, programa, respuesta)) {
+        return;
+    }
+    std::string mensaje = textoDelDocumento(respuesta);
+    vista.CargarTreeviewEnSitio(mensaje);
+    if (login) {
+        leerSesion(vista, estado);
+    }
+}
+
+void ComprobarErrorServicio(std::string_view respuesta, std::string_view servicio,
+                            Programa programa, const ArbolRespuesta& vista,
+                            std::string_view idLexNetActual, Interaccion& ui) {
+    if (!contiene(respuesta, kRespuestaError)) {
+        return;
+    }
+    // The code and text come from this very answer: when it was not loaded into the tree,
+    // the tree still holds an earlier one.
+    ArbolRespuesta propio;
+    const ArbolRespuesta* arbol = &vista;
+    if (!seCargaEnVista(servicio, programa, respuesta)) {
+        std::string mensaje = textoDelDocumento(respuesta);
+        propio.CargarTreeviewEnSitio(mensaje);
+        arbol = &propio;
+    }
+    const std::string_view codigo = arbol->valorDeElemento("codigo");
+    const std::string_view descripcion = arbol->valorDeElemento("texto");
+
+    std::string mensaje = "El servidor LexNet ha devuelto el siguiente error:";
+    mensaje += kCrLf;
+    mensaje += kCrLf;
+    mensaje += "Código : ";
+    mensaje += codigo;
+    mensaje += kCrLf;
+    mensaje += "Texto : ";
+    mensaje += descripcion;
+    mensaje += kCrLf;
+    mensaje += kCrLf;
+    bool terminar = false;
+    if (programa == Programa::Ambrel) {
+        mensaje += "El proceso no se completará correctamente.";
+        mensaje += kCrLf;
+        mensaje += kCrLf;
+        mensaje += "Identificador LexNEt : ";
+        mensaje += idLexNetActual;
+        mensaje += kCrLf;
+        terminar = !igualesSinMayusculas(servicio, "OBTENERMENSAJE") &&
+                   !igualesSinMayusculas(servicio, "OBTENERBLOQUE");
+    } else {
+        mensaje += "El proceso no se completará.";
+        terminar = !igualesSinMayusculas(servicio, "ENVIARBLOQUE");
+    }
+    ui.mensaje(mensaje, "Control de erorres", Icono::Critico, Botones::Aceptar);
+    if (terminar) {
+        terminarPrograma(ui, 1, /*conCierre=*/true);
+    }
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+using ssl_ctx_st = struct ssl_ctx_st;
+using evp_pkey_st = struct evp_pkey_st;
+using x509_st = struct x509_st;
+
+// How one HTTPS exchange with LexNET ended.
+enum class ResultadoEnvio {
+    Correcto,        // an answer came back (its text is in `respuesta`)
+    CanalSeguro,     // the TLS handshake refused the card's key (in practice a wrong PIN)
+    ConexionPerdida, // refused, or lost after the request was sent: may be retried
+    OtroError,       // anything else: `codigo` and `descripcion` say what
+};
+
+struct Envio {
+    ResultadoEnvio resultado = ResultadoEnvio::OtroError;
+    int codigo = 0; // libcurl's code
+    std::string descripcion;
+    std::string respuesta;
+};
+
+// The client identity of the TLS handshake: the certificate the user chose and its key
+// on the card.
+struct IdentidadTls {
+    x509_st* certificado = nullptr;
+    evp_pkey_st* clave = nullptr;
+};
+
+// Options of one POST, as each program sets them.
+struct OpcionesEnvio {
+    std::string agenteUsuario; // empty: no User-Agent header
+    long esperaMs = 30000;     // connection and inactivity time-out; 0 = library defaults
+    bool seguirRedirecciones = false;
+    std::string autoridadServidor; // PEM file; empty = the system's trust store
+};
+
+// One synchronous HTTPS POST of a SOAP request, with the headers LexNET expects. The
+// server certificate is always verified.
+Envio enviarPeticion(std::string_view url, std::string_view cuerpo, std::string_view soapAction,
+                     const IdentidadTls& identidad, const OpcionesEnvio& opciones);

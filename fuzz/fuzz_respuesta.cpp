@@ -1,0 +1,160 @@
+// Any answer text through the answer tree and the answer dispatch of both programs, for
+// every service. The tree must always be well formed (numbered in document order, links
+// consistent), and a message sent escaped inside a SOAP answer must give the same tree as
+// the message loaded directly.
+#include "common/ArbolRespuesta.h"
+#include "common/Interaccion.h"
+#include "common/Respuesta.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+class InteraccionMuda : public Interaccion {
+public:
+    Respuesta mensaje(std::string_view, std::string_view, Icono, Botones) override {
+        return Respuesta::Aceptar;
+    }
+    void estado(std::string_view) override {}
+    void ocupado(bool) override {}
+    void procesarEventos() override {}
+    void terminarPrograma(int) override {}
+    bool abrirArchivo(const std::filesystem::path&) override { return false; }
+    bool iniciarPrograma(const std::filesystem::path&) override { return false; }
+    void sesion(std::string_view) override {}
+    std::optional<std::string> pedirPin(std::string_view) override { return std::nullopt; }
+    void mostrarDepuracion(const ArbolRespuesta&, std::string_view) override {}
+};
+
+void exigir(bool condicion) {
+    if (!condicion) {
+        std::abort();
+    }
+}
+
+// Walking from node 1 by first child and next sibling must visit 1..tamano() in order.
+void comprobarArbol(const ArbolRespuesta& a) {
+    exigir(a.tamano() >= 1);
+    exigir(a.texto(1) == ArbolRespuesta::kTextoRaiz);
+    exigir(a.padre(1) == 0 && a.siguienteHermano(1) == 0);
+    std::vector<ArbolRespuesta::Nodo> pila{1};
+    ArbolRespuesta::Nodo esperado = 1;
+    while (!pila.empty()) {
+        const ArbolRespuesta::Nodo n = pila.back();
+        pila.pop_back();
+        exigir(n == esperado++);
+        const ArbolRespuesta::Nodo s = a.siguienteHermano(n);
+        if (s != 0) {
+            exigir(a.padre(s) == a.padre(n));
+            pila.push_back(s);
+        } else {
+            exigir(n == 1 || a.ultimoHermano(n) == n);
+        }
+        const ArbolRespuesta::Nodo h = a.hijo(n);
+        if (h != 0) {
+            exigir(a.padre(h) == n);
+            exigir(a.valorDe(n) == a.texto(h));
+            pila.push_back(h);
+        } else {
+            exigir(a.valorDe(n).empty());
+        }
+    }
+    exigir(esperado == a.tamano() + 1);
+}
+
+std::string sobre(std::string_view mensaje) {
+    std::string r = "<soap:Envelope><soap:Body><ObtenerMensajeOut>";
+    for (const char c : mensaje) {
+        switch (c) {
+        case '&':
+            r += "&amp;";
+            break;
+        case '<':
+            r += "&lt;";
+            break;
+        case '>':
+            r += "&gt;";
+            break;
+        case '\r':
+            r += "&#13;";
+            break;
+        default:
+            r += c;
+        }
+    }
+    r += "</ObtenerMensajeOut></soap:Body></soap:Envelope>";
+    return r;
+}
+
+std::vector<std::string> textos(const ArbolRespuesta& a) {
+    std::vector<std::string> r;
+    for (const ArbolRespuesta::Nodo n : a.nodos()) {
+        r.emplace_back(a.texto(n));
+    }
+    return r;
+}
+
+constexpr std::string_view kServicios[] = {
+    "Login",
+    "ObtenerDestinatarios",
+    "ObtenerCabeceras",
+    "ObtenerPendientes",
+    "ObtenerMensaje",
+    "ObtenerBloque",
+    "FinalizarDescarga",
+    "ObtenerTiposProcedimiento",
+    "EnviarMensaje",
+    "EnviarBloque",
+    "Otro",
+};
+
+void despachar(std::string_view respuesta) {
+    InteraccionMuda ui;
+    for (const Programa programa : {Programa::Ambrel, Programa::Corvane}) {
+        for (const std::string_view servicio : kServicios) {
+            ArbolRespuesta vista;
+            EstadoSesion estado;
+            try {
+                ProcesaRespuesta(respuesta, servicio, programa, vista, estado, ui);
+                ComprobarErrorServicio(respuesta, servicio, programa, vista, "id", ui);
+            } catch (const FinPrograma&) {
+            } catch (const ErrorConversion& e) {
+                exigir(e.numero() == ErrorConversion::kTiposNoCoinciden ||
+                       e.numero() == ErrorConversion::kDesbordamiento);
+            }
+            if (vista.tamano() != 0) {
+                comprobarArbol(vista);
+            }
+        }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t tamano) {
+    const std::string_view texto(reinterpret_cast<const char*>(datos), tamano);
+
+    ArbolRespuesta directo;
+    directo.CargarTreeview(texto);
+    comprobarArbol(directo);
+
+    despachar(texto);
+    const std::string envuelto = sobre(texto);
+    despachar(envuelto);
+
+    // Text cut at a NUL byte and the error pages are the only ways the two may differ.
+    if (texto.find('\0') == std::string_view::npos &&
+        envuelto.find("503 Service Temporarily Unavailable") == std::string::npos) {
+        ArbolRespuesta desdeSobre;
+        InteraccionMuda ui;
+        EstadoSesion estado;
+        ProcesaRespuesta(envuelto, "ObtenerMensaje", Programa::Corvane, desdeSobre, estado, ui);
+        exigir(textos(desdeSobre) == textos(directo));
+    }
+    return 0;
+}

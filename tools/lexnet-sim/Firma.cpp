@@ -1,0 +1,86 @@
+#include "tools/lexnet-sim/Firma.h"
+
+#include <openssl/bio.h>
+#include <openssl/cms.h>
+#include <openssl/err.h>
+#include <openssl/pem.h>
+#include <stdexcept>
+
+namespace {
+
+std::string ultimoErrorOpenssl() {
+    const unsigned long codigo = ERR_peek_last_error();
+    char texto[256] = "error desconocido";
+    if (codigo != 0) {
+        ERR_error_string_n(codigo, texto, sizeof texto);
+    }
+    ERR_clear_error();
+    return texto;
+}
+
+} // namespace
+
+std::string sujetoDe(X509* certificado) {
+    BIO* bio = BIO_new(BIO_s_mem());
+    X509_NAME_print_ex(bio, X509_get_subject_name(certificado), 0, XN_FLAG_RFC2253);
+    char* datos = nullptr;
+    const long n = BIO_get_mem_data(bio, &datos);
+    std::string sujeto(datos, static_cast<std::size_t>(n));
+    BIO_free(bio);
+    return sujeto;
+}
+
+std::string derDe(X509* certificado) {
+    unsigned char* der = nullptr;
+    const int n = i2d_X509(certificado, &der);
+    if (n <= 0) {
+        return {};
+    }
+    std::string r(reinterpret_cast<char*>(der), static_cast<std::size_t>(n));
+    OPENSSL_free(der);
+    return r;
+}
+
+VerificadorFirma::VerificadorFirma(const std::filesystem::path& ca)
+    : almacen_(X509_STORE_new(), X509_STORE_free) {
+    if (!almacen_ || X509_STORE_load_file(almacen_.get(), ca.string().c_str()) != 1) {
+        throw std::runtime_error("no se puede cargar la autoridad " + ca.string());
+    }
+}
+
+// A multipart/signed message is checked as S/MIME asks (lines canonicalised to CR LF) and,
+// failing that, on its exact bytes.
+ResultadoFirma VerificadorFirma::verificar(std::string_view mime,
+                                           std::string_view certificadoSesion) const {
+    ResultadoFirma r;
+    for (const unsigned modo : {0u, static_cast<unsigned>(CMS_BINARY)}) {
+        BIO* entrada = BIO_new_mem_buf(mime.data(), static_cast<int>(mime.size()));
+        BIO* contenido = nullptr;
+        CMS_ContentInfo* cms = SMIME_read_CMS(entrada, &contenido);
+        if (!cms) {
+            r.detalle = "no es un mensaje S/MIME firmado: " + ultimoErrorOpenssl();
+            BIO_free(entrada);
+            return r;
+        }
+        r.valida = CMS_verify(cms, nullptr, almacen_.get(), contenido, nullptr, modo) == 1;
+        if (r.valida) {
+            STACK_OF(X509)* firmantes = CMS_get0_signers(cms);
+            if (firmantes && sk_X509_num(firmantes) > 0) {
+                X509* firmante = sk_X509_value(firmantes, 0);
+                r.firmante = sujetoDe(firmante);
+                r.delTitular = !certificadoSesion.empty() && derDe(firmante) == certificadoSesion;
+            }
+            sk_X509_free(firmantes);
+            r.detalle.clear();
+        } else {
+            r.detalle = ultimoErrorOpenssl();
+        }
+        CMS_ContentInfo_free(cms);
+        BIO_free(contenido);
+        BIO_free(entrada);
+        if (r.valida) {
+            break;
+        }
+    }
+    return r;
+}
