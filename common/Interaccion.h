@@ -52,8 +52,10 @@ struct FinPrograma {
     bool conCierre = false;
 };
 
-// Tells the port and unwinds.
+// Tells the port of an immediate end, and unwinds.
 [[noreturn]] inline void terminarPrograma(Interaccion& ui, int codigo, bool conCierre = false) {
-    ui.terminarPrograma(codigo);
+    if (!conCierre) {
+        ui.terminarPrograma(codigo);
+    }
     throw FinPrograma{codigo, conCierre};
 }

@@ -204,6 +204,14 @@ void InteraccionQt::finalizar(int codigo) {
     }
 }
 
+void InteraccionQt::finalizarConCierre(int codigo) {
+    if (ventana_ && !codigoFin_) {
+        ventana_->close();
+    }
+    codigoFin_.reset();
+    finalizar(codigo);
+}
+
 void InteraccionQt::informarError(const char* descripcion) {
     mensaje(descripcion, "", Icono::Critico, Botones::Aceptar);
 }

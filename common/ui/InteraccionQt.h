@@ -43,6 +43,9 @@ public:
     // Ends the program with `codigo`: every running event loop is left, the outermost
     // returning `codigo`. Before the main loop runs, only the code is kept for main().
     void finalizar(int codigo);
+    // Ends the program through the main window's normal shutdown (its close), then
+    // with `codigo`.
+    void finalizarConCierre(int codigo);
     // An error no one else caught, shown so that it never crosses the event loop.
     void informarError(const char* descripcion);
 
@@ -62,7 +65,11 @@ template <class F> bool ejecutar(InteraccionQt& ui, F&& llamada) {
         std::forward<F>(llamada)();
         return true;
     } catch (const FinPrograma& fin) {
-        ui.finalizar(fin.codigo);
+        if (fin.conCierre) {
+            ui.finalizarConCierre(fin.codigo);
+        } else {
+            ui.finalizar(fin.codigo);
+        }
     } catch (const std::exception& e) {
         ui.informarError(e.what());
     } catch (...) {

@@ -1,6 +1,7 @@
 #include "download/ui/Form1.h"
 
 #include "common/ui/InteraccionQt.h"
+#include "common/ui/PanelCertificados.h"
 #include "common/ui/Twips.h"
 #include "common/ui/fParametros.h"
 #include "download/Ambrel.h"
@@ -117,8 +118,7 @@ void Form1::crearControles() {
     Vista->setGeometry(12, 62, 739, 248);
     Vista->setHeaderHidden(true);
 
-    spCertificados = control<QGroupBox>(this, "spCertificados");
-    spCertificados->setTitle(QString::fromUtf8("Seleccione un certificado"));
+    spCertificados = new PanelCertificados(this);
     spCertificados->setGeometry(64, 70, 635, 230);
 
     spImprimir = control<QLabel>(this, "spImprimir");

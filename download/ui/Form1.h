@@ -9,6 +9,7 @@ class InteraccionQt;
 struct PantallaInicioAmbrel;
 class QCheckBox;
 class QFrame;
+class PanelCertificados;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -48,7 +49,7 @@ private:
     QFrame* spDatos = nullptr;
     QLabel* lbAcuse = nullptr;
     QLabel* panel1 = nullptr;
-    QGroupBox* spCertificados = nullptr;
+    PanelCertificados* spCertificados = nullptr;
     QLabel* spImprimir = nullptr;
     QPlainTextEdit* Text3 = nullptr;
     QTreeWidget* Vista = nullptr;

@@ -1,6 +1,7 @@
 #include "send/ui/fCorvane.h"
 
 #include "common/ui/InteraccionQt.h"
+#include "common/ui/PanelCertificados.h"
 #include "common/ui/Twips.h"
 #include "common/ui/fParametros.h"
 #include "send/Corvane.h"
@@ -68,8 +69,7 @@ void fCorvane::crearControles() {
     lbSession->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     ui_.fijarSesion(lbSession);
 
-    spCertificados = control<QGroupBox>(this, "spCertificados");
-    spCertificados->setTitle(QString::fromUtf8("Seleccione un certificado"));
+    spCertificados = new PanelCertificados(this);
     spCertificados->setGeometry(100, 90, ancho - 200, 260);
     Vista = control<QTreeWidget>(this, "Vista");
     Vista->setGeometry(12, 62, ancho - 24, 330);

@@ -5,6 +5,7 @@
 
 class Corvane;
 class InteraccionQt;
+class PanelCertificados;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -33,7 +34,7 @@ private:
     QLabel* lbSession = nullptr;
     QLabel* Label5 = nullptr;
     QLabel* sPanel = nullptr;
-    QGroupBox* spCertificados = nullptr;
+    PanelCertificados* spCertificados = nullptr;
     QTreeWidget* Vista = nullptr;
     QPushButton* bpProceso = nullptr;
     QPushButton* bpDestinatarios = nullptr;
