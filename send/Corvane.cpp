@@ -5,6 +5,8 @@
 #include "common/Sistema.h"
 #include "common/Texto.h"
 
+#include <exception>
+
 PantallaInicioCorvane Corvane::arrancar(std::string_view lineaOrdenes) {
     PantallaInicioCorvane p;
     general.NoRelanzar = false;
@@ -27,6 +29,12 @@ PantallaInicioCorvane Corvane::arrancar(std::string_view lineaOrdenes) {
     }
     p.titulo = prepararAjustesYBaseDatos(general, ui_);
     p.Label5 = "[" + general.CarpetaEnvios + "]";
+    // From here a failing step is skipped and start-up goes on.
+    try {
+        importacionInicial = ImportarMensajes(general, ui_);
+    } catch (const std::exception&) {
+        importacionInicial.rechazado = true;
+    }
     ui_.ocupado(false);
     return p;
 }

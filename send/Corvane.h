@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/General.h"
+#include "send/ImportarMensajes.h"
 
 #include <cstdint>
 #include <functional>
@@ -25,13 +26,17 @@ class Corvane {
 public:
     explicit Corvane(Interaccion& ui) : ui_(ui) { general.programa = Programa::Corvane; }
 
-    // The whole start-up; ends the program (FinPrograma) when it cannot go on.
+    // The whole start-up, the import of the writs left in the sends folder included;
+    // ends the program (FinPrograma) when it cannot go on. The window then lists the
+    // pending writs.
     PantallaInicioCorvane arrancar(std::string_view lineaOrdenes);
     // The whole shutdown.
     void cerrar();
 
     General general;
     bool PrimerArranque = false;
+    // What the start-up import did.
+    ResultadoImportacion importacionInicial;
     std::int32_t idSesion = 0;
     // Logs out an open LexNET session at shutdown.
     std::function<void()> cerrarSesion = [] {};

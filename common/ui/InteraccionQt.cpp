@@ -160,6 +160,7 @@ Respuesta InteraccionQt::mensaje(std::string_view texto, std::string_view titulo
 void InteraccionQt::estado(std::string_view texto) {
     if (panel_) {
         panel_->setText(qtexto(texto));
+        panel_->setVisible(!texto.empty());
         panel_->repaint();
     }
 }

@@ -5,6 +5,7 @@
 #include "common/ui/Twips.h"
 #include "common/ui/fParametros.h"
 #include "send/Corvane.h"
+#include "send/ui/ListaEscritosWidget.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -19,7 +20,7 @@ namespace {
 
 // Room for the writ list: its columns take 10600 twips plus the date.
 constexpr int kAncho = 12600;
-constexpr int kAlto = 7350;
+constexpr int kAlto = 9300;
 constexpr int kArriba = 1000;
 
 QString qtexto(const std::string& texto) {
@@ -71,12 +72,14 @@ void fCorvane::crearControles() {
 
     spCertificados = new PanelCertificados(this);
     spCertificados->setGeometry(100, 90, ancho - 200, 260);
+    lista = new ListaEscritosWidget(corvane_.general, ui_, this);
+    lista->setGeometry(12, 56, ancho - 24, 450);
     Vista = control<QTreeWidget>(this, "Vista");
-    Vista->setGeometry(12, 62, ancho - 24, 330);
+    Vista->setGeometry(12, 62, ancho - 24, 440);
     Vista->setHeaderHidden(true);
 
     sPanel = control<QLabel>(this, "sPanel");
-    sPanel->setGeometry(12, 400, ancho - 24, 22);
+    sPanel->setGeometry(12, 512, ancho - 24, 22);
     sPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     sPanel->setTextFormat(Qt::PlainText);
 
@@ -98,6 +101,7 @@ void fCorvane::crearControles() {
     bpSalir = boton(this, "bpSalir", "Salir", "Salir del programa ");
     bpSalir->setGeometry(ancho - 112, filaBotones + 4, 100, 32);
 
+    spCertificados->raise();
     spCertificados->hide();
     Vista->hide();
     sPanel->hide();
@@ -126,6 +130,8 @@ bool fCorvane::cargar(std::string_view lineaOrdenes) {
     setWindowTitle(qtexto(p.titulo));
     Label5->setText(qtexto(p.Label5));
     Label5->repaint();
+    // Start-up imported the writs Quarel left; the pending ones are listed.
+    ejecutar(ui_, [&] { lista->Option1_Click(0); });
     return true;
 }
 

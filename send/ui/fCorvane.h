@@ -5,6 +5,7 @@
 
 class Corvane;
 class InteraccionQt;
+class ListaEscritosWidget;
 class PanelCertificados;
 class QGroupBox;
 class QLabel;
@@ -35,6 +36,7 @@ private:
     QLabel* Label5 = nullptr;
     QLabel* sPanel = nullptr;
     PanelCertificados* spCertificados = nullptr;
+    ListaEscritosWidget* lista = nullptr;
     QTreeWidget* Vista = nullptr;
     QPushButton* bpProceso = nullptr;
     QPushButton* bpDestinatarios = nullptr;
