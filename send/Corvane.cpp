@@ -42,7 +42,7 @@ PantallaInicioCorvane Corvane::arrancar(std::string_view lineaOrdenes) {
 void Corvane::cerrar() {
     pasoDeCierre(ui_, [&] { ui_.procesarEventos(); });
     pasoDeCierre(ui_, [&] { cerrarConexion(general); });
-    if (idSesion != 0) {
+    if (cliente.estado.idSesion != 0) {
         pasoDeCierre(ui_, cerrarSesion);
     }
     pasoDeCierre(ui_, [&] {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ClienteLexnet.h"
 #include "common/General.h"
 #include "send/ImportarMensajes.h"
 
@@ -24,7 +25,9 @@ struct PantallaInicioCorvane {
 // Corvane's program state: settings, connection and the LexNET session.
 class Corvane {
 public:
-    explicit Corvane(Interaccion& ui) : ui_(ui) { general.programa = Programa::Corvane; }
+    explicit Corvane(Interaccion& ui) : cliente(general, ui), ui_(ui) {
+        general.programa = Programa::Corvane;
+    }
 
     // The whole start-up, the import of the writs left in the sends folder included;
     // ends the program (FinPrograma) when it cannot go on. The window then lists the
@@ -37,9 +40,9 @@ public:
     bool PrimerArranque = false;
     // What the start-up import did.
     ResultadoImportacion importacionInicial;
-    std::int32_t idSesion = 0;
+    ClienteLexnet cliente;
     // Logs out an open LexNET session at shutdown.
-    std::function<void()> cerrarSesion = [] {};
+    std::function<void()> cerrarSesion = [this] { cliente.Logout(); };
 
 private:
     Interaccion& ui_;

@@ -237,3 +237,30 @@ TEST_F(AmbrelTest, CarpetaDondeNoSePuedeEscribirTerminaConMensajeClaro) {
 }
 
 } // namespace
+
+#include "common/Certificados.h"
+#include "tests/support/Simulador.h"
+#include "tests/support/TarjetaPrueba.h"
+
+namespace {
+
+TEST_F(AmbrelTest, CierreConSesionAbiertaEnviaLogout) {
+    Simulador sim(R"({"primeraSesion": 77})");
+    Ambrel a(ui);
+    a.arrancar("");
+    a.general.URLServicio = sim.url();
+    a.general.CAServidor = TarjetaPrueba::comun().ca().string();
+    a.general.ModuloPKCS11 = TarjetaPrueba::modulo();
+    const auto almacen = SeleccionaCertificado(a.general, ui);
+    a.cliente.usarCertificado(*almacen, 0);
+    ui.pines = {TarjetaPrueba::pin()};
+    a.cliente.Login();
+    ASSERT_EQ(a.cliente.estado.idSesion, 77);
+    a.cerrar();
+    const auto logout = sim.peticiones("Logout");
+    ASSERT_EQ(logout.size(), 1u);
+    EXPECT_EQ(logout[0]["sesion"], 77);
+    EXPECT_EQ(a.cliente.estado.idSesion, 0);
+}
+
+} // namespace

@@ -140,7 +140,7 @@ private slots:
         QVERIFY(abrir("##FELDO"));
         form_->show();
         int cierresDeSesion = 0;
-        corvane_->idSesion = 12;
+        corvane_->cliente.estado.idSesion = 12;
         corvane_->cerrarSesion = [&] { ++cierresDeSesion; };
 
         QTest::mouseClick(control<QPushButton>("bpSalir"), Qt::LeftButton);
