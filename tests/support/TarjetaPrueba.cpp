@@ -15,7 +15,7 @@ std::filesystem::path TarjetaPrueba::fuentes() {
     if (const char* f = std::getenv("LEXNET_FUENTES"); f && *f) {
         return f;
     }
-    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
+    return LEXNET_FUENTES_POR_DEFECTO;
 }
 
 TarjetaPrueba::TarjetaPrueba() {
