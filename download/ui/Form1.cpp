@@ -5,19 +5,26 @@
 #include "common/ui/Twips.h"
 #include "common/ui/fParametros.h"
 #include "download/Ambrel.h"
+#include "download/ListaNotificaciones.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
+#include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 
 namespace {
 
@@ -37,15 +44,58 @@ template <class W> W* control(QWidget* padre, const char* nombre) {
     return w;
 }
 
+// The list screen, in pixels: the notification lines over the details of the selected one.
+constexpr int kMargen = 8;
+constexpr int kAltoList1 = 240;
+constexpr int kAnchoTituloDetalle = 130;
+constexpr int kAnchoColumnaAdjuntos = 320;
+constexpr int kAltoFila = 22;
+constexpr int kAltoAsunto = 40;
+constexpr int kAltoAdjuntos = 104;
+constexpr int kAltoBotones = 40;
+// The details beside the attachments, whichever is taller.
+constexpr int kAltoDetalle =
+    std::max(4 * (kAltoFila + 4) + kAltoAsunto, 20 + kAltoAdjuntos + 6 + kAltoBotones);
+constexpr int kAltoAcuse = 26;
+// The longest line: a procedure number of 15 characters.
+constexpr int kCaracteresLinea =
+    static_cast<int>(kAnchoOrigen + kMaximoNumero + kAnchoFecha + kAnchoReferencia + 9);
+
+// The hourglass for the length of one step, however it ends.
+class Ocupado {
+public:
+    explicit Ocupado(Interaccion& ui) : ui_(ui) { ui_.ocupado(true); }
+    ~Ocupado() { ui_.ocupado(false); }
+    Ocupado(const Ocupado&) = delete;
+    Ocupado& operator=(const Ocupado&) = delete;
+
+private:
+    Interaccion& ui_;
+};
+
+// Focus that moves inside the window; a window or a menu coming and going does not count.
+bool esCambioDeFoco(const QFocusEvent& evento) {
+    return evento.reason() != Qt::ActiveWindowFocusReason &&
+           evento.reason() != Qt::PopupFocusReason;
+}
+
 } // namespace
 
+struct Form1::DatosLista {
+    std::optional<RangoFechas> rango;
+    std::vector<NotificacionLista> lineas;
+    std::vector<AdjuntoLista> adjuntos;
+};
+
 Form1::Form1(Ambrel& ambrel, InteraccionQt& ui, QWidget* padre)
-    : QWidget(padre), ambrel_(ambrel), ui_(ui) {
+    : QWidget(padre), ambrel_(ambrel), ui_(ui), datos_(std::make_unique<DatosLista>()) {
     setObjectName("Form1");
     crearControles();
     ui_.fijarPanel(sPanel);
     ui_.fijarVentana(this);
 }
+
+Form1::~Form1() = default;
 
 void Form1::crearControles() {
     resize(twips(kAncho), twips(kAlto));
@@ -103,12 +153,7 @@ void Form1::crearControles() {
     spDatos = control<QFrame>(this, "spDatos");
     spDatos->setGeometry(12, 62, 739, 248);
     spDatos->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    lbAcuse = control<QLabel>(spDatos, "lbAcuse");
-    lbAcuse->setGeometry(8, 218, 723, 22);
-    panel1 = control<QLabel>(spDatos, "panel1");
-    panel1->setGeometry(8, 190, 723, 24);
-    panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    panel1->setAlignment(Qt::AlignCenter);
+    crearLista();
 
     Text3 = control<QPlainTextEdit>(this, "Text3");
     Text3->setGeometry(64, 80, 500, 120);
@@ -154,8 +199,77 @@ void Form1::crearControles() {
                                                       spImprimir, sPanel, panel1}) {
         w->hide();
     }
+    for (QLineEdit* fecha : txFecha) {
+        fecha->installEventFilter(this);
+    }
     connect(bpVolver, &QPushButton::clicked, this, &Form1::bpVolver_Click);
     connect(bpSalir, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void Form1::crearLista() {
+    const QFont fija = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    lbTitulosLista = control<QLabel>(spDatos, "lbTitulosLista");
+    lbTitulosLista->setFont(fija);
+    lbTitulosLista->setTextFormat(Qt::PlainText);
+    lbTitulosLista->setText(QString::fromStdString(cabeceraLista()));
+
+    List1 = control<QListWidget>(spDatos, "List1");
+    List1->setFont(fija);
+    List1->setUniformItemSizes(true);
+    List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    connect(List1, &QListWidget::currentRowChanged, this, &Form1::List1_Click);
+
+    struct Detalle {
+        const char* titulo;
+        const char* nombre;
+        QLabel** valor;
+    };
+    const Detalle detalles[] = {{"Origen", "lbOrigen", &lbOrigen},
+                                {"Nº. procedimiento", "lbNumero", &lbNumero},
+                                {"Tipo procedimiento", "lbTipo", &lbTipo},
+                                {"Asunto", "lbAsunto", &lbAsunto},
+                                {"Id LexNet", "lbIdLexNet", &lbIdLexNet}};
+    for (const Detalle& d : detalles) {
+        auto* titulo = new QLabel(QString::fromUtf8(d.titulo), spDatos);
+        titulo->setAlignment(Qt::AlignRight | Qt::AlignTop);
+        titulosDetalle_.push_back(titulo);
+        *d.valor = control<QLabel>(spDatos, d.nombre);
+        (*d.valor)->setTextFormat(Qt::PlainText);
+        (*d.valor)->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        (*d.valor)->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        (*d.valor)->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
+    lbAsunto->setWordWrap(true);
+
+    // The receipt: panel1 shows it, lbAcuse over it carries the same words.
+    panel1 = control<QLabel>(spDatos, "panel1");
+    panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel1->setAlignment(Qt::AlignCenter);
+    lbAcuse = control<QLabel>(panel1, "lbAcuse");
+    lbAcuse->setAlignment(Qt::AlignCenter);
+    lbAcuse->setAutoFillBackground(true);
+    QFont negrita = lbAcuse->font();
+    negrita.setBold(true);
+    lbAcuse->setFont(negrita);
+    QPalette aviso = lbAcuse->palette();
+    aviso.setColor(QPalette::Window, QColor(255, 244, 200));
+    aviso.setColor(QPalette::WindowText, QColor(128, 0, 0));
+    lbAcuse->setPalette(aviso);
+
+    lbAdjuntos = new QLabel(QString::fromUtf8("Datos adjuntos"), spDatos);
+    ltAdjuntos = control<QListWidget>(spDatos, "ltAdjuntos");
+    connect(ltAdjuntos, &QListWidget::itemDoubleClicked, this, &Form1::bpVer_Click);
+    bpVer = control<QPushButton>(spDatos, "bpVer");
+    bpVer->setText(QString::fromUtf8("Ver"));
+    bpVer->setToolTip(QString::fromUtf8("Visualizar el documento"));
+    connect(bpVer, &QPushButton::clicked, this, &Form1::bpVer_Click);
+    btEliminar = control<QPushButton>(spDatos, "btEliminar");
+    btEliminar->setText(QString::fromUtf8("Borrar"));
+    btEliminar->setToolTip(QString::fromUtf8("Eliminar la notificación y sus documentos"));
+    btEliminar->hide();
+    connect(btEliminar, &QPushButton::clicked, this, &Form1::btEliminar_Click);
+    // The listing, mail and export buttons.
+    frBotones = control<QFrame>(spDatos, "frBotones");
 }
 
 bool Form1::cargar(std::string_view lineaOrdenes) {
@@ -184,25 +298,190 @@ bool Form1::cargar(std::string_view lineaOrdenes) {
 void Form1::mostrarInicio(const PantallaInicioAmbrel& p) {
     lbSession->setText(QString::fromUtf8("< sin conexión >"));
     for (QLineEdit* fecha : txFecha) {
+        // A box left in the middle of its editing takes the whole date.
+        fecha->setMaxLength(10);
         fecha->setText(qtexto(p.fechaHoy));
     }
     Text3->hide();
     sPanel->hide();
-    spDatos->hide();
     Vista->hide();
     Vista->clear();
+    sPanelAviso->setText(qtexto(p.avisoInicio));
+    mostrarAviso();
+}
+
+void Form1::mostrarAviso() {
+    spDatos->hide();
     resize(twips(kAncho), twips(kAlto));
+    colocarPie();
     sPanelAviso->setGeometry(twips(kAvisoIzquierda), twips(kAvisoArriba),
                              width() - twips(kAvisoIzquierda) - 12, 226);
-    sPanelAviso->setText(qtexto(p.avisoInicio));
     sPanelAviso->show();
     sPanelAviso->repaint();
+}
+
+void Form1::mostrarLista() {
+    const QFontMetrics medidas(List1->font());
+    const int anchoList1 = medidas.horizontalAdvance(QString(kCaracteresLinea, QLatin1Char('0'))) +
+                           2 * List1->frameWidth() +
+                           List1->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 12;
+    const int ancho = std::max(twips(kAncho), anchoList1 + 2 * kMargen + 24);
+    const int anchoDatos = ancho - 24;
+
+    int y = 6;
+    // Over the text of the lines, which starts past the list's frame and the item's margin.
+    const int sangria =
+        List1->frameWidth() + List1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1;
+    lbTitulosLista->setGeometry(kMargen + sangria, y, anchoDatos - 2 * kMargen - sangria,
+                                medidas.height() + 2);
+    y += medidas.height() + 4;
+    List1->setGeometry(kMargen, y, anchoDatos - 2 * kMargen, kAltoList1);
+    y += kAltoList1 + 10;
+
+    const int xAdjuntos = anchoDatos - kMargen - kAnchoColumnaAdjuntos;
+    const int xValor = kMargen + kAnchoTituloDetalle + 6;
+    const int anchoValor = xAdjuntos - 12 - xValor;
+    int fila = y;
+    QLabel* const valores[] = {lbOrigen, lbNumero, lbTipo, lbAsunto, lbIdLexNet};
+    for (std::size_t i = 0; i < titulosDetalle_.size(); ++i) {
+        const int alto = valores[i] == lbAsunto ? kAltoAsunto : kAltoFila;
+        titulosDetalle_[i]->setGeometry(kMargen, fila + 3, kAnchoTituloDetalle, alto);
+        valores[i]->setGeometry(xValor, fila, anchoValor, alto);
+        fila += alto + 4;
+    }
+    panel1->setGeometry(kMargen, y + kAltoDetalle + 6, anchoDatos - 2 * kMargen, kAltoAcuse);
+    lbAcuse->setGeometry(panel1->contentsRect());
+
+    lbAdjuntos->setGeometry(xAdjuntos, y, kAnchoColumnaAdjuntos, 18);
+    const int anchoBoton = 92;
+    const int anchoAdjuntos = kAnchoColumnaAdjuntos - anchoBoton - 8;
+    ltAdjuntos->setGeometry(xAdjuntos, y + 20, anchoAdjuntos, kAltoAdjuntos);
+    bpVer->setGeometry(xAdjuntos + anchoAdjuntos + 8, y + 20, anchoBoton, 30);
+    btEliminar->setGeometry(xAdjuntos + anchoAdjuntos + 8, y + 56, anchoBoton, 30);
+    frBotones->setGeometry(xAdjuntos, y + 20 + kAltoAdjuntos + 6, kAnchoColumnaAdjuntos,
+                           kAltoBotones);
+
+    const int altoDatos = y + kAltoDetalle + 6 + kAltoAcuse + 10;
+    spDatos->setGeometry(12, 62, anchoDatos, altoDatos);
+    sPanelAviso->hide();
+    resize(ancho, 62 + altoDatos + 8 + 63);
+    colocarPie();
+    spDatos->show();
 }
 
 void Form1::bpVolver_Click() {
     PantallaInicioAmbrel p;
     if (ejecutar(ui_, [&] { p = ambrel_.volverInicio(); })) {
         mostrarInicio(p);
+    }
+}
+
+void Form1::CargarLista(bool avisar) {
+    const bool hecho = ejecutar(ui_, [&] {
+        Ocupado ocupado(ui_);
+        BaseDatos& db = *ambrel_.general.Conexion;
+        if (avisar) {
+            datos_->rango =
+                rangoDeFechas(txFecha[0]->text().toStdString(), txFecha[1]->text().toStdString());
+        }
+        std::vector<NotificacionLista> lista = notificacionesDeLista(db, datos_->rango);
+        vaciarLista();
+        datos_->lineas = std::move(lista);
+        for (const NotificacionLista& n : datos_->lineas) {
+            List1->addItem(qtexto(n.linea));
+        }
+        if (!datos_->lineas.empty()) {
+            List1->setCurrentRow(0);
+            mostrarLista();
+        }
+        if (avisar) {
+            avisarAdjuntosIncompletos(db, datos_->rango, ui_);
+        }
+        if (datos_->lineas.empty()) {
+            ui_.mensaje(kSinMensajes, kTituloLista, Icono::Informacion, Botones::Aceptar);
+            mostrarAviso();
+        } else {
+            List1->setFocus();
+        }
+    });
+    // A list that could not be read leaves the start screen, not an empty window.
+    if (!hecho && spDatos->isHidden() && !ui_.codigoFin()) {
+        mostrarAviso();
+    }
+}
+
+void Form1::vaciarLista() {
+    // The lines go first: emptying the list selects no line.
+    datos_->lineas.clear();
+    List1->clear();
+    limpiarDetalle();
+}
+
+const std::vector<NotificacionLista>& Form1::notificaciones() const {
+    return datos_->lineas;
+}
+
+int Form1::notificacionSeleccionada() const {
+    const int fila = List1->currentRow();
+    return fila >= 0 && static_cast<std::size_t>(fila) < datos_->lineas.size() ? fila : -1;
+}
+
+void Form1::limpiarDetalle() {
+    for (QLabel* l : {lbOrigen, lbNumero, lbTipo, lbAsunto, lbIdLexNet, lbAcuse, panel1}) {
+        l->clear();
+    }
+    panel1->hide();
+    datos_->adjuntos.clear();
+    ltAdjuntos->clear();
+    frBotones->setEnabled(true);
+    btEliminar->hide();
+}
+
+void Form1::List1_Click(int indice) {
+    if (indice < 0 || static_cast<std::size_t>(indice) >= datos_->lineas.size()) {
+        return;
+    }
+    const NotificacionLista& n = datos_->lineas[static_cast<std::size_t>(indice)];
+    ejecutar(ui_, [&] {
+        Ocupado ocupado(ui_);
+        DetalleNotificacion d = detalleNotificacion(*ambrel_.general.Conexion, n.idLexNet);
+        lbAcuse->setText(qtexto(d.acuse));
+        panel1->setText(qtexto(d.acuse));
+        panel1->setVisible(!d.acuse.empty());
+        lbIdLexNet->setText(qtexto(n.idLexNet));
+        lbOrigen->setText(qtexto(n.origen));
+        lbNumero->setText(qtexto(n.numero));
+        lbTipo->setText(qtexto(n.tipo));
+        lbAsunto->setText(qtexto(n.asunto));
+        ltAdjuntos->clear();
+        datos_->adjuntos = std::move(d.adjuntos);
+        for (const AdjuntoLista& a : datos_->adjuntos) {
+            ltAdjuntos->addItem(qtexto(a.texto));
+        }
+        ltAdjuntos->setCurrentRow(-1);
+        frBotones->setEnabled(!d.hayIncompletos);
+        btEliminar->show();
+    });
+}
+
+void Form1::bpVer_Click() {
+    const int fila = ltAdjuntos->currentRow();
+    const bool elegida = fila >= 0 && static_cast<std::size_t>(fila) < datos_->adjuntos.size() &&
+                         ltAdjuntos->item(fila)->isSelected();
+    const AdjuntoLista* adjunto =
+        elegida ? &datos_->adjuntos[static_cast<std::size_t>(fila)] : nullptr;
+    ejecutar(ui_, [&] { verAdjunto(ambrel_.general, ui_, adjunto); });
+}
+
+void Form1::btEliminar_Click() {
+    const std::string id = lbIdLexNet->text().toStdString();
+    if (id.empty()) {
+        return;
+    }
+    bool eliminada = false;
+    ejecutar(ui_, [&] { eliminada = eliminarNotificacion(ambrel_.general, ui_, id); });
+    if (eliminada) {
+        CargarLista(false);
     }
 }
 
@@ -221,5 +500,63 @@ bool Form1::eventFilter(QObject* objeto, QEvent* evento) {
         abrirParametros(ambrel_.general, ui_, this);
         return true;
     }
+    for (QLineEdit* fecha : txFecha) {
+        if (objeto == fecha) {
+            return filtrarFecha(fecha, evento) || QWidget::eventFilter(objeto, evento);
+        }
+    }
     return QWidget::eventFilter(objeto, evento);
+}
+
+// The typing rules of a date box; true when the event is dropped.
+bool Form1::filtrarFecha(QLineEdit* caja, QEvent* evento) {
+    switch (evento->type()) {
+    case QEvent::FocusIn:
+        if (esCambioDeFoco(*static_cast<QFocusEvent*>(evento))) {
+            const CajaFecha c = alEntrarEnFecha({caja->text().toStdString(), caja->maxLength()});
+            caja->setMaxLength(c.limite);
+            caja->setText(qtexto(c.texto));
+            // After the click that gave the focus has placed the cursor.
+            QTimer::singleShot(0, caja, &QLineEdit::selectAll);
+        }
+        return false;
+    case QEvent::FocusOut:
+        if (esCambioDeFoco(*static_cast<QFocusEvent*>(evento))) {
+            const auto c = alSalirDeFecha({caja->text().toStdString(), caja->maxLength()});
+            if (c) {
+                caja->setMaxLength(c->limite);
+                caja->setText(qtexto(c->texto));
+            } else {
+                ui_.mensaje(kFechaNoValida, kTituloFechaNoValida, Icono::Exclamacion,
+                            Botones::Aceptar);
+                caja->setFocus(Qt::OtherFocusReason);
+            }
+        }
+        return false;
+    case QEvent::KeyPress: {
+        // Keys that type a character: only digits and Backspace get through. Moving keys,
+        // Delete and Tab type none.
+        const auto* tecla = static_cast<QKeyEvent*>(evento);
+        if (tecla->key() == Qt::Key_Backspace) {
+            return !caracterDeFechaAdmitido(U'\b');
+        }
+        if (tecla->text().isEmpty() || tecla->key() == Qt::Key_Delete ||
+            tecla->key() == Qt::Key_Tab || tecla->key() == Qt::Key_Backtab) {
+            return false;
+        }
+        return !caracterDeFechaAdmitido(tecla->text().toUcs4().value(0));
+    }
+    default:
+        return false;
+    }
+}
+
+// The status panel and the buttons keep to the bottom of the window.
+void Form1::colocarPie() {
+    const int alto = height();
+    sPanel->setGeometry(12, alto - 85, width() - 24, 22);
+    bpProceso->move(12, alto - 55);
+    lbVersion->move(314, alto - 45);
+    bpVolver->move(width() - 220, alto - 51);
+    bpSalir->move(width() - 112, alto - 51);
 }

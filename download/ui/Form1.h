@@ -2,9 +2,12 @@
 
 #include <QWidget>
 #include <array>
+#include <memory>
 #include <string_view>
+#include <vector>
 
 class Ambrel;
+struct NotificacionLista;
 class InteraccionQt;
 struct PantallaInicioAmbrel;
 class QCheckBox;
@@ -13,6 +16,7 @@ class PanelCertificados;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QTreeWidget;
@@ -22,9 +26,22 @@ class Form1 : public QWidget {
     Q_OBJECT
 public:
     Form1(Ambrel& ambrel, InteraccionQt& ui, QWidget* padre = nullptr);
+    ~Form1() override;
 
     // Start-up and the start screen; false when the program ended during it.
     bool cargar(std::string_view lineaOrdenes);
+
+    // Fills the list of stored notifications of the date boxes' range and shows it with the
+    // first one's details, or says there is none and shows the start screen again. With
+    // `avisar` (the end of a run) the range is read from the boxes and incomplete documents
+    // are reported; without it (after a deletion) the list keeps its range.
+    void CargarLista(bool avisar);
+    // Empties the list and its details (a run starts).
+    void vaciarLista();
+    // The listed notifications, in the order of their lines, and the selected one (-1
+    // when none): what the listing, mail and export read.
+    const std::vector<NotificacionLista>& notificaciones() const;
+    int notificacionSeleccionada() const;
 
 protected:
     void closeEvent(QCloseEvent* evento) override;
@@ -32,8 +49,17 @@ protected:
 
 private:
     void crearControles();
+    void crearLista();
     void mostrarInicio(const PantallaInicioAmbrel& p);
+    void mostrarAviso();
+    void mostrarLista();
+    void colocarPie();
+    void limpiarDetalle();
+    bool filtrarFecha(QLineEdit* caja, QEvent* evento);
     void bpVolver_Click();
+    void List1_Click(int indice);
+    void bpVer_Click();
+    void btEliminar_Click();
 
     Ambrel& ambrel_;
     InteraccionQt& ui_;
@@ -56,4 +82,23 @@ private:
     QPushButton* bpProceso = nullptr;
     QPushButton* bpVolver = nullptr;
     QPushButton* bpSalir = nullptr;
+
+    // The notification list (in spDatos).
+    QLabel* lbTitulosLista = nullptr;
+    QListWidget* List1 = nullptr;
+    QLabel* lbOrigen = nullptr;
+    QLabel* lbNumero = nullptr;
+    QLabel* lbTipo = nullptr;
+    QLabel* lbAsunto = nullptr;
+    QLabel* lbIdLexNet = nullptr;
+    std::vector<QLabel*> titulosDetalle_;
+    QLabel* lbAdjuntos = nullptr;
+    QListWidget* ltAdjuntos = nullptr;
+    QPushButton* bpVer = nullptr;
+    QPushButton* btEliminar = nullptr;
+    QFrame* frBotones = nullptr;
+
+    // The range, lines and attachments behind the list.
+    struct DatosLista;
+    std::unique_ptr<DatosLista> datos_;
 };

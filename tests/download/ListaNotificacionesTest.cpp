@@ -1,0 +1,349 @@
+#include "download/ListaNotificaciones.h"
+
+#include "common/BaseDatos.h"
+#include "common/General.h"
+#include "download/Ambrel.h"
+#include "tests/support/CarpetaTemporal.h"
+#include "tests/support/InstalacionPrueba.h"
+#include "tests/support/InteraccionGuionada.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Textos = std::vector<std::string>;
+
+// A started Ambrel on a fresh installation; rows go in as the download phases store them.
+class ListaNotificacionesTest : public ::testing::Test {
+protected:
+    InstalacionPrueba inst;
+    InteraccionGuionada ui;
+    Ambrel ambrel{ui};
+
+    void SetUp() override { ambrel.arrancar(""); }
+    BaseDatos& db() { return *ambrel.general.Conexion; }
+    fs::path descargas() const { return comoRuta(ambrel.general.CarpetaDescargas); }
+
+    void organo(const char* dn, const char* nombre) {
+        db().ejecutar("INSERT INTO OrigenDestino (tipo, dn, nombre) VALUES (1, ?, ?)", dn, nombre);
+    }
+    void persona(const char* dn, const char* nombre, const char* ap1, const char* ap2) {
+        db().ejecutar("INSERT INTO OrigenDestino (tipo, dn, nombre, apellido1, apellido2, "
+                      "dnRelacionado) VALUES (3, ?, ?, ?, ?, 'CN=Colegio')",
+                      dn, nombre, ap1, ap2);
+    }
+    void tipo(const char* codigo, const char* descripcion) {
+        db().ejecutar("INSERT INTO TipoProcedimiento (codigoTipoProcedimiento, "
+                      "descrTipoProcedimiento, LeyAntigua) VALUES (?, ?, 0)",
+                      codigo, descripcion);
+    }
+    void cabecera(const std::string& id, const char* dn, const char* codigo, const char* numero,
+                  const FechaHora& envio, const std::optional<std::string>& referencia = "REF",
+                  const char* asunto = " Asunto ") {
+        db().ejecutar("INSERT INTO Cabecera (IdLexNet, Leido, FechaUltimaDescarga, dnOrigen, "
+                      "Asunto, CodTipoProcedimiento, NumeroProcedimiento, Referencia, IdExterno, "
+                      "NombreSIstema, FechaEnvio, Descargado) "
+                      "VALUES (?, 0, NULL, ?, ?, ?, ?, ?, '', 'LEXNET', ?, 0)",
+                      id, dn, asunto, codigo, numero, referencia, envio);
+    }
+    void adjunto(const std::string& id, int orden, const std::optional<std::string>& nombreQuarel,
+                 bool completo) {
+        db().ejecutar("INSERT INTO Adjuntos (IdLexNet, IdOrdenAdjunto, Nombre, Principal, "
+                      "TamBloque, DatosAdjunto, Completo, NumeroProcedimiento, NombreQuarel) "
+                      "VALUES (?, ?, 'doc.pdf', ?, 65536, ' ', ?, '12/2026', ?)",
+                      id, orden, orden == 1, completo, nombreQuarel);
+    }
+    // A stored document: its row and its file.
+    fs::path documento(const std::string& id, int orden, const std::string& nombre) {
+        adjunto(id, orden, nombre, true);
+        escribirArchivo(descargas() / nombre, "%PDF-" + nombre);
+        return descargas() / nombre;
+    }
+    std::int64_t contar(const char* sql, const std::string& id) {
+        return db().primerValor(sql, id)->entero();
+    }
+    Textos lineas(const std::optional<RangoFechas>& rango = std::nullopt) {
+        Textos r;
+        for (const NotificacionLista& n : notificacionesDeLista(db(), rango)) {
+            r.push_back(n.linea);
+        }
+        return r;
+    }
+};
+
+FechaHora fecha(int dia, int hora = 10, int minuto = 0, int segundo = 0) {
+    return FechaHora{2026, 12, dia, hora, minuto, segundo};
+}
+
+TEST_F(ListaNotificacionesTest, LineasDeAnchoFijoConSusValores) {
+    organo("CN=Juzgado", "  Juzgado de Primera Instancia nº 3 de Málaga  "); // 45 characters
+    persona("CN=Ana", "Ana", "Ruiz", "");
+    tipo("ORD", "  Procedimiento ordinario ");
+    cabecera("N1", "CN=Juzgado", "ORD", "0000123/2026", fecha(5, 9, 8, 7), "R-1");
+    cabecera("N2", "CN=Ana", "ORD", "123456789012345X", fecha(4), std::nullopt);
+
+    const auto lista = notificacionesDeLista(db(), std::nullopt);
+    ASSERT_EQ(lista.size(), 2u);
+    EXPECT_EQ(lista[0].linea, "Juzgado de Primera Instancia nº 3 d | 0000123/2026   | "
+                              "05/12/2026 09:08:07 | R-1                 ");
+    EXPECT_EQ(lista[0].origen, "Juzgado de Primera Instancia nº 3 de Málaga");
+    EXPECT_EQ(lista[0].idLexNet, "N1");
+    EXPECT_EQ(lista[0].numero, "0000123/2026");
+    EXPECT_EQ(lista[0].asunto, "Asunto");
+    EXPECT_EQ(lista[0].tipo, "Procedimiento ordinario");
+    EXPECT_EQ(lista[0].fecha, "05/12/2026 09:08:07");
+    // A person's surnames joined and trimmed; a number cut to 15; no reference padded.
+    EXPECT_EQ(lista[1].origen, "Ana Ruiz");
+    EXPECT_EQ(lista[1].linea, std::string("Ana Ruiz") + std::string(27, ' ') +
+                                  " | 123456789012345 | 04/12/2026 10:00:00 | " +
+                                  std::string(20, ' '));
+}
+
+// Position of a text inside another, in characters.
+std::size_t columnaDe(const std::string& texto, const std::string& aguja) {
+    const std::string antes = texto.substr(0, texto.find(aguja));
+    return static_cast<std::size_t>(std::count_if(antes.begin(), antes.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+TEST_F(ListaNotificacionesTest, AnchosCuentanCaracteresNoBytes) {
+    const std::string linea = lineaLista("Ñandú", "1/2026", "05/12/2026 09:08:07", "Señal");
+    EXPECT_EQ(linea, "Ñandú" + std::string(30, ' ') + " | 1/2026         | 05/12/2026 09:08:07 | " +
+                         "Señal" + std::string(15, ' '));
+    // The headings stand over the columns they name.
+    const std::string cabecera = cabeceraLista();
+    EXPECT_EQ(columnaDe(cabecera, "Origen"), 0u);
+    EXPECT_EQ(columnaDe(cabecera, "Nº proced."), columnaDe(linea, "1/2026"));
+    EXPECT_EQ(columnaDe(cabecera, "Fecha / Hora"), columnaDe(linea, "05/12/2026"));
+    EXPECT_EQ(columnaDe(cabecera, "Referencia"), columnaDe(linea, "Señal"));
+}
+
+TEST_F(ListaNotificacionesTest, RangoOrdenYFiltros) {
+    organo("CN=J", "Juzgado");
+    tipo("ORD", "Ordinario");
+    cabecera("ANTES", "CN=J", "ORD", "1", fecha(4, 23, 59, 59));
+    cabecera("PRIMERO", "CN=J", "ORD", "2", fecha(5, 0, 0, 0));
+    cabecera("ULTIMO", "CN=J", "ORD", "3", fecha(7, 23, 59, 59));
+    cabecera("DESPUES", "CN=J", "ORD", "4", fecha(8, 0, 0, 0));
+    cabecera("MEDIO", "CN=J", "ORD", "5", fecha(6));
+    cabecera("HECHO", "CN=J", "ORD", "6", fecha(6));
+    db().ejecutar("UPDATE Cabecera SET Descargado = 1 WHERE IdLexNet = ?", "HECHO");
+
+    const auto ids = [&](const std::optional<RangoFechas>& rango) {
+        Textos r;
+        for (const auto& n : notificacionesDeLista(db(), rango)) {
+            r.push_back(n.idLexNet);
+        }
+        return r;
+    };
+    EXPECT_EQ(ids(rangoDeFechas("05/12/2026", "07/12/2026")),
+              (Textos{"ULTIMO", "MEDIO", "PRIMERO"}));
+    EXPECT_EQ(ids(rangoDeFechas("06122026", "06122026")), (Textos{"MEDIO"}));
+    EXPECT_EQ(ids(rangoDeFechas("", "")),
+              (Textos{"DESPUES", "ULTIMO", "MEDIO", "PRIMERO", "ANTES"}));
+    EXPECT_EQ(ids(rangoDeFechas("07/12/2026", "05/12/2026")), Textos{});
+    EXPECT_THROW(rangoDeFechas("31/02/2026", "05/12/2026"), std::invalid_argument);
+    EXPECT_THROW(rangoDeFechas("05/12/2026", ""), std::invalid_argument);
+}
+
+// The directory and the catalogue are refreshed apart from the notifications: what they
+// lack never hides a notification nor lends it another's values.
+TEST_F(ListaNotificacionesTest, RemitenteOTipoAusentesNoOcultanNiRepiten) {
+    organo("CN=J", "Juzgado");
+    tipo("ORD", "Ordinario");
+    tipo("ORD", "Ordinario repetido");
+    cabecera("N1", "CN=J", "ORD", "1", fecha(7));
+    cabecera("N2", "CN=Nadie", "SIN", "2", fecha(6));
+    cabecera("N3", nullptr, "ORD", "3", fecha(5));
+
+    const auto lista = notificacionesDeLista(db(), std::nullopt);
+    ASSERT_EQ(lista.size(), 3u);
+    EXPECT_EQ(lista[0].tipo, "Ordinario");
+    EXPECT_EQ(lista[1].origen, "");
+    EXPECT_EQ(lista[1].tipo, "");
+    EXPECT_EQ(lista[1].linea.substr(0, 38), std::string(35, ' ') + " | ");
+    EXPECT_EQ(lista[2].origen, "");
+}
+
+TEST_F(ListaNotificacionesTest, AvisoDeDocumentosIncompletosDelRango) {
+    organo("CN=J", "Juzgado");
+    tipo("ORD", "Ordinario");
+    cabecera("N1", "CN=J", "ORD", "1", fecha(5));
+    cabecera("N2", "CN=J", "ORD", "2", fecha(9));
+    adjunto("N1", 1, "1_1.pdf", true);
+    adjunto("N2", 1, std::nullopt, false);
+
+    avisarAdjuntosIncompletos(db(), rangoDeFechas("05/12/2026", "06/12/2026"), ui);
+    EXPECT_TRUE(ui.mensajes.empty());
+    avisarAdjuntosIncompletos(db(), rangoDeFechas("09/12/2026", "09/12/2026"), ui);
+    ASSERT_EQ(ui.mensajes.size(), 1u);
+    EXPECT_EQ(ui.mensajes[0].texto,
+              "\r\n\r\nEl servidor de LexNet informa que no ha podido enviar algunas "
+              "notificaciones correctamente.\r\n\r\nES CONVENIENTE QUE ELIMINE LAS "
+              "NOTIFICACIONES ERRONEAS Y REPITA EL PROCESO.");
+    EXPECT_EQ(ui.mensajes[0].titulo, "Atención:");
+    EXPECT_EQ(ui.mensajes[0].icono, Icono::Exclamacion);
+    EXPECT_TRUE(hayAdjuntosIncompletos(db(), std::nullopt));
+}
+
+TEST_F(ListaNotificacionesTest, DetalleConAcuseYAdjuntosEnOrden) {
+    db().ejecutar("INSERT INTO MensajeEnvio (Destinatario, IdEnvio, Subido, FechaGen) "
+                  "VALUES ('2807901001', '', 0, '2026-12-01 08:00:00'), "
+                  "('2807901001', 'ACUSE-1', 1, '2026-11-30 17:45:12')");
+    adjunto("ACUSE-1", 2, "0000123_2026_8.pdf", true);
+    adjunto("ACUSE-1", 1, "0000123_2026_7.pdf", true);
+    adjunto("ACUSE-1", 3, std::nullopt, false);
+    adjunto("OTRA", 1, "otra.pdf", true);
+
+    const DetalleNotificacion d = detalleNotificacion(db(), "ACUSE-1");
+    EXPECT_EQ(d.acuse, "ACUSE DE RECIBO DE MI ENVIO DE FECHA 30/11/2026 17:45:12");
+    Textos textos;
+    for (const AdjuntoLista& a : d.adjuntos) {
+        textos.push_back(a.texto);
+    }
+    EXPECT_EQ(textos, (Textos{"0000123_2026_7.pdf", "0000123_2026_8.pdf", "     *** ERROR ***"}));
+    EXPECT_TRUE(d.hayIncompletos);
+
+    const DetalleNotificacion otra = detalleNotificacion(db(), "OTRA");
+    EXPECT_EQ(otra.acuse, "");
+    EXPECT_FALSE(otra.hayIncompletos);
+    // Writs not sent yet carry an empty identifier: they acknowledge nothing.
+    EXPECT_EQ(detalleNotificacion(db(), "").acuse, "");
+}
+
+TEST_F(ListaNotificacionesTest, NombresInsegurosSeEnmiendan) {
+    EXPECT_EQ(nombreArchivoSeguro("2008_0001234_57.rtf"), "2008_0001234_57.rtf");
+    EXPECT_EQ(nombreArchivoSeguro("..\\..\\boot.ini"), ".._.._boot.ini");
+    EXPECT_EQ(nombreArchivoSeguro("/etc/passwd"), "_etc_passwd");
+    EXPECT_EQ(nombreArchivoSeguro("a\nb\tc.pdf"), "a_b_c.pdf");
+    EXPECT_EQ(nombreArchivoSeguro("con.pdf"), "_con.pdf");
+    EXPECT_EQ(nombreArchivoSeguro("LPT1"), "_LPT1");
+    EXPECT_EQ(nombreArchivoSeguro("COM10.pdf"), "COM10.pdf");
+    EXPECT_EQ(nombreArchivoSeguro("a/b:c.pdf"), "a_b_c.pdf");
+    EXPECT_EQ(nombreArchivoSeguro(".."), "");
+    EXPECT_EQ(nombreArchivoSeguro("."), "");
+    EXPECT_EQ(nombreArchivoSeguro(""), "");
+
+    // A document opens from the downloads folder under its safe name; an incomplete one
+    // has no file.
+    const std::string& carpeta = ambrel.general.CarpetaDescargas;
+    EXPECT_EQ(rutaDocumento(carpeta, {"../../Ambrel.INI", "../../Ambrel.INI", true}),
+              descargas() / ".._.._Ambrel.INI");
+    EXPECT_EQ(rutaDocumento(carpeta, {"a.pdf     *** ERROR ***", "a.pdf", false}), std::nullopt);
+    EXPECT_EQ(rutaDocumento(carpeta, {"..", "..", true}), std::nullopt);
+}
+
+TEST_F(ListaNotificacionesTest, EliminarBorraSusFilasYArchivosYNadaMas) {
+    organo("CN=J", "Juzgado");
+    tipo("ORD", "Ordinario");
+    cabecera("N1", "CN=J", "ORD", "1", fecha(5));
+    cabecera("N2", "CN=J", "ORD", "2", fecha(6));
+    const fs::path a = documento("N1", 1, "1_1.pdf");
+    const fs::path b = documento("N1", 2, "1_2.pdf");
+    adjunto("N1", 3, "  ", false);
+    // A file already gone no longer keeps its notification from going.
+    adjunto("N1", 4, "1_4.pdf", true);
+    const fs::path ajeno = documento("N2", 1, "2_3.pdf");
+
+    ui.respuestas = {Respuesta::No};
+    EXPECT_FALSE(eliminarNotificacion(ambrel.general, ui, "N1"));
+    EXPECT_TRUE(fs::exists(a));
+    EXPECT_EQ(contar("SELECT count(*) FROM Cabecera WHERE IdLexNet = ?", "N1"), 1);
+    ASSERT_EQ(ui.mensajes.size(), 1u);
+    EXPECT_EQ(ui.mensajes[0].texto, "¿ Desea eliminar la Notificación seleccionada ?\r\n");
+    EXPECT_EQ(ui.mensajes[0].titulo, "Atención:");
+    EXPECT_EQ(ui.mensajes[0].icono, Icono::Pregunta);
+    EXPECT_EQ(ui.mensajes[0].botones, Botones::SiNo);
+
+    ui.respuestas = {Respuesta::Si};
+    EXPECT_TRUE(eliminarNotificacion(ambrel.general, ui, " N1 "));
+    EXPECT_FALSE(fs::exists(a));
+    EXPECT_FALSE(fs::exists(b));
+    EXPECT_EQ(contar("SELECT count(*) FROM Cabecera WHERE IdLexNet = ?", "N1"), 0);
+    EXPECT_EQ(contar("SELECT count(*) FROM Adjuntos WHERE IdLexNet = ?", "N1"), 0);
+    EXPECT_EQ(ui.mensajes.size(), 2u);
+    // The other notification, the sender and the procedure type stay.
+    EXPECT_TRUE(fs::exists(ajeno));
+    EXPECT_EQ(contar("SELECT count(*) FROM Adjuntos WHERE IdLexNet = ?", "N2"), 1);
+    EXPECT_EQ(contar("SELECT count(*) FROM OrigenDestino WHERE dn = ?", "CN=J"), 1);
+    EXPECT_EQ(
+        contar("SELECT count(*) FROM TipoProcedimiento WHERE codigoTipoProcedimiento = ?", "ORD"),
+        1);
+    EXPECT_EQ(ui.cambiosOcupado, (std::vector<bool>{true, false}));
+}
+
+TEST_F(ListaNotificacionesTest, EliminarNuncaBorraFueraDeLaCarpetaDeDescargas) {
+    cabecera("N1", "CN=J", "ORD", "1", fecha(5));
+    const fs::path fuera = inst / "fuera.pdf"; // where the stored name points
+    escribirArchivo(fuera, "no es de la notificación");
+    adjunto("N1", 1, "../../fuera.pdf", true);
+    adjunto("N1", 2, "..", true);
+    const fs::path enmendado = descargas() / ".._.._fuera.pdf";
+    escribirArchivo(enmendado, "x");
+    ui.respuestas = {Respuesta::Si};
+    EXPECT_TRUE(eliminarNotificacion(ambrel.general, ui, "N1"));
+    EXPECT_TRUE(fs::exists(fuera));
+    EXPECT_TRUE(fs::is_directory(descargas()));
+    EXPECT_FALSE(fs::exists(enmendado));
+    EXPECT_EQ(contar("SELECT count(*) FROM Adjuntos WHERE IdLexNet = ?", "N1"), 0);
+}
+
+TEST_F(ListaNotificacionesTest, UnArchivoQueNoSePuedeBorrarDetieneLaEliminacion) {
+    cabecera("N1", "CN=J", "ORD", "1", fecha(5));
+    const fs::path a = documento("N1", 1, "1_1.pdf");
+    adjunto("N1", 2, "1_2.pdf", true);
+    fs::create_directory(descargas() / "1_2.pdf");
+    escribirArchivo(descargas() / "1_2.pdf" / "dentro", "x");
+    const fs::path c = documento("N1", 3, "1_3.pdf");
+
+    ui.respuestas = {Respuesta::Si};
+    EXPECT_FALSE(eliminarNotificacion(ambrel.general, ui, "N1"));
+    ASSERT_EQ(ui.mensajes.size(), 2u);
+    EXPECT_EQ(ui.mensajes[1].titulo, "Error eliminando notificaciones");
+    EXPECT_EQ(ui.mensajes[1].texto.rfind("Error 21-", 0), 0u) << ui.mensajes[1].texto;
+    EXPECT_NE(ui.mensajes[1].texto.find("1_2.pdf"), std::string::npos);
+    // What went before the failure stays gone; the rest, and every row, stays.
+    EXPECT_FALSE(fs::exists(a));
+    EXPECT_TRUE(fs::exists(c));
+    EXPECT_TRUE(fs::exists(descargas() / "1_2.pdf" / "dentro"));
+    EXPECT_EQ(contar("SELECT count(*) FROM Adjuntos WHERE IdLexNet = ?", "N1"), 3);
+    EXPECT_EQ(contar("SELECT count(*) FROM Cabecera WHERE IdLexNet = ?", "N1"), 1);
+    EXPECT_EQ(ui.cambiosOcupado, (std::vector<bool>{true, false}));
+}
+
+TEST_F(ListaNotificacionesTest, CajaDeFechaAlEntrarYAlTeclear) {
+    EXPECT_EQ(alEntrarEnFecha({"05/12/2026", 10}).texto, "05122026");
+    EXPECT_EQ(alEntrarEnFecha({"05/12/2026", 10}).limite, 8);
+    EXPECT_EQ(alEntrarEnFecha({"", 10}).texto, "");
+    EXPECT_EQ(alEntrarEnFecha({"", 10}).limite, 8);
+    EXPECT_EQ(alEntrarEnFecha({"0512", 8}).texto, "0512");
+
+    for (const char32_t c : {U'0', U'5', U'9', U'\b'}) {
+        EXPECT_TRUE(caracterDeFechaAdmitido(c)) << static_cast<int>(c);
+    }
+    for (const char32_t c : {U',', U'.', U'/', U' ', U'a', U'-', U'\r', U'\x16', U'٣'}) {
+        EXPECT_FALSE(caracterDeFechaAdmitido(c)) << static_cast<int>(c);
+    }
+}
+
+TEST_F(ListaNotificacionesTest, CajaDeFechaAlSalir) {
+    const auto salir = [](const char* texto) { return alSalirDeFecha({texto, 8}); };
+    ASSERT_TRUE(salir("05122026"));
+    EXPECT_EQ(salir("05122026")->texto, "05/12/2026");
+    EXPECT_EQ(salir("05122026")->limite, 10);
+    EXPECT_EQ(salir("29022028")->texto, "29/02/2028");
+    ASSERT_TRUE(salir(""));
+    EXPECT_EQ(salir("")->texto, "");
+    EXPECT_EQ(salir("")->limite, 10);
+    for (const char* mala : {"31022026", "29022026", "00122026", "05002026", "05132026", "0512202",
+                             "05/12/26", "ab122026"}) {
+        EXPECT_FALSE(salir(mala)) << mala;
+    }
+    // Outside editing nothing changes.
+    EXPECT_EQ(alSalirDeFecha({"31/02/2026", 10})->texto, "31/02/2026");
+}
+
+} // namespace
