@@ -2,6 +2,7 @@
 
 #include "common/General.h"
 #include "common/Interaccion.h"
+#include "common/ui/Controles.h"
 #include "common/ui/Twips.h"
 #include "send/ImportarMensajes.h"
 
@@ -25,16 +26,6 @@ constexpr int kColumnaId = 5;
 constexpr int kColumnaAdjunto = 6;
 constexpr int kTamanoElegido = 10;
 constexpr int kTamanoOtro = 8;
-
-QString qtexto(const std::string& texto) {
-    return QString::fromStdString(texto);
-}
-
-template <class W> W* control(QWidget* padre, const char* nombre) {
-    auto* w = new W(padre);
-    w->setObjectName(QString::fromLatin1(nombre));
-    return w;
-}
 
 QPushButton* boton(QWidget* padre, const char* nombre, const char* texto, const char* ayuda,
                    QStyle::StandardPixmap icono) {

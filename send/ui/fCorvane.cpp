@@ -1,5 +1,6 @@
 #include "send/ui/fCorvane.h"
 
+#include "common/ui/Controles.h"
 #include "common/ui/InteraccionQt.h"
 #include "common/ui/PanelCertificados.h"
 #include "common/ui/Twips.h"
@@ -22,16 +23,6 @@ namespace {
 constexpr int kAncho = 12600;
 constexpr int kAlto = 9300;
 constexpr int kArriba = 1000;
-
-QString qtexto(const std::string& texto) {
-    return QString::fromStdString(texto);
-}
-
-template <class W> W* control(QWidget* padre, const char* nombre) {
-    auto* w = new W(padre);
-    w->setObjectName(nombre);
-    return w;
-}
 
 QPushButton* boton(QWidget* padre, const char* nombre, const char* texto, const char* ayuda) {
     auto* b = control<QPushButton>(padre, nombre);
