@@ -1,10 +1,13 @@
 #include "download/ui/Form1.h"
 
+#include "common/Certificados.h"
+#include "common/ui/Controles.h"
 #include "common/ui/InteraccionQt.h"
 #include "common/ui/PanelCertificados.h"
 #include "common/ui/Twips.h"
 #include "common/ui/fParametros.h"
 #include "download/Ambrel.h"
+#include "download/Descarga.h"
 #include "download/ListaNotificaciones.h"
 
 #include <QCheckBox>
@@ -33,16 +36,6 @@ constexpr int kAlto = 5655;
 constexpr int kAvisoIzquierda = 960;
 constexpr int kAvisoArriba = 980;
 constexpr int kArriba = 1000;
-
-QString qtexto(const std::string& texto) {
-    return QString::fromStdString(texto);
-}
-
-template <class W> W* control(QWidget* padre, const char* nombre) {
-    auto* w = new W(padre);
-    w->setObjectName(nombre);
-    return w;
-}
 
 // The list screen, in pixels: the notification lines over the details of the selected one.
 constexpr int kMargen = 8;
@@ -95,7 +88,77 @@ Form1::Form1(Ambrel& ambrel, InteraccionQt& ui, QWidget* padre)
     ui_.fijarVentana(this);
 }
 
+struct Form1::Corrida {
+    std::optional<RangoFechas> rango;
+};
+
 Form1::~Form1() = default;
+
+void Form1::bpProceso_Click() {
+    if (!sPanelAviso->isVisible()) {
+        return;
+    }
+    Text3->hide();
+    ComprobacionFechas fechas;
+    if (!ejecutar(ui_, [&] {
+            fechas = Descarga(ambrel_, ui_)
+                         .ComprobarFechas(txFecha[0]->text().trimmed().toStdString(),
+                                          txFecha[1]->text().trimmed().toStdString());
+        })) {
+        return;
+    }
+    if (!fechas.valida) {
+        txFecha[fechas.foco == FocoFecha::Inicial ? 0 : 1]->setFocus();
+        return;
+    }
+    sPanelAviso->hide();
+    sPanelAviso->repaint();
+    corrida_ = std::make_unique<Corrida>(Corrida{fechas.rango});
+    ui_.procesarEventos();
+    bpSalir->hide();
+    if (!ckDescarga->isChecked()) {
+        ProcesarDescarga();
+        return;
+    }
+    ejecutar(ui_, [&] {
+        almacenPanel_ = SeleccionaCertificado(ambrel_.general, ui_);
+        spCertificados->mostrar(almacenPanel_->certificados());
+        spCertificados->show();
+        spCertificados->raise();
+    });
+}
+
+void Form1::bpAceptar_Click(int indice) {
+    if (!corrida_ || !almacenPanel_) {
+        return;
+    }
+    // The client moves to the new store before the old one goes.
+    ambrel_.cliente.usarCertificado(*almacenPanel_, static_cast<std::size_t>(indice));
+    almacen_ = std::move(almacenPanel_);
+    spCertificados->hide();
+    ui_.procesarEventos();
+    ProcesarDescarga();
+}
+
+void Form1::ProcesarDescarga() {
+    vaciarLista();
+    const std::optional<RangoFechas> rango = corrida_->rango;
+    corrida_.reset();
+    ejecutar(ui_, [&] {
+        const ResultadoDescarga r =
+            Descarga(ambrel_, ui_)
+                .ProcesarDescarga(rango, ckDescarga->isChecked(), ckPendientes->isChecked());
+        Text3->setPlainText(qtexto(r.pendientes));
+    });
+    if (ui_.codigoFin()) {
+        return;
+    }
+    Text3->clear();
+    Text3->hide();
+    CargarLista(true);
+    bpSalir->show();
+    ui_.estado("");
+}
 
 void Form1::crearControles() {
     resize(twips(kAncho), twips(kAlto));
@@ -164,6 +227,7 @@ void Form1::crearControles() {
     Vista->setHeaderHidden(true);
 
     spCertificados = new PanelCertificados(this);
+    connect(spCertificados, &PanelCertificados::aceptado, this, &Form1::bpAceptar_Click);
     spCertificados->setGeometry(64, 70, 635, 230);
 
     spImprimir = control<QLabel>(this, "spImprimir");
@@ -181,6 +245,7 @@ void Form1::crearControles() {
     bpProceso->setGeometry(12, 322, 290, 40);
     bpProceso->setToolTip(QString::fromUtf8("Iniciar el proceso de descarga"));
     bpProceso->installEventFilter(this);
+    connect(bpProceso, &QPushButton::clicked, this, &Form1::bpProceso_Click);
 
     lbVersion = control<QLabel>(this, "lbVersion");
     lbVersion->setGeometry(314, 332, 160, 20);

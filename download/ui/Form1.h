@@ -7,6 +7,7 @@
 #include <vector>
 
 class Ambrel;
+class AlmacenTarjeta;
 struct NotificacionLista;
 class InteraccionQt;
 struct PantallaInicioAmbrel;
@@ -56,6 +57,9 @@ private:
     void colocarPie();
     void limpiarDetalle();
     bool filtrarFecha(QLineEdit* caja, QEvent* evento);
+    void bpProceso_Click();
+    void bpAceptar_Click(int indice);
+    void ProcesarDescarga();
     void bpVolver_Click();
     void List1_Click(int indice);
     void bpVer_Click();
@@ -101,4 +105,10 @@ private:
     // The range, lines and attachments behind the list.
     struct DatosLista;
     std::unique_ptr<DatosLista> datos_;
+    // The card's store of the certificate in use, and the one the panel shows while a run
+    // waits for the choice; the checked range of that run.
+    std::unique_ptr<AlmacenTarjeta> almacen_;
+    std::unique_ptr<AlmacenTarjeta> almacenPanel_;
+    struct Corrida;
+    std::unique_ptr<Corrida> corrida_;
 };

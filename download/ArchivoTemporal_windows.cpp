@@ -1,0 +1,64 @@
+#include "download/ArchivoTemporal.h"
+
+#include <system_error>
+#include <windows.h>
+
+namespace {
+
+[[noreturn]] void fallo(const std::filesystem::path& ruta) {
+    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
+                            ruta.string());
+}
+
+} // namespace
+
+ArchivoTemporal::ArchivoTemporal(std::filesystem::path temporal) : temporal_(std::move(temporal)) {
+    HANDLE h = CreateFileW(temporal_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        fallo(temporal_);
+    }
+    archivo_ = h;
+}
+
+ArchivoTemporal::~ArchivoTemporal() {
+    cerrar();
+    if (!colocado_) {
+        std::error_code ec;
+        std::filesystem::remove(temporal_, ec);
+    }
+}
+
+void ArchivoTemporal::cerrar() {
+    if (archivo_ != nullptr) {
+        CloseHandle(static_cast<HANDLE>(archivo_));
+        archivo_ = nullptr;
+    }
+}
+
+void ArchivoTemporal::anadir(std::span<const std::uint8_t> bytes) {
+    const std::uint8_t* p = bytes.data();
+    std::size_t resto = bytes.size();
+    while (resto > 0) {
+        const DWORD pieza = resto > 0x40000000 ? 0x40000000 : static_cast<DWORD>(resto);
+        DWORD escritos = 0;
+        if (!WriteFile(static_cast<HANDLE>(archivo_), p, pieza, &escritos, nullptr)) {
+            fallo(temporal_);
+        }
+        p += escritos;
+        resto -= escritos;
+    }
+    tamano_ += bytes.size();
+}
+
+void ArchivoTemporal::colocar(const std::filesystem::path& destino) {
+    if (!FlushFileBuffers(static_cast<HANDLE>(archivo_))) {
+        fallo(temporal_);
+    }
+    cerrar();
+    if (!MoveFileExW(temporal_.c_str(), destino.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        fallo(destino);
+    }
+    colocado_ = true;
+}

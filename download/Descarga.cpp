@@ -1,0 +1,167 @@
+#include "download/Descarga.h"
+
+#include "common/BaseDatos.h"
+#include "common/ClienteLexnet.h"
+#include "common/General.h"
+#include "common/Interaccion.h"
+#include "common/Texto.h"
+#include "download/Ambrel.h"
+#include "download/Cabeceras.h"
+#include "download/LecturaArbol.h"
+
+#include <array>
+#include <stdexcept>
+
+namespace {
+
+constexpr const char* kCRLF = "\r\n";
+constexpr std::size_t kFilasPendientes = 10;
+constexpr std::size_t kColumnasPendientes = 2;
+
+// Whether a date box holds a date (an empty one counts as one).
+bool fechaValida(std::string_view caja) {
+    try {
+        rangoDeFechas(caja, caja);
+        return true;
+    } catch (const std::invalid_argument&) {
+        return false;
+    }
+}
+
+} // namespace
+
+std::string FechaDesde(const std::optional<RangoFechas>& rango) {
+    return rango ? rango->desde.texto().substr(0, 10) + "T00:00:00" : std::string();
+}
+
+std::string FechaHasta(const std::optional<RangoFechas>& rango) {
+    return rango ? rango->hasta.texto().substr(0, 10) + "T23:59:59" : std::string();
+}
+
+Descarga::Descarga(Ambrel& ambrel, Interaccion& ui)
+    : g_(ambrel.general), cliente_(ambrel.cliente), ui_(ui) {}
+
+void Descarga::esperar(int segundos) {
+    if (g_.Pausas) {
+        Esperar(segundos, ui_);
+    }
+}
+
+ComprobacionFechas Descarga::ComprobarFechas(std::string_view desde, std::string_view hasta) {
+    const std::string inicio = recortar(desde);
+    const std::string fin = recortar(hasta);
+    const auto aviso = [&](const char* texto, const char* titulo, FocoFecha foco) {
+        ui_.mensaje(texto, titulo, Icono::Exclamacion, Botones::Aceptar);
+        return ComprobacionFechas{false, std::nullopt, foco};
+    };
+    if (inicio.empty() && !fin.empty()) {
+        return aviso("Tiene que indicar Fecha Inicial", "Atención:", FocoFecha::Inicial);
+    }
+    if (!inicio.empty() && fin.empty()) {
+        return aviso("Tiene que indicar Fecha Final", "Atención:", FocoFecha::Final);
+    }
+    if (!fechaValida(inicio)) {
+        return aviso(kFechaNoValida, kTituloFechaNoValida, FocoFecha::Inicial);
+    }
+    if (!fechaValida(fin)) {
+        return aviso(kFechaNoValida, kTituloFechaNoValida, FocoFecha::Final);
+    }
+    const std::optional<RangoFechas> rango = rangoDeFechas(inicio, fin);
+    if (rango && rango->hasta < rango->desde) {
+        return aviso("La fecha final no puede ser inferior a la inicial",
+                     "Atención:", FocoFecha::Final);
+    }
+    return ComprobacionFechas{true, rango, FocoFecha::Inicial};
+}
+
+ResultadoDescarga Descarga::ProcesarDescarga(const std::optional<RangoFechas>& rango,
+                                             bool descargar, bool soloPendientes) {
+    resultado_ = ResultadoDescarga{};
+    porConfirmar_.clear();
+    cliente_.estado.ErrorBloque = false;
+    cliente_.ErrorComunicacion = false;
+
+    if (cliente_.estado.idSesion == 0 && descargar) {
+        cliente_.Login();
+    }
+    ui_.procesarEventos();
+    if (cliente_.estado.idSesion == 0 && descargar) {
+        ui_.mensaje("No se ha podido iniciar la sesión con en servidor de LexNet. No se puede "
+                    "continuar el proceso.",
+                    "Atención", Icono::Exclamacion, Botones::Aceptar);
+        terminarPrograma(ui_, 1);
+    }
+    if (cliente_.estado.NumeroPendientes != 0) {
+        resultado_.pendientes = PedirPendientes();
+    }
+    if (descargar) {
+        PedirCabeceras(rango, soloPendientes);
+        if (!cliente_.ErrorComunicacion) {
+            DescargarMensajes(rango);
+        }
+        if (!cliente_.ErrorComunicacion) {
+            DescargarAdjuntos();
+        }
+        if (!cliente_.ErrorComunicacion) {
+            NotificarDescargas();
+        }
+        if (!cliente_.ErrorComunicacion) {
+            cliente_.Logout();
+        } else {
+            resultado_.interrumpida = true;
+        }
+    }
+    ui_.estado("");
+    return resultado_;
+}
+
+std::string Descarga::PedirPendientes() {
+    ui_.ocupado(true);
+    cliente_.Vista.limpiar();
+    cliente_.EnviarComando(
+        cliente_.peticiones().peticionObtenerPendientes(cliente_.estado.idSesion), " ",
+        "ObtenerPendientes");
+    // Each "pendiente" is a row; its elements, by position, the columns.
+    std::array<std::array<std::string, kColumnasPendientes>, kFilasPendientes> pendientes{};
+    std::size_t fila = 0;
+    const ArbolRespuesta& a = cliente_.Vista;
+    for (Nodo n = 1; n <= a.tamano() && fila < kFilasPendientes; ++n) {
+        if (!esElemento(a, n, "pendiente")) {
+            continue;
+        }
+        std::size_t columna = 0;
+        for (Nodo h = a.hijo(n); h != 0 && columna < kColumnasPendientes;
+             h = a.siguienteHermano(h)) {
+            if (esElemento(a, h)) {
+                pendientes[fila][columna++] = valorTexto(a, h);
+            }
+        }
+        ++fila;
+    }
+    std::string texto;
+    for (const auto& p : pendientes) {
+        const std::string id = recortar(p[0]);
+        if (!id.empty()) {
+            texto += id + "\t" + p[1] + kCRLF;
+        }
+    }
+    ui_.ocupado(false);
+    return texto;
+}
+
+void Descarga::PedirCabeceras(const std::optional<RangoFechas>& rango, bool soloPendientes) {
+    ui_.estado("Obteniendo mensajes solicitados ...");
+    ui_.ocupado(true);
+    const bool mismaFecha =
+        rango && rango->desde.texto().substr(0, 10) == rango->hasta.texto().substr(0, 10);
+    cliente_.Vista.limpiar();
+    cliente_.EnviarComando(cliente_.peticiones().peticionObtenerCabeceras(
+                               cliente_.estado.idSesion, FechaDesde(rango), FechaHasta(rango),
+                               mismaFecha, soloPendientes),
+                           " ", "ObtenerCabeceras");
+    // A failed exchange leaves no answer to store.
+    if (!cliente_.ErrorComunicacion) {
+        GrabarCabeceras(cliente_.Vista, *g_.Conexion, ui_);
+    }
+    ui_.ocupado(false);
+}

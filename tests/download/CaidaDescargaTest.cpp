@@ -1,0 +1,211 @@
+// ambrel-cli killed outright at random instants of a download, then run to the end: the
+// documents are exactly those of a run never stopped, and at no instant is a row complete
+// without its whole file, nor any file under a final name anything but whole.
+#ifndef _WIN32
+#include "download/NombresArchivo.h"
+#include "tests/download/AmbrelCliPrueba.h"
+#include "tests/download/DatosPrueba.h"
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <iostream>
+#include <random>
+#include <spawn.h>
+#include <sqlite3.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+using namespace datos_prueba;
+
+namespace {
+
+constexpr int kRondas = 12;
+constexpr int kCortesPorRonda = 2;
+const char* const kDesde = "01/11/2026";
+const char* const kHasta = "30/11/2026";
+
+// Three documents in blocks of 1 KiB: 40, 20 and 10 blocks.
+json datosEnBloques() {
+    return {
+        {"tamBloque", 1024},
+        {"notificaciones",
+         {notificacion("C1", "2026-11-02T10:00:00", kJuzgado, "ORD", "0000001/2026",
+                       {generado("Sentencia.pdf", 40000, 11), generado("Anexo.pdf", 20000, 12)}),
+          notificacion("C2", "2026-11-03T10:00:00", kProcuradora, "VER", "20260000002",
+                       {generado("Escrito.pdf", 10000, 13)})}}};
+}
+
+// ambrel-cli descargar started in the background.
+pid_t lanzar(const InstalacionCli& cli) {
+    const std::string programa = programaAmbrelCli().string();
+    const std::string pin = cli.pin().string();
+    std::vector<std::string> args = {programa,  "descargar", "--desde",       kDesde,
+                                     "--hasta", kHasta,      "--pin-archivo", pin};
+    std::vector<char*> argv;
+    for (std::string& a : args) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t acciones;
+    posix_spawn_file_actions_init(&acciones);
+    posix_spawn_file_actions_addopen(&acciones, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&acciones, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = -1;
+    const int rc = posix_spawn(&pid, programa.c_str(), &acciones, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&acciones);
+    EXPECT_EQ(rc, 0);
+    return pid;
+}
+
+// Waits until a document has all its bytes in its temporary file, that is, until the program
+// is about to put it in place and record it; false when the program ended before.
+bool esperarDocumentoEntero(const fs::path& carpeta, pid_t pid) {
+    const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < limite) {
+        int estado = 0;
+        if (waitpid(pid, &estado, WNOHANG) == pid) {
+            return false;
+        }
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(carpeta, ec)) {
+            const std::string nombre = e.path().filename().string();
+            const auto tamano = e.file_size(ec);
+            if (!ec && nombre.ends_with(".parcial") &&
+                (tamano == 40000 || tamano == 20000 || tamano == 10000)) {
+                return true;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+    }
+    return false;
+}
+
+// The documents of the downloads folder, by name.
+std::map<std::string, std::string> archivos(const fs::path& carpeta) {
+    std::map<std::string, std::string> r;
+    for (const auto& e : fs::directory_iterator(carpeta)) {
+        r[e.path().filename().string()] = leerArchivo(e.path());
+    }
+    return r;
+}
+
+struct FilaAdjunto {
+    std::string nombreQuarel;
+    bool completo = false;
+};
+
+// Read with SQLite directly, as another program would while this one lies dead.
+std::vector<FilaAdjunto> filas(const fs::path& baseDatos) {
+    std::vector<FilaAdjunto> r;
+    sqlite3* db = nullptr;
+    sqlite3_stmt* s = nullptr;
+    const bool abierta =
+        sqlite3_open_v2(baseDatos.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, "SELECT coalesce(NombreQuarel, ''), Completo FROM Adjuntos", -1, &s,
+                           nullptr) == SQLITE_OK;
+    EXPECT_TRUE(abierta) << sqlite3_errmsg(db);
+    while (abierta && sqlite3_step(s) == SQLITE_ROW) {
+        r.push_back({reinterpret_cast<const char*>(sqlite3_column_text(s, 0)),
+                     sqlite3_column_int(s, 1) != 0});
+    }
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+    return r;
+}
+
+class CaidaDescargaTest : public ::testing::Test {
+protected:
+    const TarjetaPrueba& tarjeta = TarjetaPrueba::comun();
+    void SetUp() override {
+        ASSERT_TRUE(fs::exists(programaAmbrelCli()))
+            << programaAmbrelCli() << " no existe: compile el objetivo ambrel-cli";
+    }
+};
+
+TEST_F(CaidaDescargaTest, MatadoEnCualquierInstanteTerminaConLosMismosDocumentos) {
+    Simulador sim(datosEnBloques().dump());
+    const std::string orden = std::string("descargar --desde ") + kDesde + " --hasta " + kHasta;
+
+    // A run never stopped, and how long it takes.
+    std::map<std::string, std::string> esperados;
+    std::chrono::steady_clock::duration duracion{};
+    {
+        InstalacionCli cli;
+        cli.preparar(sim);
+        const auto inicio = std::chrono::steady_clock::now();
+        const SalidaCli s = cli.ejecutar(orden + " --pin-archivo \"" + cli.pin().string() + "\"");
+        duracion = std::chrono::steady_clock::now() - inicio;
+        ASSERT_EQ(s.estado, 0) << s.errores;
+        esperados = archivos(cli.descargas());
+    }
+    ASSERT_EQ(esperados.size(), 3u);
+    EXPECT_EQ(esperados.at("0000001_2026_1.pdf"), bytesGenerados(40000, 11));
+    EXPECT_EQ(esperados.at("2026_0000002_3.pdf"), bytesGenerados(10000, 13));
+
+    const unsigned semilla = std::random_device{}();
+    SCOPED_TRACE("semilla " + std::to_string(semilla));
+    std::mt19937 azar(semilla);
+    const auto microsegundos =
+        std::chrono::duration_cast<std::chrono::microseconds>(duracion).count();
+    std::uniform_int_distribution<long> instante(0, microsegundos);
+    std::uniform_int_distribution<long> tras(0, 3000);
+    // Kills that found a document half-way (its temporary file there) and kills after
+    // which some document was already complete.
+    int cortesAMedias = 0;
+    int cortesConDocumentos = 0;
+
+    for (int ronda = 0; ronda < kRondas; ++ronda) {
+        InstalacionCli cli;
+        cli.preparar(sim);
+        for (int corte = 0; corte < kCortesPorRonda; ++corte) {
+            const pid_t pid = lanzar(cli);
+            // Any instant of the run; or, every other time, one of the few milliseconds in
+            // which a whole document is put in place and recorded.
+            if (corte % 2 == 0 || !esperarDocumentoEntero(cli.descargas(), pid)) {
+                std::this_thread::sleep_for(std::chrono::microseconds(instante(azar)));
+            } else {
+                std::this_thread::sleep_for(std::chrono::microseconds(tras(azar)));
+            }
+            kill(pid, SIGKILL);
+            int estado = 0;
+            waitpid(pid, &estado, 0);
+
+            // What another program sees now: a complete row has its whole file, and every
+            // file under a final name is whole.
+            const auto presentes = archivos(cli.descargas());
+            bool hayCompletos = false;
+            for (const FilaAdjunto& f : filas(cli.inst.baseDatos())) {
+                if (f.completo) {
+                    ASSERT_TRUE(presentes.contains(f.nombreQuarel)) << f.nombreQuarel;
+                    hayCompletos = true;
+                }
+            }
+            cortesConDocumentos += hayCompletos ? 1 : 0;
+            for (const auto& [nombre, bytes] : presentes) {
+                if (nombre.ends_with(".parcial")) {
+                    ++cortesAMedias;
+                } else {
+                    ASSERT_TRUE(esperados.contains(nombre)) << nombre;
+                    ASSERT_EQ(bytes, esperados.at(nombre)) << nombre << " ronda " << ronda;
+                }
+            }
+        }
+        const SalidaCli fin = cli.ejecutar(orden + " --pin-archivo \"" + cli.pin().string() + "\"");
+        ASSERT_EQ(fin.estado, 0) << fin.errores;
+        ASSERT_EQ(archivos(cli.descargas()), esperados) << "ronda " << ronda;
+    }
+    // The instants fell while documents were being stored, not all before or after.
+    std::cout << "Cortes: " << kRondas * kCortesPorRonda
+              << ", a medias de un documento: " << cortesAMedias
+              << ", con algún documento completo: " << cortesConDocumentos << "\n";
+    EXPECT_GT(cortesAMedias, 0);
+    EXPECT_GT(cortesConDocumentos, 0);
+}
+
+} // namespace
+#endif

@@ -1,0 +1,435 @@
+// Whole download runs for real: the simulator over HTTPS on 127.0.0.1, the client
+// authenticated by the key on the soft card, a real database and downloads folder.
+#include "download/Descarga.h"
+
+#include "common/Certificados.h"
+#include "common/Interaccion.h"
+#include "download/Ambrel.h"
+#include "tests/download/DatosPrueba.h"
+#include "tests/support/InstalacionPrueba.h"
+#include "tests/support/InteraccionGuionada.h"
+#include "tests/support/ServidorTlsCrudo.h"
+#include "tests/support/Simulador.h"
+#include "tests/support/TarjetaPrueba.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <set>
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+namespace {
+
+using namespace datos_prueba;
+
+class DescargaTest : public ::testing::Test {
+protected:
+    const TarjetaPrueba& tarjeta = TarjetaPrueba::comun();
+    InstalacionPrueba inst;
+    InteraccionGuionada ui;
+    std::unique_ptr<Simulador> sim;
+    std::unique_ptr<Ambrel> ambrel;
+    std::unique_ptr<AlmacenTarjeta> almacen;
+
+    // Ambrel started on a fresh installation, talking to the simulator with the card's
+    // first certificate, waits off.
+    void arrancar(const json& datos = datosNoviembre()) {
+        sim = std::make_unique<Simulador>(datos.dump());
+        ambrel = std::make_unique<Ambrel>(ui);
+        ambrel->arrancar("");
+        General& g = ambrel->general;
+        g.URLServicio = sim->url();
+        g.CAServidor = tarjeta.ca().string();
+        g.ModuloPKCS11 = TarjetaPrueba::modulo();
+        g.Pausas = false;
+        almacen = SeleccionaCertificado(g, ui);
+        ambrel->cliente.usarCertificado(*almacen, 0);
+        ui.pines = {TarjetaPrueba::pin()};
+    }
+    ResultadoDescarga descargar(const std::string& desde = "01/11/2026",
+                                const std::string& hasta = "30/11/2026") {
+        Descarga d(*ambrel, ui);
+        return d.ProcesarDescarga(rangoDeFechas(desde, hasta), true, false);
+    }
+    BaseDatos& db() { return *ambrel->general.Conexion; }
+    fs::path descargas() const { return comoRuta(ambrel->general.CarpetaDescargas); }
+    std::int64_t cuenta(const std::string& sql) { return db().primerValor(sql)->entero(); }
+
+    std::map<std::string, std::string> archivos() const {
+        std::map<std::string, std::string> r;
+        for (const auto& e : fs::directory_iterator(descargas())) {
+            r[e.path().filename().string()] = leerArchivo(e.path());
+        }
+        return r;
+    }
+    // The operations the simulator received, with the identifiers they carried.
+    std::vector<std::string> recibidas(const std::string& operacion) const {
+        std::vector<std::string> r;
+        for (const json& p : sim->peticiones(operacion)) {
+            const json& v = p["valores"];
+            std::string s = v.value("id", v.value("idMensaje", ""));
+            if (v.contains("idBloquePedido")) {
+                s += "/" + v["idAdjunto"].get<std::string>() + "/" +
+                     v["idBloquePedido"].get<std::string>();
+            }
+            r.push_back(s);
+        }
+        return r;
+    }
+    bool completo(const std::string& id, int orden) {
+        return db()
+            .primerValor("SELECT Completo FROM Adjuntos WHERE IdLexNet = ? AND IdOrdenAdjunto = ?",
+                         id, orden)
+            ->logico();
+    }
+    bool mostrado(const std::string& texto) const {
+        return std::find(ui.estados.begin(), ui.estados.end(), texto) != ui.estados.end();
+    }
+};
+
+TEST_F(DescargaTest, UnaDescargaGuardaTodoYConfirmaCadaNotificacionUnaVez) {
+    arrancar();
+    const ResultadoDescarga r = descargar();
+    EXPECT_TRUE(ui.mensajes.empty()) << ui.mensajes.at(0).texto;
+    EXPECT_FALSE(r.interrumpida);
+    EXPECT_EQ(r.documentosCompletados, 5);
+    EXPECT_EQ(r.documentosFallidos, 0);
+    EXPECT_EQ(r.notificacionesConfirmadas, 3);
+    EXPECT_EQ(r.mensajesFallidos, 0);
+    // Four notifications were pending at login: their list comes first.
+    EXPECT_EQ(r.pendientes, "N1\tAsunto de N1\r\nN2\tAsunto de N2\r\nN3\tAsunto de N3\r\n"
+                            "N9\tAsunto de N9\r\n");
+
+    EXPECT_EQ(cuenta("SELECT count(*) FROM Cabecera"), 3);
+    EXPECT_EQ(cuenta("SELECT count(*) FROM OrigenDestino"), 4);
+    EXPECT_EQ(cuenta("SELECT count(*) FROM OrigenDestino WHERE dn = 'CN=Ana' AND tipo = 3 AND "
+                     "dnRelacionado = 'CN=Colegio'"),
+              1);
+    EXPECT_EQ(cuenta("SELECT count(*) FROM TipoProcedimiento"), 2);
+    EXPECT_EQ(cuenta("SELECT count(*) FROM Adjuntos WHERE Completo = 1 AND DatosAdjunto = ' '"), 5);
+    EXPECT_EQ(archivos(), documentosNoviembre());
+    EXPECT_EQ(db().primerValor("SELECT NombreQuarel FROM Adjuntos WHERE IdAdjunto = 3")->texto(),
+              "2026_0000456_3.rtf");
+
+    EXPECT_EQ(recibidas("ObtenerMensaje"), (std::vector<std::string>{"N1", "N2", "N3"}));
+    EXPECT_EQ(recibidas("ObtenerBloque"),
+              (std::vector<std::string>{"N1/1/0", "N1/1/1", "N1/1/2", "N1/2/0", "N1/2/1", "N2/1/0",
+                                        "N3/1/0", "N3/2/0"}));
+    EXPECT_EQ(recibidas("TerminarDescarga"), (std::vector<std::string>{"N1", "N2", "N3"}));
+    const auto cabeceras = sim->peticiones("ObtenerCabeceras");
+    ASSERT_EQ(cabeceras.size(), 1u);
+    EXPECT_EQ(cabeceras[0]["valores"]["fechaInicio"], "2026-11-01T00:00:00");
+    EXPECT_EQ(cabeceras[0]["valores"]["fechaFin"], "2026-11-30T23:59:59");
+    EXPECT_EQ(cabeceras[0]["valores"]["soloPendientes"], "false");
+    const auto todas = sim->peticiones();
+    EXPECT_EQ(todas.front()["operacion"], "Login");
+    EXPECT_EQ(todas.back()["operacion"], "Logout");
+    EXPECT_EQ(ambrel->cliente.estado.idSesion, 0);
+
+    EXPECT_TRUE(mostrado("Obteniendo mensajes solicitados ..."));
+    EXPECT_TRUE(mostrado("Descargando cédula de notificación (2 de 3) N2 ..."));
+    EXPECT_TRUE(mostrado("Descargando adjuntos (1 de 5) \r\nN1"));
+    EXPECT_TRUE(mostrado("Descargando adjuntos (1 de 5) N1\r\n\r\n Número adjunto : 1     "
+                         "Bloque : 2"));
+    EXPECT_TRUE(mostrado("Descargando adjuntos (1 de 5) N1\r\n\r\n Número adjunto : 1     "
+                         "Bloque : 3 (último)"));
+    EXPECT_TRUE(mostrado("Descargando adjuntos (5 de 5) N3\r\n\r\n Número adjunto : 5     "
+                         "Bloque : 1 (último)"));
+    EXPECT_TRUE(mostrado("Notificando descarga (3 de 3) N3 ..."));
+    EXPECT_EQ(ui.estados.back(), "");
+    EXPECT_EQ(ui.tarjetasPin.size(), 1u);
+}
+
+TEST_F(DescargaTest, LaSegundaDescargaNoAnadeNiDescargaNada) {
+    arrancar();
+    descargar();
+    const auto antes = archivos();
+    const std::size_t peticionesAntes = sim->peticiones().size();
+    const ResultadoDescarga r = descargar();
+    EXPECT_EQ(r.documentosCompletados, 0);
+    EXPECT_EQ(r.notificacionesConfirmadas, 0);
+    EXPECT_EQ(archivos(), antes);
+    EXPECT_EQ(cuenta("SELECT count(*) FROM Cabecera"), 3);
+    EXPECT_EQ(cuenta("SELECT count(*) FROM Adjuntos"), 5);
+    EXPECT_EQ(cuenta("SELECT count(*) FROM OrigenDestino"), 4);
+    std::vector<std::string> operaciones;
+    const auto todas = sim->peticiones();
+    for (std::size_t i = peticionesAntes; i < todas.size(); ++i) {
+        operaciones.push_back(todas[i]["operacion"]);
+    }
+    // Every stored header of the range is asked for again; no block, no confirmation.
+    EXPECT_EQ(operaciones, (std::vector<std::string>{
+                               "Login", "ObtenerPendientes", "ObtenerCabeceras", "ObtenerMensaje",
+                               "ObtenerMensaje", "ObtenerMensaje", "Logout"}));
+}
+
+TEST_F(DescargaTest, ErrorEnUnBloqueDejaElDocumentoIncompletoYSinConfirmar) {
+    arrancar();
+    sim->fallar({{{"operacion", "ObtenerBloque"},
+                  {"tipo", "error"},
+                  {"codigo", "E1"},
+                  {"texto", "No disponible"},
+                  {"si", {{"idLexNet", "N1"}, {"idAdjunto", "2"}, {"bloque", "1"}}}}});
+    const ResultadoDescarga r = descargar();
+    EXPECT_EQ(r.documentosFallidos, 1);
+    EXPECT_EQ(r.documentosCompletados, 4);
+    EXPECT_FALSE(r.interrumpida);
+    EXPECT_FALSE(completo("N1", 2));
+    EXPECT_TRUE(completo("N1", 1));
+    EXPECT_TRUE(
+        db().primerValor("SELECT NombreQuarel FROM Adjuntos WHERE IdAdjunto = 2")->esNulo());
+    auto esperados = documentosNoviembre();
+    esperados.erase("0000123_2026_2.pdf");
+    EXPECT_EQ(archivos(), esperados);
+    ASSERT_EQ(ui.mensajes.size(), 1u);
+    EXPECT_EQ(ui.mensajes[0].titulo, "Control de erorres");
+    EXPECT_NE(ui.mensajes[0].texto.find("Código : E1\r\nTexto : No disponible"), std::string::npos);
+    EXPECT_NE(ui.mensajes[0].texto.find("Identificador LexNEt : N1\r\n"), std::string::npos);
+    // The list shows it as an error.
+    const DetalleNotificacion detalle = detalleNotificacion(db(), "N1");
+    ASSERT_EQ(detalle.adjuntos.size(), 2u);
+    EXPECT_EQ(detalle.adjuntos[0].texto, "0000123_2026_1.pdf");
+    EXPECT_EQ(detalle.adjuntos[1].texto, "     *** ERROR ***");
+    EXPECT_TRUE(hayAdjuntosIncompletos(db(), rangoDeFechas("01/11/2026", "30/11/2026")));
+    // The notification with a document missing is not confirmed; the others are.
+    EXPECT_EQ(recibidas("TerminarDescarga"), (std::vector<std::string>{"N2", "N3"}));
+    EXPECT_EQ(recibidas("Logout").size(), 1u);
+
+    // The next run fetches that document alone, from its first block, and confirms it.
+    sim->fallar(json::array());
+    const std::size_t bloquesAntes = recibidas("ObtenerBloque").size();
+    const ResultadoDescarga r2 = descargar();
+    EXPECT_EQ(r2.documentosCompletados, 1);
+    const auto bloques = recibidas("ObtenerBloque");
+    EXPECT_EQ(
+        std::vector<std::string>(bloques.begin() + static_cast<long>(bloquesAntes), bloques.end()),
+        (std::vector<std::string>{"N1/2/0", "N1/2/1"}));
+    EXPECT_EQ(recibidas("TerminarDescarga"), (std::vector<std::string>{"N2", "N3", "N1"}));
+    EXPECT_EQ(archivos(), documentosNoviembre());
+}
+
+TEST_F(DescargaTest, ConexionPerdidaSinReintentoTerminaSoloEseDocumento) {
+    arrancar();
+    sim->fallar({{{"operacion", "ObtenerBloque"},
+                  {"tipo", "cortar"},
+                  {"veces", 1},
+                  {"si", {{"idLexNet", "N1"}, {"idAdjunto", "1"}, {"bloque", "1"}}}}});
+    ui.respuestas = {Respuesta::Cancelar};
+    const ResultadoDescarga r = descargar();
+    ASSERT_EQ(ui.mensajes.size(), 1u);
+    EXPECT_EQ(ui.mensajes[0].botones, Botones::ReintentarCancelar);
+    EXPECT_FALSE(r.interrumpida);
+    EXPECT_EQ(r.documentosFallidos, 1);
+    EXPECT_FALSE(completo("N1", 1));
+    EXPECT_TRUE(completo("N1", 2));
+    // No further block of that document was asked for; the run went on with the next one.
+    const auto bloques = recibidas("ObtenerBloque");
+    EXPECT_EQ(std::count(bloques.begin(), bloques.end(), "N1/1/2"), 0);
+    EXPECT_EQ(recibidas("TerminarDescarga"), (std::vector<std::string>{"N2", "N3"}));
+    EXPECT_EQ(ambrel->cliente.estado.idSesion, 0);
+
+    const ResultadoDescarga r2 = descargar();
+    EXPECT_EQ(r2.documentosCompletados, 1);
+    EXPECT_EQ(archivos(), documentosNoviembre());
+    EXPECT_EQ(recibidas("TerminarDescarga"), (std::vector<std::string>{"N2", "N3", "N1"}));
+}
+
+// A message that could not be asked for gives its notification nothing, least of all the
+// attachments of the answer before it.
+TEST_F(DescargaTest, MensajeFallidoNoTomaLosAdjuntosDeOtro) {
+    arrancar();
+    sim->fallar({{{"operacion", "ObtenerMensaje"},
+                  {"tipo", "cortar"},
+                  {"veces", 1},
+                  {"si", {{"idLexNet", "N2"}}}}});
+    ui.respuestas = {Respuesta::Cancelar};
+    const ResultadoDescarga r = descargar();
+    EXPECT_EQ(r.mensajesFallidos, 1);
+    EXPECT_FALSE(r.interrumpida);
+    EXPECT_EQ(cuenta("SELECT count(*) FROM Adjuntos WHERE IdLexNet = 'N2'"), 0);
+    EXPECT_EQ(r.documentosCompletados, 4);
+    EXPECT_EQ(recibidas("TerminarDescarga"), (std::vector<std::string>{"N1", "N3"}));
+
+    const ResultadoDescarga r2 = descargar();
+    EXPECT_EQ(r2.mensajesFallidos, 0);
+    EXPECT_EQ(db().primerValor("SELECT Nombre FROM Adjuntos WHERE IdLexNet = 'N2'")->texto(),
+              "Escrito.rtf");
+    EXPECT_EQ(cuenta("SELECT count(*) FROM Adjuntos WHERE IdLexNet = 'N2'"), 1);
+    EXPECT_EQ(recibidas("TerminarDescarga"), (std::vector<std::string>{"N1", "N3", "N2"}));
+}
+
+TEST_F(DescargaTest, BloqueConBase64NoValidoEsUnBloqueFallido) {
+    arrancar();
+    sim->fallar({{{"operacion", "ObtenerBloque"},
+                  {"tipo", "base64Erroneo"},
+                  {"si", {{"idLexNet", "N2"}}}}});
+    const ResultadoDescarga r = descargar();
+    EXPECT_EQ(r.documentosFallidos, 1);
+    EXPECT_FALSE(completo("N2", 1));
+    EXPECT_FALSE(fs::exists(descargas() / "2026_0000456_3.rtf"));
+    ASSERT_EQ(ui.mensajes.size(), 1u);
+    EXPECT_EQ(ui.mensajes[0].texto,
+              "Se ha producido el error -2147221504\r\nInput string is not valid Base64.");
+    EXPECT_EQ(recibidas("TerminarDescarga"), (std::vector<std::string>{"N1", "N3"}));
+    // Nothing half-written is left behind.
+    auto esperados = documentosNoviembre();
+    esperados.erase("2026_0000456_3.rtf");
+    EXPECT_EQ(archivos(), esperados);
+}
+
+TEST_F(DescargaTest, FalloEnCabecerasSaltaLasFasesYConservaLaSesion) {
+    arrancar();
+    sim->fallar({{{"operacion", "ObtenerCabeceras"}, {"tipo", "cortar"}, {"veces", 1}}});
+    ui.respuestas = {Respuesta::Cancelar};
+    const ResultadoDescarga r = descargar();
+    EXPECT_TRUE(r.interrumpida);
+    for (const char* op : {"ObtenerMensaje", "ObtenerBloque", "TerminarDescarga", "Logout"}) {
+        EXPECT_TRUE(sim->peticiones(op).empty()) << op;
+    }
+    EXPECT_NE(ambrel->cliente.estado.idSesion, 0);
+    EXPECT_EQ(ui.estados.back(), "");
+
+    // The next run uses the session it kept.
+    const ResultadoDescarga r2 = descargar();
+    EXPECT_FALSE(r2.interrumpida);
+    EXPECT_EQ(sim->peticiones("Login").size(), 1u);
+    EXPECT_EQ(archivos(), documentosNoviembre());
+}
+
+TEST_F(DescargaTest, FechasDeLaPeticionDeCabeceras) {
+    arrancar();
+    descargar("02/11/2026", "02/11/2026");
+    EXPECT_EQ(cuenta("SELECT count(*) FROM Cabecera"), 1);
+    descargar("", "");
+    EXPECT_EQ(cuenta("SELECT count(*) FROM Cabecera"), 4);
+    const auto peticiones = sim->peticiones("ObtenerCabeceras");
+    ASSERT_EQ(peticiones.size(), 2u);
+    EXPECT_EQ(peticiones[0]["valores"]["fecha"], "2026-11-02T00:00:00");
+    EXPECT_FALSE(peticiones[0]["valores"].contains("fechaInicio"));
+    EXPECT_EQ(peticiones[1]["valores"]["fecha"], "");
+    // Without a range every stored header is asked for.
+    EXPECT_EQ(recibidas("ObtenerMensaje"),
+              (std::vector<std::string>{"N1", "N1", "N2", "N3", "N9"}));
+}
+
+TEST_F(DescargaTest, SinSesionNoSePuedeContinuar) {
+    arrancar();
+    ui.pines = {std::string("0000")};
+    Descarga d(*ambrel, ui);
+    try {
+        d.ProcesarDescarga(std::nullopt, true, false);
+        FAIL() << "el programa debía terminar";
+    } catch (const FinPrograma& fin) {
+        EXPECT_FALSE(fin.conCierre);
+    }
+    ASSERT_EQ(ui.mensajes.size(), 2u);
+    EXPECT_EQ(ui.mensajes[1].texto, "No se ha podido iniciar la sesión con en servidor de LexNet. "
+                                    "No se puede continuar el proceso.");
+    EXPECT_EQ(ui.mensajes[1].titulo, "Atención");
+    EXPECT_EQ(ui.mensajes[1].icono, Icono::Exclamacion);
+    EXPECT_EQ(ui.terminaciones.size(), 1u);
+    EXPECT_TRUE(sim->peticiones().empty());
+}
+
+TEST_F(DescargaTest, SoloVisualizarNoContactaConNadie) {
+    arrancar();
+    Descarga d(*ambrel, ui);
+    const ResultadoDescarga r = d.ProcesarDescarga(std::nullopt, false, false);
+    EXPECT_TRUE(sim->peticiones().empty());
+    EXPECT_TRUE(ui.mensajes.empty());
+    EXPECT_EQ(r.pendientes, "");
+    EXPECT_TRUE(ui.tarjetasPin.empty());
+}
+
+TEST_F(DescargaTest, SinCarpetaDeDescargasLosDocumentosQuedanIncompletos) {
+    arrancar();
+    ambrel->general.CarpetaDescargas = (inst / "no-existe").string() + "/";
+    const ResultadoDescarga r = descargar();
+    EXPECT_EQ(r.documentosFallidos, 5);
+    EXPECT_EQ(ui.mensajes.size(), 5u);
+    EXPECT_EQ(ui.mensajes[0].texto.rfind("Se ha producido el error 2\r\n", 0), 0u)
+        << ui.mensajes[0].texto;
+    EXPECT_EQ(cuenta("SELECT count(*) FROM Adjuntos WHERE Completo = 0"), 5);
+    EXPECT_TRUE(recibidas("TerminarDescarga").empty());
+    // The run still ends normally.
+    EXPECT_EQ(recibidas("Logout").size(), 1u);
+}
+
+// A block as another LexNET server may write it: indented, its Base64 broken into lines.
+TEST_F(DescargaTest, BloqueConSangriaYSaltosDeLinea) {
+    arrancar();
+    const std::string mensaje = "<mensajeWS xmlns=\"urn:otro\">\n  <respuestaGetBloque>\n"
+                                "    <idBloque>0</idBloque>\n    <bytesContenido>\n"
+                                "      SG9sYSwg\r\n      bXVuZG8=\n    </bytesContenido>\n"
+                                "    <esUltimo> true </esUltimo>\n  </respuestaGetBloque>\n"
+                                "</mensajeWS>";
+    std::string escapado;
+    for (const char c : mensaje) {
+        escapado += c == '<'   ? std::string("&lt;")
+                    : c == '>' ? std::string("&gt;")
+                               : std::string(1, c);
+    }
+    ServidorTlsCrudo crudo(tarjeta.certificadoServidor(), tarjeta.claveServidor(), tarjeta.ca(),
+                           "<?xml version=\"1.0\"?>\n<soap:Envelope xmlns:soap=\"http://"
+                           "schemas.xmlsoap.org/soap/envelope/\">\n <soap:Body>\n  "
+                           "<ObtenerBloqueOut>" +
+                               escapado + "</ObtenerBloqueOut>\n </soap:Body>\n</soap:Envelope>");
+    ambrel->general.URLServicio =
+        "https://127.0.0.1:" + std::to_string(crudo.puerto()) + "/services/";
+    ambrel->cliente.estado.idSesion = 77;
+    db().ejecutar("INSERT INTO Adjuntos (IdLexNet, IdOrdenAdjunto, Nombre, Completo, "
+                  "NumeroProcedimiento) VALUES ('X', 1, 'Saludo.txt', 0, '5/2026')");
+    Descarga d(*ambrel, ui);
+    d.DescargarAdjuntos();
+    EXPECT_TRUE(ui.mensajes.empty());
+    EXPECT_EQ(d.resultado().documentosCompletados, 1);
+    EXPECT_EQ(leerArchivo(descargas() / "5_2026_1.txt"), "Hola, mundo");
+    EXPECT_NE(crudo.peticion().find("POST /services/ObtenerBloque "), std::string::npos);
+}
+
+TEST_F(DescargaTest, ComprobacionDeLasFechas) {
+    ambrel = std::make_unique<Ambrel>(ui);
+    ambrel->arrancar("");
+    Descarga d(*ambrel, ui);
+    struct Caso {
+        const char* desde;
+        const char* hasta;
+        const char* texto; // nullptr: accepted
+        const char* titulo;
+        FocoFecha foco;
+    };
+    const Caso casos[] = {
+        {"", "05/12/2026", "Tiene que indicar Fecha Inicial", "Atención:", FocoFecha::Inicial},
+        {"05/12/2026", "  ", "Tiene que indicar Fecha Final", "Atención:", FocoFecha::Final},
+        {"05/12/2026", "04/12/2026", "La fecha final no puede ser inferior a la inicial",
+         "Atención:", FocoFecha::Final},
+        {"31/02/2026", "04/12/2026", "Entre una fecha en format ddmmaaaa.", "Fecha no válida",
+         FocoFecha::Inicial},
+        {"05/12/2026", "7/12", "Entre una fecha en format ddmmaaaa.", "Fecha no válida",
+         FocoFecha::Final},
+        {" 05/12/2026 ", "05/12/2026", nullptr, nullptr, FocoFecha::Inicial},
+        {"", "", nullptr, nullptr, FocoFecha::Inicial},
+    };
+    for (const Caso& c : casos) {
+        ui.mensajes.clear();
+        const ComprobacionFechas r = d.ComprobarFechas(c.desde, c.hasta);
+        if (c.texto == nullptr) {
+            EXPECT_TRUE(r.valida) << c.desde;
+            EXPECT_TRUE(ui.mensajes.empty()) << c.desde;
+            continue;
+        }
+        EXPECT_FALSE(r.valida) << c.desde;
+        EXPECT_EQ(r.foco, c.foco) << c.desde;
+        ASSERT_EQ(ui.mensajes.size(), 1u) << c.desde;
+        EXPECT_EQ(ui.mensajes[0].texto, c.texto);
+        EXPECT_EQ(ui.mensajes[0].titulo, c.titulo);
+        EXPECT_EQ(ui.mensajes[0].icono, Icono::Exclamacion);
+    }
+    const ComprobacionFechas r = d.ComprobarFechas("05/12/2026", "07/12/2026");
+    EXPECT_EQ(FechaDesde(r.rango), "2026-12-05T00:00:00");
+    EXPECT_EQ(FechaHasta(r.rango), "2026-12-07T23:59:59");
+    EXPECT_FALSE(d.ComprobarFechas("", "").rango.has_value());
+}
+
+} // namespace
