@@ -24,6 +24,7 @@ void ClienteLexnet::usarCertificado(AlmacenTarjeta& almacen, std::size_t indice)
     almacen_ = &almacen;
     indice_ = indice;
     identidad_ = {almacen.x509(indice), nullptr};
+    conexion_.reiniciar();
 }
 
 OpcionesEnvio ClienteLexnet::opciones() const {

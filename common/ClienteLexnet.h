@@ -51,4 +51,5 @@ private:
     AlmacenTarjeta* almacen_ = nullptr;
     std::size_t indice_ = 0;
     IdentidadTls identidad_;
+    ConexionHttps conexion_;
 };

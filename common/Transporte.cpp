@@ -13,8 +13,22 @@ void iniciarCurl() {
     std::call_once(hecho, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+struct Recepcion {
+    CURL* curl;
+    std::string* texto;
+};
+
+// Sizes the answer once from its Content-Length, then appends.
 size_t recibir(char* datos, size_t tam, size_t n, void* destino) {
-    static_cast<std::string*>(destino)->append(datos, tam * n);
+    auto* r = static_cast<Recepcion*>(destino);
+    if (r->texto->empty()) {
+        curl_off_t largo = -1;
+        if (curl_easy_getinfo(r->curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &largo) == CURLE_OK &&
+            largo > 0) {
+            r->texto->reserve(static_cast<std::size_t>(largo));
+        }
+    }
+    r->texto->append(datos, tam * n);
     return tam * n;
 }
 
@@ -65,17 +79,44 @@ struct Cabeceras {
 
 } // namespace
 
+ConexionHttps::ConexionHttps() {
+    iniciarCurl();
+}
+
+ConexionHttps::~ConexionHttps() {
+    reiniciar();
+}
+
+void ConexionHttps::reiniciar() {
+    if (curl_) {
+        curl_easy_cleanup(static_cast<CURL*>(curl_));
+        curl_ = nullptr;
+    }
+}
+
 Envio enviarPeticion(std::string_view url, std::string_view cuerpo, std::string_view soapAction,
                      const IdentidadTls& identidad, const OpcionesEnvio& opciones) {
-    iniciarCurl();
+    ConexionHttps conexion;
+    return conexion.enviar(url, cuerpo, soapAction, identidad, opciones);
+}
+
+Envio ConexionHttps::enviar(std::string_view url, std::string_view cuerpo,
+                            std::string_view soapAction, const IdentidadTls& identidad,
+                            const OpcionesEnvio& opciones) {
     Envio envio;
-    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
-    if (!curl) {
+    if (!curl_) {
+        curl_ = curl_easy_init();
+    } else {
+        // The options go; the kept connection and TLS session stay.
+        curl_easy_reset(static_cast<CURL*>(curl_));
+    }
+    if (!curl_) {
         envio.codigo = CURLE_FAILED_INIT;
         envio.descripcion = curl_easy_strerror(CURLE_FAILED_INIT);
         return envio;
     }
-    CURL* c = curl.get();
+    CURL* c = static_cast<CURL*>(curl_);
+    Recepcion recepcion{c, &envio.respuesta};
     char detalle[CURL_ERROR_SIZE] = {};
     const std::string direccion(url);
 
@@ -97,7 +138,7 @@ Envio enviarPeticion(std::string_view url, std::string_view cuerpo, std::string_
     curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(cuerpo.size()));
     curl_easy_setopt(c, CURLOPT_HTTPHEADER, cabeceras.lista);
     curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, recibir);
-    curl_easy_setopt(c, CURLOPT_WRITEDATA, &envio.respuesta);
+    curl_easy_setopt(c, CURLOPT_WRITEDATA, &recepcion);
     curl_easy_setopt(c, CURLOPT_ERRORBUFFER, detalle);
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "https");

@@ -37,7 +37,26 @@ struct OpcionesEnvio {
     std::string autoridadServidor; // PEM file; empty = the system's trust store
 };
 
-// One synchronous HTTPS POST of a SOAP request, with the headers LexNET expects. The
-// server certificate is always verified.
+// Synchronous HTTPS POSTs of SOAP requests with the headers LexNET expects, over one
+// kept-alive connection while the client identity stays the same (a TLS handshake with
+// the card per block would cost more than the block). The server certificate is always
+// verified. `identidad` must outlive the exchanges.
+class ConexionHttps {
+public:
+    ConexionHttps();
+    ~ConexionHttps();
+    ConexionHttps(const ConexionHttps&) = delete;
+    ConexionHttps& operator=(const ConexionHttps&) = delete;
+
+    Envio enviar(std::string_view url, std::string_view cuerpo, std::string_view soapAction,
+                 const IdentidadTls& identidad, const OpcionesEnvio& opciones);
+    // Drops the kept connection: the next exchange opens a new one (a new identity).
+    void reiniciar();
+
+private:
+    void* curl_ = nullptr;
+};
+
+// One POST on a connection of its own.
 Envio enviarPeticion(std::string_view url, std::string_view cuerpo, std::string_view soapAction,
                      const IdentidadTls& identidad, const OpcionesEnvio& opciones);
