@@ -7,6 +7,7 @@
 #include "common/ArbolRespuesta.h"
 #include "common/Interaccion.h"
 #include "common/Respuesta.h"
+#include "tests/support/InteraccionMuda.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdint>
@@ -15,22 +16,6 @@
 #include <string>
 
 namespace {
-
-class InteraccionMuda : public Interaccion {
-public:
-    Respuesta mensaje(std::string_view, std::string_view, Icono, Botones) override {
-        return Respuesta::Aceptar;
-    }
-    void estado(std::string_view) override {}
-    void ocupado(bool) override {}
-    void procesarEventos() override {}
-    void terminarPrograma(int) override {}
-    bool abrirArchivo(const std::filesystem::path&) override { return false; }
-    bool iniciarPrograma(const std::filesystem::path&) override { return false; }
-    void sesion(std::string_view) override {}
-    std::optional<std::string> pedirPin(std::string_view) override { return std::nullopt; }
-    void mostrarDepuracion(const ArbolRespuesta&, std::string_view) override {}
-};
 
 std::string escapar(std::string_view texto) {
     std::string r;

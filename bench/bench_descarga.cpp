@@ -9,6 +9,7 @@
 #include "common/Esquema.h"
 #include "common/Interaccion.h"
 #include "download/Cabeceras.h"
+#include "tests/support/InteraccionMuda.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>
@@ -16,22 +17,6 @@
 #include <string>
 
 namespace {
-
-class InteraccionMuda : public Interaccion {
-public:
-    Respuesta mensaje(std::string_view, std::string_view, Icono, Botones) override {
-        return Respuesta::Aceptar;
-    }
-    void estado(std::string_view) override {}
-    void ocupado(bool) override {}
-    void procesarEventos() override {}
-    void terminarPrograma(int) override {}
-    bool abrirArchivo(const std::filesystem::path&) override { return false; }
-    bool iniciarPrograma(const std::filesystem::path&) override { return false; }
-    void sesion(std::string_view) override {}
-    std::optional<std::string> pedirPin(std::string_view) override { return std::nullopt; }
-    void mostrarDepuracion(const ArbolRespuesta&, std::string_view) override {}
-};
 
 std::string e(const std::string& nombre, const std::string& contenido) {
     return "<" + nombre + ">" + contenido + "</" + nombre + ">";
