@@ -182,8 +182,10 @@ void Servidor::atenderServicio(const httplib::Request& req, httplib::Response& r
                   : std::string();
     if (fallo && fallo->tipo == Fallo::Tipo::LargoFalso && respuesta) {
         // Written past the HTTP library, which would send the true length.
+        const std::string largo =
+            fallo->largo.empty() ? "" : "Content-Length: " + fallo->largo + "\r\n";
         const std::string crudo = "HTTP/1.1 200 OK\r\nContent-Type: " + std::string(kTipoXml) +
-                                  "\r\nContent-Length: " + fallo->largo + "\r\n\r\n" + sobre;
+                                  "\r\n" + largo + "\r\n" + sobre;
         SSL_write(const_cast<SSL*>(req.ssl), crudo.data(), static_cast<int>(crudo.size()));
         cortarConexion(req.ssl);
         return;
