@@ -7,6 +7,8 @@
 namespace {
 
 constexpr const char* kCRLF = "\r\n";
+// The logout also runs at shutdown: a silent server must not hold the program open.
+constexpr long kEsperaLogoutMs = 5000;
 
 // The URL suffix of a service this program may call; empty for any other name.
 std::string operacionDe(std::string_view servicio, Programa programa) {
@@ -161,7 +163,8 @@ void ClienteLexnet::Logout() {
     Vista.limpiar();
 
     OpcionesEnvio o;
-    o.esperaMs = 0;
+    o.esperaMs = kEsperaLogoutMs;
+    o.limiteMs = kEsperaLogoutMs;
     o.autoridadServidor = g_.CAServidor;
     const Envio envio = enviarPeticion(g_.URLServicio + "Logout", peticion, " ", identidad_, o);
     if (envio.resultado == ResultadoEnvio::CanalSeguro) {

@@ -1,6 +1,7 @@
 #include "common/Transporte.h"
 
 #include <algorithm>
+#include <cctype>
 #include <curl/curl.h>
 #include <memory>
 #include <mutex>
@@ -13,23 +14,63 @@ void iniciarCurl() {
     std::call_once(hecho, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+// The reservation a Content-Length may ask for: the header is the peer's word, so beyond
+// this the text grows as the bytes really come.
+constexpr std::size_t kReservaMaxima = std::size_t{16} << 20;
+constexpr int kMaximoRedirecciones = 5;
+
 struct Recepcion {
     CURL* curl;
     std::string* texto;
+    std::size_t maximo;
+    bool excedida = false;
 };
 
-// Sizes the answer once from its Content-Length, then appends.
+// Sizes the answer once from its Content-Length, then appends; more than the maximum
+// ends the transfer.
 size_t recibir(char* datos, size_t tam, size_t n, void* destino) {
     auto* r = static_cast<Recepcion*>(destino);
+    const std::size_t bytes = tam * n;
+    if (bytes > r->maximo - r->texto->size()) {
+        r->excedida = true;
+        return 0;
+    }
     if (r->texto->empty()) {
         curl_off_t largo = -1;
         if (curl_easy_getinfo(r->curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &largo) == CURLE_OK &&
             largo > 0) {
-            r->texto->reserve(static_cast<std::size_t>(largo));
+            r->texto->reserve(
+                std::min({static_cast<std::size_t>(largo), r->maximo, kReservaMaxima}));
         }
     }
-    r->texto->append(datos, tam * n);
-    return tam * n;
+    r->texto->append(datos, bytes);
+    return bytes;
+}
+
+// Whether `destino` is HTTPS on the same host and port as `origen`.
+bool mismoServidor(const std::string& origen, const char* destino) {
+    const auto partes = [](const char* url) {
+        std::string r;
+        CURLU* u = curl_url();
+        if (curl_url_set(u, CURLUPART_URL, url, 0) == CURLUE_OK) {
+            for (const CURLUPart parte : {CURLUPART_SCHEME, CURLUPART_HOST, CURLUPART_PORT}) {
+                char* valor = nullptr;
+                if (curl_url_get(u, parte, &valor, CURLU_DEFAULT_PORT) != CURLUE_OK) {
+                    curl_url_cleanup(u);
+                    return std::string();
+                }
+                r += valor;
+                r += '\n';
+                curl_free(valor);
+            }
+        }
+        curl_url_cleanup(u);
+        std::transform(r.begin(), r.end(), r.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return r;
+    };
+    const std::string a = partes(origen.c_str());
+    return !a.empty() && a.starts_with("https\n") && a == partes(destino);
 }
 
 // Puts the card's certificate and key into the TLS context of the handshake.
@@ -116,7 +157,7 @@ Envio ConexionHttps::enviar(std::string_view url, std::string_view cuerpo,
         return envio;
     }
     CURL* c = static_cast<CURL*>(curl_);
-    Recepcion recepcion{c, &envio.respuesta};
+    Recepcion recepcion{c, &envio.respuesta, opciones.maximoRespuesta};
     char detalle[CURL_ERROR_SIZE] = {};
     const std::string direccion(url);
 
@@ -132,7 +173,6 @@ Envio ConexionHttps::enviar(std::string_view url, std::string_view cuerpo,
     }
     cabeceras.anadir("Expect:");
 
-    curl_easy_setopt(c, CURLOPT_URL, direccion.c_str());
     curl_easy_setopt(c, CURLOPT_POST, 1L);
     curl_easy_setopt(c, CURLOPT_POSTFIELDS, cuerpo.data());
     curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(cuerpo.size()));
@@ -145,16 +185,17 @@ Envio ConexionHttps::enviar(std::string_view url, std::string_view cuerpo,
     if (!opciones.agenteUsuario.empty()) {
         curl_easy_setopt(c, CURLOPT_USERAGENT, opciones.agenteUsuario.c_str());
     }
-    if (opciones.seguirRedirecciones) {
-        // Redirections stay on HTTPS: the session identifier never travels in clear.
-        curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "https");
-    }
+    // A Content-Length above the maximum fails before any of the body is taken.
+    curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE,
+                     static_cast<curl_off_t>(opciones.maximoRespuesta));
     if (opciones.esperaMs > 0) {
         curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, opciones.esperaMs);
         // No total limit (a large document may take long); a silent connection ends.
         curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
         curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, std::max(1L, opciones.esperaMs / 1000));
+    }
+    if (opciones.limiteMs > 0) {
+        curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, opciones.limiteMs);
     }
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
@@ -164,12 +205,45 @@ Envio ConexionHttps::enviar(std::string_view url, std::string_view cuerpo,
     curl_easy_setopt(c, CURLOPT_SSL_CTX_FUNCTION, prepararTls);
     curl_easy_setopt(c, CURLOPT_SSL_CTX_DATA, &identidad);
 
-    const CURLcode codigo = curl_easy_perform(c);
+    // Redirections are followed by hand: the library would follow them to any host, which
+    // would then see the card's certificate and the session in the body.
+    std::string destino = direccion;
+    std::string rechazada;
+    CURLcode codigo = CURLE_OK;
+    for (int saltos = 0;; ++saltos) {
+        curl_easy_setopt(c, CURLOPT_URL, destino.c_str());
+        envio.respuesta.clear();
+        detalle[0] = '\0';
+        codigo = curl_easy_perform(c);
+        char* siguiente = nullptr;
+        if (codigo != CURLE_OK || !opciones.seguirRedirecciones ||
+            curl_easy_getinfo(c, CURLINFO_REDIRECT_URL, &siguiente) != CURLE_OK || !siguiente) {
+            break;
+        }
+        if (saltos == kMaximoRedirecciones) {
+            codigo = CURLE_TOO_MANY_REDIRECTS;
+            break;
+        }
+        if (!mismoServidor(destino, siguiente)) {
+            codigo = CURLE_TOO_MANY_REDIRECTS;
+            rechazada = siguiente;
+            break;
+        }
+        destino = siguiente;
+    }
+    if (recepcion.excedida) {
+        codigo = CURLE_FILESIZE_EXCEEDED;
+    }
     envio.resultado = clasificar(codigo, detalle);
     envio.codigo = static_cast<int>(codigo);
     envio.descripcion = curl_easy_strerror(codigo);
-    if (detalle[0] != '\0') {
+    if (!rechazada.empty()) {
+        envio.descripcion = "Redirección a otro servidor rechazada: " + rechazada;
+    } else if (detalle[0] != '\0') {
         envio.descripcion += std::string(" (") + detalle + ")";
+    }
+    if (envio.resultado != ResultadoEnvio::Correcto) {
+        envio.respuesta.clear();
     }
     return envio;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -29,12 +30,19 @@ struct IdentidadTls {
     evp_pkey_st* clave = nullptr;
 };
 
+// Far above the largest real answer (a block of a few megabytes in Base64).
+inline constexpr std::size_t kMaximoRespuesta = std::size_t{256} << 20;
+
 // Options of one POST, as each program sets them.
 struct OpcionesEnvio {
     std::string agenteUsuario; // empty: no User-Agent header
     long esperaMs = 30000;     // connection and inactivity time-out; 0 = library defaults
+    long limiteMs = 0;         // the whole exchange; 0 = no limit
+    // Only to the same host and port, which alone were meant to see the card's certificate
+    // and the session; a redirection elsewhere fails the exchange.
     bool seguirRedirecciones = false;
-    std::string autoridadServidor; // PEM file; empty = the system's trust store
+    std::string autoridadServidor;                  // PEM file; empty = the system's trust store
+    std::size_t maximoRespuesta = kMaximoRespuesta; // a longer answer fails the exchange
 };
 
 // Synchronous HTTPS POSTs of SOAP requests with the headers LexNET expects, over one

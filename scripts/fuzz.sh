@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets of fuzz/ with clang++ (ASan + UBSan) into build-fuzz/ and runs
-# each one for the given seconds, keeping its corpus in build-fuzz/corpus/<target>/.
-# Fails when a target finds a crash; the input that caused it is left in
-# build-fuzz/artefactos/<target>/.
-#   scripts/fuzz.sh [segundos=60] [objetivo...]     objetivo: fuzz_mydecode or mydecode
+# each one, one after the other, for the given number of inputs, keeping its corpus in
+# build-fuzz/corpus/<target>/. Fails when a target finds a crash; the input that caused it
+# is left in build-fuzz/artefactos/<target>/.
+#   scripts/fuzz.sh [entradas=1000000] [objetivo...]   objetivo: fuzz_mydecode or mydecode
 # With no target named, every fuzz/fuzz_*.cpp runs.
 set -euo pipefail
 raiz="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 compilacion="$raiz/build-fuzz"
 
-segundos=60
+entradas=1000000
 if [[ $# -gt 0 && "$1" =~ ^[0-9]+$ ]]; then
-    segundos="$1"
+    entradas="$1"
     shift
 fi
 
@@ -50,19 +50,23 @@ CXX="$compilador" cmake -S "$raiz/fuzz" -B "$compilacion" -G Ninja \
 cmake --build "$compilacion" -j 2 --target "${objetivos[@]}"
 
 fallidos=()
+resumen=()
 for o in "${objetivos[@]}"; do
     corpus="$compilacion/corpus/$o"
     artefactos="$compilacion/artefactos/$o"
     mkdir -p "$corpus" "$artefactos"
-    echo "== $o: $segundos s"
-    if ! "$compilacion/bin/$o" -max_total_time="$segundos" -print_final_stats=1 \
+    echo "== $o: $entradas entradas"
+    inicio=$SECONDS
+    if ! "$compilacion/bin/$o" -runs="$entradas" -print_final_stats=1 \
         -artifact_prefix="$artefactos/" "$corpus"; then
         fallidos+=("$o")
     fi
+    resumen+=("$o: $entradas entradas en $((SECONDS - inicio)) s")
 done
+printf '%s\n' "${resumen[@]}"
 
 if [[ ${#fallidos[@]} -gt 0 ]]; then
     echo "fuzz.sh: fallan ${fallidos[*]} (entradas en $compilacion/artefactos/)" >&2
     exit 1
 fi
-echo "fuzz.sh: ${objetivos[*]} sin fallos en $segundos s"
+echo "fuzz.sh: ${objetivos[*]} sin fallos en $entradas entradas cada uno"

@@ -276,4 +276,73 @@ TEST_F(ClienteLexnetTest, SinElCertificadoDeLaTarjetaElServidorRechaza) {
     EXPECT_TRUE(sim->peticiones().empty());
 }
 
+// A Content-Length beyond the answer limit, true or not, fails the exchange without the
+// memory it claims being reserved.
+TEST_F(ClienteLexnetTest, RespuestaDemasiadoLargaEsUnFalloDelTransporte) {
+    ui.pines = {TarjetaPrueba::pin()};
+    elegirCertificado();
+    for (const char* largo : {"9223372036854775807", "300000000"}) {
+        SCOPED_TRACE(largo);
+        ui.mensajes.clear();
+        sim->fallar(
+            {{{"operacion", "Login"}, {"tipo", "largoFalso"}, {"largo", largo}, {"veces", 1}}});
+        cliente->Login();
+        EXPECT_TRUE(cliente->ErrorComunicacion);
+        EXPECT_EQ(cliente->estado.idSesion, 0);
+        ASSERT_EQ(ui.mensajes.size(), 1u);
+        EXPECT_EQ(ui.mensajes[0].texto.rfind("Se ha producido el error 63\r\n", 0), 0u)
+            << ui.mensajes[0].texto;
+    }
+    EXPECT_EQ(peticiones("Login"), 2u);
+}
+
+// Only the server the card's certificate and the session were meant for may take a
+// redirected request.
+TEST_F(ClienteLexnetTest, RedireccionSoloAlMismoServidorYPuerto) {
+    ui.pines = {TarjetaPrueba::pin()};
+    elegirCertificado();
+    const std::string ajena = "https://localhost:" + std::to_string(sim->puerto()) + "/services/";
+    const struct {
+        std::string destino;
+        bool seguida;
+    } casos[] = {{"/services/Login", true},
+                 {ajena + "Login", false},
+                 {"https://127.0.0.1:1/services/Login", false}};
+    std::size_t enviadas = 0;
+    for (const auto& caso : casos) {
+        SCOPED_TRACE(caso.destino);
+        ui.mensajes.clear();
+        sim->fallar({{{"operacion", "Login"},
+                      {"tipo", "redirigir"},
+                      {"destino", caso.destino},
+                      {"veces", 1}}});
+        cliente->EnviarComando(cliente->peticiones().peticionLogin(), " ", "Login");
+        enviadas += caso.seguida ? 2 : 1;
+        EXPECT_EQ(peticiones("Login"), enviadas);
+        EXPECT_EQ(cliente->ErrorComunicacion, !caso.seguida);
+        if (caso.seguida) {
+            EXPECT_TRUE(ui.mensajes.empty());
+            EXPECT_NE(cliente->estado.idSesion, 0);
+        } else {
+            ASSERT_EQ(ui.mensajes.size(), 1u);
+            EXPECT_EQ(ui.mensajes[0].texto, "Se ha producido el error 47\r\nRedirección a otro "
+                                            "servidor rechazada: " +
+                                                caso.destino);
+        }
+    }
+}
+
+// The logout also runs at shutdown, so a server that never answers must not hold it.
+TEST_F(ClienteLexnetTest, LogoutAnteUnServidorMudoFallaConElTiempo) {
+    ui.pines = {TarjetaPrueba::pin()};
+    elegirCertificado();
+    cliente->Login();
+    sim->fallar({{{"operacion", "Logout"}, {"tipo", "esperar"}, {"segundos", 60}}});
+    cliente->Logout();
+    EXPECT_EQ(cliente->estado.idSesion, 4321);
+    ASSERT_EQ(ui.mensajes.size(), 1u);
+    EXPECT_EQ(ui.mensajes[0].texto.rfind("Se ha producido el error 28 - ", 0), 0u)
+        << ui.mensajes[0].texto;
+}
+
 } // namespace

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr std::array<std::pair<const char*, Fallo::Tipo>, 8> kTipos{{
+constexpr std::array<std::pair<const char*, Fallo::Tipo>, 10> kTipos{{
     {"503", Fallo::Tipo::Pagina503},
     {"500", Fallo::Tipo::Pagina500},
     {"error", Fallo::Tipo::Error},
@@ -20,6 +20,8 @@ constexpr std::array<std::pair<const char*, Fallo::Tipo>, 8> kTipos{{
     {"base64Erroneo", Fallo::Tipo::Base64Erroneo},
     {"omitir", Fallo::Tipo::Omitir},
     {"sustituir", Fallo::Tipo::Sustituir},
+    {"redirigir", Fallo::Tipo::Redirigir},
+    {"largoFalso", Fallo::Tipo::LargoFalso},
 }};
 
 Fallo leerFallo(const Json& j) {
@@ -47,6 +49,8 @@ Fallo leerFallo(const Json& j) {
     f.procesar = j.value("procesar", false);
     f.elementos = j.value("elementos", std::vector<std::string>{});
     f.valores = j.value("valores", Json::object());
+    f.destino = j.value("destino", f.destino);
+    f.largo = j.value("largo", f.largo);
     return f;
 }
 

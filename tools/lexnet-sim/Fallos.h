@@ -24,6 +24,9 @@ struct Fallo {
         Base64Erroneo, // every bytesContenido of the answer one character short
         Omitir,        // the answer without the elements named in `elementos`
         Sustituir,     // the answer with the texts of `valores` (element name -> text)
+        Redirigir,     // a 307 to `destino`; not carried out
+        LargoFalso,    // carried out; the answer claims a Content-Length of `largo`, then
+                       // the connection is closed
     };
     std::string operacion;
     Tipo tipo = Tipo::Error;
@@ -36,11 +39,13 @@ struct Fallo {
     bool procesar = false; // Cortar: carry the request out before closing
     std::vector<std::string> elementos;
     Json valores = Json::object();
+    std::string destino;
+    std::string largo = "9223372036854775807";
 
     // The request is not carried out: a page, a refusal or a cut takes its place.
     bool sustituyeLaPeticion() const {
         return tipo == Tipo::Pagina503 || tipo == Tipo::Pagina500 || tipo == Tipo::Error ||
-               (tipo == Tipo::Cortar && !procesar);
+               tipo == Tipo::Redirigir || (tipo == Tipo::Cortar && !procesar);
     }
 };
 

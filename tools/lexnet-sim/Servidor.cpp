@@ -171,15 +171,32 @@ void Servidor::atenderServicio(const httplib::Request& req, httplib::Response& r
         cortarConexion(req.ssl);
         return;
     }
+    if (fallo && fallo->tipo == Fallo::Tipo::Redirigir) {
+        res.status = 307;
+        res.set_header("Location", fallo->destino);
+        return;
+    }
+    const std::string sobre =
+        respuesta ? sobreRespuesta(*operacion, peticion ? peticion->espacioOperacion : "",
+                                   serializar(*respuesta->documento))
+                  : std::string();
+    if (fallo && fallo->tipo == Fallo::Tipo::LargoFalso && respuesta) {
+        // Written past the HTTP library, which would send the true length.
+        const std::string largo =
+            fallo->largo.empty() ? "" : "Content-Length: " + fallo->largo + "\r\n";
+        const std::string crudo = "HTTP/1.1 200 OK\r\nContent-Type: " + std::string(kTipoXml) +
+                                  "\r\n" + largo + "\r\n" + sobre;
+        SSL_write(const_cast<SSL*>(req.ssl), crudo.data(), static_cast<int>(crudo.size()));
+        cortarConexion(req.ssl);
+        return;
+    }
     if (!respuesta) { // a front-end page stands in for the service
         const int estado = fallo->tipo == Fallo::Tipo::Pagina503 ? 503 : 500;
         res.status = estado;
         res.set_content(paginaError(estado), "text/html; charset=iso-8859-1");
         return;
     }
-    res.set_content(sobreRespuesta(*operacion, peticion ? peticion->espacioOperacion : "",
-                                   serializar(*respuesta->documento)),
-                    kTipoXml);
+    res.set_content(sobre, kTipoXml);
 }
 
 Respuesta Servidor::atender(const Peticion& peticion, const std::string& certificado,
