@@ -40,6 +40,9 @@ void Descarga::DescargarMensajes(const std::optional<RangoFechas>& rango) {
         const bool sinRespuesta = a.tamano() <= 1 || a.buscarPrimero("respuestaError") != 0;
         if (cliente_.ErrorComunicacion || sinRespuesta) {
             ++resultado_.mensajesFallidos;
+            if (cliente_.LineaCaida) {
+                break;
+            }
         } else {
             GrabarAdjuntos(cliente_.Vista, db, id);
         }
