@@ -12,7 +12,8 @@ void Descarga::DescargarMensajes(const std::optional<RangoFechas>& rango) {
     {
         std::string sql = "SELECT IdLexNet FROM Cabecera WHERE Descargado = 0";
         if (rango) {
-            sql += " AND FechaEnvio BETWEEN ? AND ?";
+            // An undated notification belongs to every range: it is never left behind.
+            sql += " AND (FechaEnvio BETWEEN ? AND ? OR FechaEnvio IS NULL)";
         }
         sql += " ORDER BY rowid";
         Sentencia s = db.preparar(sql);

@@ -108,8 +108,9 @@ bool esNombreSimple(std::string_view nombre) {
 }
 
 void filtroFechas(std::string& sql, const std::optional<RangoFechas>& rango) {
+    // An undated notification belongs to every range: it is never hidden.
     if (rango) {
-        sql += " AND c.FechaEnvio BETWEEN ? AND ?";
+        sql += " AND (c.FechaEnvio BETWEEN ? AND ? OR c.FechaEnvio IS NULL)";
     }
 }
 
@@ -220,7 +221,7 @@ std::vector<NotificacionLista> notificacionesDeLista(BaseDatos& db,
         n.origen = nombreOrigen(origen, s.texto(4));
         n.fecha = fechaPantalla(s.valor(5));
         n.tipo = recortar(s.texto(6));
-        n.linea = lineaLista(n.origen, numero, n.fecha, s.texto(3));
+        n.linea = lineaLista(n.origen, numero, s.esNulo(5) ? kSinFecha : n.fecha, s.texto(3));
         lista.push_back(std::move(n));
     }
     return lista;

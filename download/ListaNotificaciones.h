@@ -44,6 +44,9 @@ inline constexpr std::size_t kAnchoFecha = 19;
 inline constexpr std::size_t kAnchoReferencia = 20;
 inline constexpr const char* kSeparadorLista = " | ";
 
+// What the date column shows for a notification LexNET sent without its date.
+inline constexpr const char* kSinFecha = "SIN FECHA";
+
 // name (cut and padded to 35) | number (cut to 15, padded to 14) | date | reference (cut
 // and padded to 20). Widths count characters, not bytes.
 std::string lineaLista(std::string_view origen, std::string_view numero, std::string_view fecha,
@@ -51,9 +54,9 @@ std::string lineaLista(std::string_view origen, std::string_view numero, std::st
 // The headings "Origen", "Nº proced.", "Fecha / Hora" and "Referencia" over the columns.
 std::string cabeceraLista();
 
-// The stored notifications of the range, newest first. A notification whose procedure
-// type is not in the catalogue is listed with an empty type, and one whose sender is not
-// in the directory with an empty name.
+// The stored notifications of the range, newest first, then the undated ones, which belong
+// to every range. A notification whose procedure type is not in the catalogue is listed
+// with an empty type, and one whose sender is not in the directory with an empty name.
 std::vector<NotificacionLista> notificacionesDeLista(BaseDatos& db,
                                                      const std::optional<RangoFechas>& rango);
 

@@ -458,4 +458,22 @@ TEST_F(DescargaTest, ConfirmacionRechazadaLaHaceLaSiguienteDescarga) {
     EXPECT_EQ(recibidas("TerminarDescarga").size(), 4u);
 }
 
+// LexNET may leave out a header's date: the notification is still fetched, confirmed and
+// listed in whatever range is asked for, marked as undated.
+TEST_F(DescargaTest, CabeceraSinFechaSeDescargaYSeListaSiempre) {
+    arrancar();
+    sim->fallar(
+        {{{"operacion", "ObtenerCabeceras"}, {"tipo", "omitir"}, {"elementos", {"fechaEnvio"}}}});
+    const ResultadoDescarga r = descargar();
+    EXPECT_EQ(cuenta("SELECT count(*) FROM Cabecera WHERE FechaEnvio IS NULL"), 3);
+    EXPECT_EQ(r.documentosCompletados, 5);
+    EXPECT_EQ(recibidas("TerminarDescarga"), (std::vector<std::string>{"N1", "N2", "N3"}));
+    for (const char* desde : {"01/11/2026", "01/01/2020"}) {
+        const auto lista = notificacionesDeLista(db(), rangoDeFechas(desde, "02/01/2027"));
+        ASSERT_EQ(lista.size(), 3u) << desde;
+        EXPECT_NE(lista[0].linea.find(" | SIN FECHA           | REF-"), std::string::npos)
+            << lista[0].linea;
+    }
+}
+
 } // namespace
