@@ -2,6 +2,7 @@
 
 #include "common/General.h"
 #include "common/Interaccion.h"
+#include "common/Sistema.h"
 #include "common/Texto.h"
 
 #include <algorithm>
@@ -293,12 +294,33 @@ std::optional<std::filesystem::path> rutaDocumento(const std::string& carpetaDes
     return comoRuta(carpetaDescargas) / comoRuta(nombre);
 }
 
+bool esDocumentoEjecutable(const std::filesystem::path& archivo) {
+    static constexpr std::array<std::string_view, 17> kTipos = {
+        "EXE", "COM", "BAT", "CMD", "SCR", "PIF", "MSI", "VBS",    "JS",
+        "JSE", "WSF", "HTA", "LNK", "PS1", "JAR", "SH",  "DESKTOP"};
+    // Windows ignores the dots and blanks that end a name.
+    std::string nombre = comoTexto(archivo.filename());
+    while (!nombre.empty() && (nombre.back() == '.' || nombre.back() == ' ')) {
+        nombre.pop_back();
+    }
+    const auto punto = nombre.rfind('.');
+    const std::string tipo = punto == std::string::npos ? "" : mayusculas(nombre.substr(punto + 1));
+    return (!tipo.empty() && std::find(kTipos.begin(), kTipos.end(), tipo) != kTipos.end()) ||
+           tienePermisoEjecucion(archivo);
+}
+
 void verAdjunto(const General& g, Interaccion& ui, const AdjuntoLista* seleccionado) {
     if (seleccionado == nullptr) {
         ui.mensaje(kSeleccioneAdjunto, "Atención", Icono::Exclamacion, Botones::Aceptar);
         return;
     }
     if (const auto ruta = rutaDocumento(g.CarpetaDescargas, *seleccionado)) {
+        // Opening would run it, not show it.
+        if (esDocumentoEjecutable(*ruta)) {
+            ui.mensaje(kDocumentoEjecutable + comoTexto(ruta->filename()), "Atención",
+                       Icono::Exclamacion, Botones::Aceptar);
+            return;
+        }
         ui.abrirArchivo(*ruta);
     }
 }

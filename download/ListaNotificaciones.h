@@ -107,8 +107,17 @@ std::optional<std::filesystem::path> rutaDocumento(const std::string& carpetaDes
 
 inline constexpr const char* kSeleccioneAdjunto = "Seleccione un adjunto para visualizar.";
 
+// A file that opening would run instead of showing: a program's or a script's type
+// (.exe, .bat, .js, .ps1, .sh, .desktop and the like, in any letter case), or an execute
+// permission.
+bool esDocumentoEjecutable(const std::filesystem::path& archivo);
+inline constexpr const char* kDocumentoEjecutable =
+    "No se abre este documento porque es un programa o una orden que se ejecutaría en lugar "
+    "de mostrarse: ";
+
 // Opens the selected document with the desktop's program for its type; without a
-// selection, asks for one. A document that cannot be opened is not reported.
+// selection, asks for one; a document that would run instead of showing is not opened and a
+// message says so. A document that cannot be opened is not reported.
 void verAdjunto(const General& g, Interaccion& ui, const AdjuntoLista* seleccionado);
 
 inline constexpr const char* kPreguntaEliminar =
