@@ -72,6 +72,7 @@ bool ClienteLexnet::prepararIdentidad() {
 void ClienteLexnet::EnviarComando(const std::string& sXML, std::string_view sSOAPAction,
                                   std::string_view sServicio) {
     ErrorComunicacion = false;
+    LineaCaida = false;
     const auto errorGeneral = [this](long numero, const std::string& descripcion) {
         ui_.mensaje("Se ha producido el error " + std::to_string(numero) + kCRLF + descripcion,
                     "Atención:", Icono::Exclamacion, Botones::Aceptar);
@@ -99,6 +100,7 @@ void ClienteLexnet::EnviarComando(const std::string& sXML, std::string_view sSOA
                 continue;
             }
             ErrorComunicacion = true;
+            LineaCaida = true;
             return;
         }
         const Respuesta r = ui_.mensaje(
@@ -108,6 +110,7 @@ void ClienteLexnet::EnviarComando(const std::string& sXML, std::string_view sSOA
             "Atención:", Icono::Pregunta, Botones::ReintentarCancelar);
         if (r != Respuesta::Reintentar) {
             ErrorComunicacion = true;
+            LineaCaida = true;
             return;
         }
     }

@@ -36,6 +36,9 @@ public:
     ArbolRespuesta Vista;
     EstadoSesion estado;
     bool ErrorComunicacion = false;
+    // The last exchange failed because the line dropped and was not retried: whatever else
+    // the run meant to ask would meet the same dropped line.
+    bool LineaCaida = false;
     std::string ultimaRespuesta; // kept for the debug viewer when Depurar is on
     std::string IdLexNetActual;  // the notification being worked on (Ambrel)
     // How many times a lost connection is retried without asking; -1 = ask each time.

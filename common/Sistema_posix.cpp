@@ -12,6 +12,14 @@ std::string carpetaDelEjecutable() {
     return exe.parent_path().string();
 }
 
+bool tienePermisoEjecucion(const std::filesystem::path& archivo) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::perms p = fs::status(archivo, ec).permissions();
+    return !ec && (p & (fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec)) !=
+                      fs::perms::none;
+}
+
 bool sistemaEsVista() {
     return false;
 }

@@ -11,6 +11,10 @@ std::string carpetaDelEjecutable() {
     return std::string(carpeta.begin(), carpeta.end());
 }
 
+bool tienePermisoEjecucion(const std::filesystem::path&) {
+    return false;
+}
+
 bool sistemaEsVista() {
     const DWORD version = GetVersion();
     return LOBYTE(LOWORD(version)) >= 6;

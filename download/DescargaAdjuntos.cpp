@@ -76,6 +76,14 @@ bool esVerdadero(std::string_view valor) {
     return igualesSinMayusculas(v, "true") || v == "1";
 }
 
+// Notifications whose documents a run set out to fetch and that LexNET has not yet been
+// told about. A run that ends before telling it (a refused confirmation, a killed program)
+// leaves them here for the next one.
+void prepararConfirmaciones(BaseDatos& db) {
+    db.ejecutar("CREATE TABLE IF NOT EXISTS ConfirmacionPendiente "
+                "(IdLexNet VARCHAR(255) PRIMARY KEY)");
+}
+
 } // namespace
 
 void Descarga::DescargarAdjuntos() {
@@ -97,18 +105,27 @@ void Descarga::DescargarAdjuntos() {
         return;
     }
     borrarTemporales(g_.CarpetaDescargas);
+    for (const Documento& d : documentos) {
+        if (porConfirmar_.empty() || d.idLexNet != porConfirmar_.back()) {
+            porConfirmar_.push_back(d.idLexNet);
+        }
+    }
+    {
+        // Recorded before the first block, so that no stop can lose a confirmation.
+        prepararConfirmaciones(db);
+        Transaccion t(db);
+        for (const std::string& id : porConfirmar_) {
+            db.ejecutar("INSERT OR IGNORE INTO ConfirmacionPendiente (IdLexNet) VALUES (?)", id);
+        }
+        t.confirmar();
+    }
 
     const int n = static_cast<int>(documentos.size());
-    std::string ultimoId;
     for (int k = 1; k <= n; ++k) {
         const Documento& d = documentos[static_cast<std::size_t>(k - 1)];
         ui_.ocupado(true);
         cliente_.estado.ErrorBloque = false;
         cliente_.IdLexNetActual = d.idLexNet;
-        if (porConfirmar_.empty() || d.idLexNet != ultimoId) {
-            porConfirmar_.push_back(d.idLexNet);
-        }
-        ultimoId = d.idLexNet;
         ui_.estado("Descargando adjuntos (" + std::to_string(k) + " de " + std::to_string(n) +
                    ") " + kCRLF + d.idLexNet);
         esperar(1);
@@ -118,6 +135,10 @@ void Descarga::DescargarAdjuntos() {
             ++resultado_.documentosCompletados;
         } else {
             ++resultado_.documentosFallidos;
+            // A dropped line the user gave up on ends the phase; the driver skips the rest.
+            if (cliente_.LineaCaida) {
+                break;
+            }
         }
     }
     ui_.ocupado(false);
@@ -156,8 +177,9 @@ bool Descarga::descargarDocumento(std::int64_t idAdjunto, const std::string& idL
             return false;
         }
         if (cliente_.ErrorComunicacion) {
-            // The document ends here; the run goes on with the next one.
-            cliente_.ErrorComunicacion = false;
+            // The document ends here; the run goes on with the next one unless the line
+            // dropped.
+            cliente_.ErrorComunicacion = cliente_.LineaCaida;
             return false;
         }
         bool reconocida = false;
@@ -222,11 +244,15 @@ bool Descarga::descargarDocumento(std::int64_t idAdjunto, const std::string& idL
 void Descarga::NotificarDescargas() {
     ui_.ocupado(true);
     BaseDatos& db = *g_.Conexion;
+    prepararConfirmaciones(db);
     // Only notifications now whole: one with a document missing is fetched again next run.
     std::vector<std::string> confirmar;
-    for (const std::string& id : porConfirmar_) {
-        if (!HayRegistros(db, "SELECT 1 FROM Adjuntos WHERE IdLexNet = ? AND Completo = 0", id)) {
-            confirmar.push_back(id);
+    {
+        Sentencia s = db.preparar(
+            "SELECT p.IdLexNet FROM ConfirmacionPendiente p WHERE NOT EXISTS (SELECT 1 FROM "
+            "Adjuntos a WHERE a.IdLexNet = p.IdLexNet AND a.Completo = 0) ORDER BY p.IdLexNet");
+        while (s.paso()) {
+            confirmar.push_back(s.texto(0));
         }
     }
     const std::size_t m = confirmar.size();
@@ -238,8 +264,12 @@ void Descarga::NotificarDescargas() {
         cliente_.EnviarComando(
             cliente_.peticiones().peticionTerminarDescarga(cliente_.estado.idSesion, id), " ",
             "FinalizarDescarga");
+        if (cliente_.LineaCaida) {
+            break;
+        }
         if (!cliente_.ErrorComunicacion) {
             ++resultado_.notificacionesConfirmadas;
+            db.ejecutar("DELETE FROM ConfirmacionPendiente WHERE IdLexNet = ?", id);
         }
     }
     ui_.ocupado(false);

@@ -12,7 +12,8 @@ void Descarga::DescargarMensajes(const std::optional<RangoFechas>& rango) {
     {
         std::string sql = "SELECT IdLexNet FROM Cabecera WHERE Descargado = 0";
         if (rango) {
-            sql += " AND FechaEnvio BETWEEN ? AND ?";
+            // An undated notification belongs to every range: it is never left behind.
+            sql += " AND (FechaEnvio BETWEEN ? AND ? OR FechaEnvio IS NULL)";
         }
         sql += " ORDER BY rowid";
         Sentencia s = db.preparar(sql);
@@ -40,6 +41,9 @@ void Descarga::DescargarMensajes(const std::optional<RangoFechas>& rango) {
         const bool sinRespuesta = a.tamano() <= 1 || a.buscarPrimero("respuestaError") != 0;
         if (cliente_.ErrorComunicacion || sinRespuesta) {
             ++resultado_.mensajesFallidos;
+            if (cliente_.LineaCaida) {
+                break;
+            }
         } else {
             GrabarAdjuntos(cliente_.Vista, db, id);
         }

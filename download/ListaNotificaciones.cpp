@@ -2,6 +2,7 @@
 
 #include "common/General.h"
 #include "common/Interaccion.h"
+#include "common/Sistema.h"
 #include "common/Texto.h"
 
 #include <algorithm>
@@ -108,8 +109,9 @@ bool esNombreSimple(std::string_view nombre) {
 }
 
 void filtroFechas(std::string& sql, const std::optional<RangoFechas>& rango) {
+    // An undated notification belongs to every range: it is never hidden.
     if (rango) {
-        sql += " AND c.FechaEnvio BETWEEN ? AND ?";
+        sql += " AND (c.FechaEnvio BETWEEN ? AND ? OR c.FechaEnvio IS NULL)";
     }
 }
 
@@ -220,7 +222,7 @@ std::vector<NotificacionLista> notificacionesDeLista(BaseDatos& db,
         n.origen = nombreOrigen(origen, s.texto(4));
         n.fecha = fechaPantalla(s.valor(5));
         n.tipo = recortar(s.texto(6));
-        n.linea = lineaLista(n.origen, numero, n.fecha, s.texto(3));
+        n.linea = lineaLista(n.origen, numero, s.esNulo(5) ? kSinFecha : n.fecha, s.texto(3));
         lista.push_back(std::move(n));
     }
     return lista;
@@ -292,12 +294,33 @@ std::optional<std::filesystem::path> rutaDocumento(const std::string& carpetaDes
     return comoRuta(carpetaDescargas) / comoRuta(nombre);
 }
 
+bool esDocumentoEjecutable(const std::filesystem::path& archivo) {
+    static constexpr std::array<std::string_view, 17> kTipos = {
+        "EXE", "COM", "BAT", "CMD", "SCR", "PIF", "MSI", "VBS",    "JS",
+        "JSE", "WSF", "HTA", "LNK", "PS1", "JAR", "SH",  "DESKTOP"};
+    // Windows ignores the dots and blanks that end a name.
+    std::string nombre = comoTexto(archivo.filename());
+    while (!nombre.empty() && (nombre.back() == '.' || nombre.back() == ' ')) {
+        nombre.pop_back();
+    }
+    const auto punto = nombre.rfind('.');
+    const std::string tipo = punto == std::string::npos ? "" : mayusculas(nombre.substr(punto + 1));
+    return (!tipo.empty() && std::find(kTipos.begin(), kTipos.end(), tipo) != kTipos.end()) ||
+           tienePermisoEjecucion(archivo);
+}
+
 void verAdjunto(const General& g, Interaccion& ui, const AdjuntoLista* seleccionado) {
     if (seleccionado == nullptr) {
         ui.mensaje(kSeleccioneAdjunto, "Atención", Icono::Exclamacion, Botones::Aceptar);
         return;
     }
     if (const auto ruta = rutaDocumento(g.CarpetaDescargas, *seleccionado)) {
+        // Opening would run it, not show it.
+        if (esDocumentoEjecutable(*ruta)) {
+            ui.mensaje(kDocumentoEjecutable + comoTexto(ruta->filename()), "Atención",
+                       Icono::Exclamacion, Botones::Aceptar);
+            return;
+        }
         ui.abrirArchivo(*ruta);
     }
 }

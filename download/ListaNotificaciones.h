@@ -44,6 +44,9 @@ inline constexpr std::size_t kAnchoFecha = 19;
 inline constexpr std::size_t kAnchoReferencia = 20;
 inline constexpr const char* kSeparadorLista = " | ";
 
+// What the date column shows for a notification LexNET sent without its date.
+inline constexpr const char* kSinFecha = "SIN FECHA";
+
 // name (cut and padded to 35) | number (cut to 15, padded to 14) | date | reference (cut
 // and padded to 20). Widths count characters, not bytes.
 std::string lineaLista(std::string_view origen, std::string_view numero, std::string_view fecha,
@@ -51,9 +54,9 @@ std::string lineaLista(std::string_view origen, std::string_view numero, std::st
 // The headings "Origen", "Nº proced.", "Fecha / Hora" and "Referencia" over the columns.
 std::string cabeceraLista();
 
-// The stored notifications of the range, newest first. A notification whose procedure
-// type is not in the catalogue is listed with an empty type, and one whose sender is not
-// in the directory with an empty name.
+// The stored notifications of the range, newest first, then the undated ones, which belong
+// to every range. A notification whose procedure type is not in the catalogue is listed
+// with an empty type, and one whose sender is not in the directory with an empty name.
 std::vector<NotificacionLista> notificacionesDeLista(BaseDatos& db,
                                                      const std::optional<RangoFechas>& rango);
 
@@ -104,8 +107,17 @@ std::optional<std::filesystem::path> rutaDocumento(const std::string& carpetaDes
 
 inline constexpr const char* kSeleccioneAdjunto = "Seleccione un adjunto para visualizar.";
 
+// A file that opening would run instead of showing: a program's or a script's type
+// (.exe, .bat, .js, .ps1, .sh, .desktop and the like, in any letter case), or an execute
+// permission.
+bool esDocumentoEjecutable(const std::filesystem::path& archivo);
+inline constexpr const char* kDocumentoEjecutable =
+    "No se abre este documento porque es un programa o una orden que se ejecutaría en lugar "
+    "de mostrarse: ";
+
 // Opens the selected document with the desktop's program for its type; without a
-// selection, asks for one. A document that cannot be opened is not reported.
+// selection, asks for one; a document that would run instead of showing is not opened and a
+// message says so. A document that cannot be opened is not reported.
 void verAdjunto(const General& g, Interaccion& ui, const AdjuntoLista* seleccionado);
 
 inline constexpr const char* kPreguntaEliminar =

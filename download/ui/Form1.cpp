@@ -145,12 +145,23 @@ void Form1::ProcesarDescarga() {
     const std::optional<RangoFechas> rango = corrida_->rango;
     corrida_.reset();
     ejecutar(ui_, [&] {
+        // Over before an end of the program unwinds to the shutdown.
+        struct EnCurso {
+            bool& b;
+            explicit EnCurso(bool& bandera) : b(bandera) { b = true; }
+            ~EnCurso() { b = false; }
+        } enCurso(enCurso_);
         const ResultadoDescarga r =
             Descarga(ambrel_, ui_)
                 .ProcesarDescarga(rango, ckDescarga->isChecked(), ckPendientes->isChecked());
         Text3->setPlainText(qtexto(r.pendientes));
     });
     if (ui_.codigoFin()) {
+        return;
+    }
+    if (cerrarAlAcabar_) {
+        cerrarAlAcabar_ = false;
+        close();
         return;
     }
     Text3->clear();
@@ -435,6 +446,10 @@ void Form1::mostrarLista() {
 }
 
 void Form1::bpVolver_Click() {
+    // The start screen would log out and close what the run is using.
+    if (enCurso_) {
+        return;
+    }
     PantallaInicioAmbrel p;
     if (ejecutar(ui_, [&] { p = ambrel_.volverInicio(); })) {
         mostrarInicio(p);
@@ -551,6 +566,12 @@ void Form1::btEliminar_Click() {
 }
 
 void Form1::closeEvent(QCloseEvent* evento) {
+    // The shutdown would close the database and the session under the run.
+    if (enCurso_) {
+        cerrarAlAcabar_ = true;
+        evento->ignore();
+        return;
+    }
     // After the program was told to end at once, closing runs no shutdown.
     if (!ui_.codigoFin()) {
         ejecutar(ui_, [&] { ambrel_.cerrar(); });

@@ -111,4 +111,8 @@ private:
     std::unique_ptr<AlmacenTarjeta> almacenPanel_;
     struct Corrida;
     std::unique_ptr<Corrida> corrida_;
+    // A run is in progress (its exchanges let window events run); closing the window
+    // meanwhile waits for its end.
+    bool enCurso_ = false;
+    bool cerrarAlAcabar_ = false;
 };

@@ -135,10 +135,10 @@ TEST_F(AmbrelCliTest, ConexionPerdidaReintentadaSegunLaOpcion) {
                                    {"si", {{"idLexNet", "N2"}}}}};
     const std::string orden = conPin("descargar --desde 01/11/2026 --hasta 30/11/2026");
     sim.fallar(corte);
-    // By default a lost connection is not retried: that document stays incomplete.
+    // By default a lost connection is not retried: the run stops at that block.
     const SalidaCli sinReintentos = cli.ejecutar(orden);
     EXPECT_EQ(sinReintentos.estado, 1);
-    EXPECT_EQ(sim.peticiones("ObtenerBloque").size(), 8u);
+    EXPECT_EQ(sim.peticiones("ObtenerBloque").size(), 6u);
 
     sim.fallar(corte);
     const SalidaCli conReintentos = cli.ejecutar(orden + " --reintentos 2");

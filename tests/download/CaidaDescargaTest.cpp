@@ -6,6 +6,7 @@
 #include "tests/download/AmbrelCliPrueba.h"
 #include "tests/download/DatosPrueba.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
@@ -159,9 +160,18 @@ TEST_F(CaidaDescargaTest, MatadoEnCualquierInstanteTerminaConLosMismosDocumentos
     int cortesAMedias = 0;
     int cortesConDocumentos = 0;
 
+    // Confirmations received for a notification; each round confirms both at least once.
+    const auto confirmaciones = [&sim](const char* id) {
+        const auto ps = sim.peticiones("TerminarDescarga");
+        return std::count_if(ps.begin(), ps.end(),
+                             [id](const json& p) { return p["valores"]["idMensaje"] == id; });
+    };
+
     for (int ronda = 0; ronda < kRondas; ++ronda) {
         InstalacionCli cli;
         cli.preparar(sim);
+        const auto antesC1 = confirmaciones("C1");
+        const auto antesC2 = confirmaciones("C2");
         for (int corte = 0; corte < kCortesPorRonda; ++corte) {
             const pid_t pid = lanzar(cli);
             // Any instant of the run; or, every other time, one of the few milliseconds in
@@ -198,6 +208,8 @@ TEST_F(CaidaDescargaTest, MatadoEnCualquierInstanteTerminaConLosMismosDocumentos
         const SalidaCli fin = cli.ejecutar(orden + " --pin-archivo \"" + cli.pin().string() + "\"");
         ASSERT_EQ(fin.estado, 0) << fin.errores;
         ASSERT_EQ(archivos(cli.descargas()), esperados) << "ronda " << ronda;
+        EXPECT_GT(confirmaciones("C1"), antesC1) << "ronda " << ronda;
+        EXPECT_GT(confirmaciones("C2"), antesC2) << "ronda " << ronda;
     }
     // The instants fell while documents were being stored, not all before or after.
     std::cout << "Cortes: " << kRondas * kCortesPorRonda

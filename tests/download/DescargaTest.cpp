@@ -209,41 +209,49 @@ TEST_F(DescargaTest, ErrorEnUnBloqueDejaElDocumentoIncompletoYSinConfirmar) {
     EXPECT_EQ(archivos(), documentosNoviembre());
 }
 
-TEST_F(DescargaTest, ConexionPerdidaSinReintentoTerminaSoloEseDocumento) {
+// A dropped line the user gives up on stops the run at that request, in whatever phase: no
+// question per remaining request, no logout. The next run fetches the rest and confirms
+// every notification, also one that was whole before the drop.
+class ConexionPerdidaTest : public DescargaTest, public ::testing::WithParamInterface<json> {};
+
+TEST_P(ConexionPerdidaTest, SinReintentoDetieneLaDescarga) {
     arrancar();
-    sim->fallar({{{"operacion", "ObtenerBloque"},
-                  {"tipo", "cortar"},
-                  {"veces", 1},
-                  {"si", {{"idLexNet", "N1"}, {"idAdjunto", "1"}, {"bloque", "1"}}}}});
+    json corte = GetParam();
+    corte["tipo"] = "cortar";
+    corte["veces"] = 1;
+    sim->fallar(json::array({corte}));
     ui.respuestas = {Respuesta::Cancelar};
     const ResultadoDescarga r = descargar();
     ASSERT_EQ(ui.mensajes.size(), 1u);
     EXPECT_EQ(ui.mensajes[0].botones, Botones::ReintentarCancelar);
-    EXPECT_FALSE(r.interrumpida);
-    EXPECT_EQ(r.documentosFallidos, 1);
-    EXPECT_FALSE(completo("N1", 1));
-    EXPECT_TRUE(completo("N1", 2));
-    // No further block of that document was asked for; the run went on with the next one.
-    const auto bloques = recibidas("ObtenerBloque");
-    EXPECT_EQ(std::count(bloques.begin(), bloques.end(), "N1/1/2"), 0);
-    EXPECT_EQ(recibidas("TerminarDescarga"), (std::vector<std::string>{"N2", "N3"}));
-    EXPECT_EQ(ambrel->cliente.estado.idSesion, 0);
+    EXPECT_TRUE(r.interrumpida);
+    EXPECT_EQ(sim->peticiones().back()["operacion"], corte["operacion"]);
+    EXPECT_TRUE(recibidas("Logout").empty());
+    EXPECT_NE(ambrel->cliente.estado.idSesion, 0);
 
     const ResultadoDescarga r2 = descargar();
-    EXPECT_EQ(r2.documentosCompletados, 1);
+    EXPECT_FALSE(r2.interrumpida);
     EXPECT_EQ(archivos(), documentosNoviembre());
-    EXPECT_EQ(recibidas("TerminarDescarga"), (std::vector<std::string>{"N2", "N3", "N1"}));
+    const auto confirmadas = recibidas("TerminarDescarga");
+    EXPECT_EQ(std::set<std::string>(confirmadas.begin(), confirmadas.end()),
+              (std::set<std::string>{"N1", "N2", "N3"}));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Fases, ConexionPerdidaTest,
+    ::testing::Values(json{{"operacion", "ObtenerMensaje"}, {"si", {{"idLexNet", "N2"}}}},
+                      json{{"operacion", "ObtenerBloque"},
+                           {"si", {{"idLexNet", "N2"}, {"bloque", "0"}}}},
+                      json{{"operacion", "TerminarDescarga"}, {"si", {{"idLexNet", "N2"}}}}));
 
 // A message that could not be asked for gives its notification nothing, least of all the
 // attachments of the answer before it.
 TEST_F(DescargaTest, MensajeFallidoNoTomaLosAdjuntosDeOtro) {
     arrancar();
     sim->fallar({{{"operacion", "ObtenerMensaje"},
-                  {"tipo", "cortar"},
+                  {"tipo", "error"},
                   {"veces", 1},
                   {"si", {{"idLexNet", "N2"}}}}});
-    ui.respuestas = {Respuesta::Cancelar};
     const ResultadoDescarga r = descargar();
     EXPECT_EQ(r.mensajesFallidos, 1);
     EXPECT_FALSE(r.interrumpida);
@@ -430,6 +438,42 @@ TEST_F(DescargaTest, ComprobacionDeLasFechas) {
     EXPECT_EQ(FechaDesde(r.rango), "2026-12-05T00:00:00");
     EXPECT_EQ(FechaHasta(r.rango), "2026-12-07T23:59:59");
     EXPECT_FALSE(d.ComprobarFechas("", "").rango.has_value());
+}
+
+// A refused confirmation ends the program; the next run confirms that notification and the
+// ones after it although none of their documents is fetched again.
+TEST_F(DescargaTest, ConfirmacionRechazadaLaHaceLaSiguienteDescarga) {
+    arrancar();
+    sim->fallar({{{"operacion", "TerminarDescarga"},
+                  {"tipo", "error"},
+                  {"veces", 1},
+                  {"si", {{"idLexNet", "N2"}}}}});
+    EXPECT_THROW(descargar(), FinPrograma);
+    EXPECT_EQ(recibidas("TerminarDescarga"), (std::vector<std::string>{"N1", "N2"}));
+
+    const ResultadoDescarga r = descargar();
+    EXPECT_EQ(r.documentosCompletados, 0);
+    EXPECT_EQ(recibidas("TerminarDescarga"), (std::vector<std::string>{"N1", "N2", "N2", "N3"}));
+    descargar();
+    EXPECT_EQ(recibidas("TerminarDescarga").size(), 4u);
+}
+
+// LexNET may leave out a header's date: the notification is still fetched, confirmed and
+// listed in whatever range is asked for, marked as undated.
+TEST_F(DescargaTest, CabeceraSinFechaSeDescargaYSeListaSiempre) {
+    arrancar();
+    sim->fallar(
+        {{{"operacion", "ObtenerCabeceras"}, {"tipo", "omitir"}, {"elementos", {"fechaEnvio"}}}});
+    const ResultadoDescarga r = descargar();
+    EXPECT_EQ(cuenta("SELECT count(*) FROM Cabecera WHERE FechaEnvio IS NULL"), 3);
+    EXPECT_EQ(r.documentosCompletados, 5);
+    EXPECT_EQ(recibidas("TerminarDescarga"), (std::vector<std::string>{"N1", "N2", "N3"}));
+    for (const char* desde : {"01/11/2026", "01/01/2020"}) {
+        const auto lista = notificacionesDeLista(db(), rangoDeFechas(desde, "02/01/2027"));
+        ASSERT_EQ(lista.size(), 3u) << desde;
+        EXPECT_NE(lista[0].linea.find(" | SIN FECHA           | REF-"), std::string::npos)
+            << lista[0].linea;
+    }
 }
 
 } // namespace

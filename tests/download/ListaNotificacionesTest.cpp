@@ -347,3 +347,31 @@ TEST_F(ListaNotificacionesTest, CajaDeFechaAlSalir) {
 }
 
 } // namespace
+
+// Opening a document that is a program or a script would run it: it is refused with a
+// message; any other document is opened.
+TEST_F(ListaNotificacionesTest, DocumentoEjecutableNoSeAbre) {
+    struct Caso {
+        const char* nombre;
+        bool ejecutable;
+    };
+    const Caso casos[] = {{"1_1.pdf", false}, {"1_2.EXE", true},  {"1_3.js", true},
+                          {"1_4.Ps1", true},  {"1_5.bat.", true}, {"1_6.desktop", true},
+                          {"1_7.sh", true},   {"1_8.pdf", true},  {"1_9exe", false}};
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        ui.mensajes.clear();
+        ui.archivosAbiertos.clear();
+        const fs::path ruta = documento("N1", 1, c.nombre);
+        if (std::string_view(c.nombre) == "1_8.pdf") {
+            fs::permissions(ruta, fs::perms::owner_exec, fs::perm_options::add);
+        }
+        const AdjuntoLista a{c.nombre, c.nombre, true};
+        verAdjunto(ambrel.general, ui, &a);
+        EXPECT_EQ(ui.archivosAbiertos.size(), c.ejecutable ? 0u : 1u);
+        ASSERT_EQ(ui.mensajes.size(), c.ejecutable ? 1u : 0u);
+        if (c.ejecutable) {
+            EXPECT_EQ(ui.mensajes[0].texto, kDocumentoEjecutable + std::string(c.nombre));
+        }
+    }
+}

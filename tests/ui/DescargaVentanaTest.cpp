@@ -75,6 +75,55 @@ private slots:
         QCOMPARE(ambrel.cliente.estado.idSesion, 0);
         QVERIFY(std::filesystem::exists(inst / "DATOS" / "DESCARGAS"));
     }
+
+    // bpVolver and closing the window while a run is in progress (here, while it asks for
+    // the PIN) leave the run alone: no start screen under it, no database closed and no
+    // logout under it; the window closes when the run has ended.
+    void volverYCerrarDuranteLaDescarga() {
+        const TarjetaPrueba& tarjeta = TarjetaPrueba::comun();
+        Simulador sim(R"({"notificaciones": [
+            {"id": "901", "fechaEnvio": "2026-03-05T09:00:00", "asunto": "Cédula",
+             "origen": {"clase": "entidad", "nombre": "Abogacía", "dn": "CN=Abogacia"},
+             "numeroProcedimiento": "0000124/2026",
+             "documentos": [{"nombre": "cedula.pdf", "texto": "%PDF-1.4 prueba"}]}]})");
+        InstalacionPrueba inst;
+        InteraccionQt ui;
+        Ambrel ambrel(ui);
+        Form1 ventana(ambrel, ui);
+        QVERIFY(ventana.cargar(""));
+        ambrel.general.URLServicio = sim.url();
+        ambrel.general.CAServidor = tarjeta.ca().string();
+        ambrel.general.ModuloPKCS11 = TarjetaPrueba::modulo();
+        ambrel.general.Pausas = false;
+        ventana.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&ventana));
+        ventana.findChild<QLineEdit*>("txFecha0")->setText("01/03/2026");
+        ventana.findChild<QLineEdit*>("txFecha1")->setText("31/03/2026");
+        ventana.findChild<QPushButton*>("bpProceso")->click();
+        auto* panel = ventana.findChild<PanelCertificados*>("spCertificados");
+
+        bool inicioDuranteLaDescarga = true;
+        QTimer pin;
+        connect(&pin, &QTimer::timeout, [&] {
+            if (auto* d = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
+                pin.stop();
+                ventana.findChild<QPushButton*>("bpVolver")->click();
+                inicioDuranteLaDescarga = ventana.findChild<QLabel*>("sPanelAviso")->isVisible();
+                QVERIFY(!ventana.close());
+                d->setTextValue(QString::fromStdString(TarjetaPrueba::pin()));
+                d->accept();
+            }
+        });
+        pin.start(5);
+        panel->findChild<QPushButton*>("bpAceptar")->click();
+
+        QVERIFY(!inicioDuranteLaDescarga);
+        QVERIFY(!ventana.isVisible());
+        QCOMPARE(sim.peticiones("TerminarDescarga").size(), std::size_t{1});
+        QCOMPARE(sim.peticiones("Logout").size(), std::size_t{1});
+        QVERIFY(std::filesystem::exists(inst / "DATOS" / "DESCARGAS" / "0000124_2026_1.pdf"));
+        QVERIFY(!ambrel.general.Conexion);
+    }
 };
 
 QTEST_MAIN(DescargaVentanaTest)
