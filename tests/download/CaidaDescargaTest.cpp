@@ -160,6 +160,8 @@ TEST_F(CaidaDescargaTest, MatadoEnCualquierInstanteTerminaConLosMismosDocumentos
     int cortesConDocumentos = 0;
 
     for (int ronda = 0; ronda < kRondas; ++ronda) {
+        // A kill may land while the card library rewrites the token: never on the shared card.
+        const TarjetaPropia tarjetaPropia;
         InstalacionCli cli;
         cli.preparar(sim);
         for (int corte = 0; corte < kCortesPorRonda; ++corte) {
