@@ -68,7 +68,7 @@ TEST_F(AmbrelCliTest, DescargaCompletaSaleConCeroYSeLista) {
     const SalidaCli primera = cli.ejecutar("listar");
     EXPECT_EQ(primera.estado, 0);
     EXPECT_EQ(primera.salida, "");
-    EXPECT_EQ(primera.errores, "Atención:: No existen mensajes entre las fechas indicadas.\n");
+    EXPECT_EQ(primera.errores, "Atención: No existen mensajes entre las fechas indicadas.\n");
     EXPECT_TRUE(fs::is_regular_file(cli.inst.baseDatos()));
     cli.preparar(sim);
 
@@ -115,7 +115,7 @@ TEST_F(AmbrelCliTest, DocumentoIncompletoSaleConUno) {
                               0),
               0u)
         << d.errores;
-    EXPECT_NE(d.errores.find("Atención:: \n\nEl servidor de LexNet informa que no ha podido "
+    EXPECT_NE(d.errores.find("Atención: \n\nEl servidor de LexNet informa que no ha podido "
                              "enviar algunas notificaciones correctamente."),
               std::string::npos)
         << d.errores;
@@ -154,7 +154,7 @@ TEST_F(AmbrelCliTest, SinSesionSaleConTres) {
     const SalidaCli d = cli.ejecutar(conPin("descargar"));
     EXPECT_EQ(d.estado, 3);
     EXPECT_EQ(d.errores,
-              "Atención:: No se puede continuar el proceso. El pasword introducido NO es "
+              "Atención: No se puede continuar el proceso. El pasword introducido NO es "
               "correcto.\nAtención: No se ha podido iniciar la sesión con en servidor de LexNet. "
               "No se puede continuar el proceso.\n");
     EXPECT_TRUE(sim.peticiones().empty());
