@@ -1,5 +1,6 @@
 // ambrel-cli's contract: subcommands, options, exit statuses, settings and messages.
 #include "common/Arranque.h"
+#include "common/Esquema.h"
 #include "tests/download/AmbrelCliPrueba.h"
 #include "tests/download/DatosPrueba.h"
 
@@ -190,6 +191,13 @@ TEST_F(AmbrelCliTest, SinFechasLaDeHoyYUnCertificadoQueNoExiste) {
     EXPECT_EQ(c.estado, 2);
     EXPECT_EQ(c.errores, "ambrel-cli: La tarjeta tiene 1 certificado: no existe el número 2.\n");
     EXPECT_EQ(sim.peticiones("Login").size(), 1u);
+}
+
+TEST_F(AmbrelCliTest, SinPlantillaEnLaCarpetaDelProgramaUsaLaDelEjecutable) {
+    fs::remove(cli.inst / kArchivoPlantilla);
+    const SalidaCli s = cli.ejecutar("listar");
+    EXPECT_EQ(s.estado, 0) << s.errores;
+    EXPECT_TRUE(fs::is_regular_file(cli.inst.baseDatos()));
 }
 
 } // namespace
