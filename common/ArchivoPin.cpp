@@ -2,6 +2,7 @@
 
 #include "common/General.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -136,7 +137,8 @@ void recordarPinRechazado(const fs::path& archivo, const fs::path& registro) {
     rechazos.push_back(nuevo);
     if (rechazos.size() > kMaximoRegistros) {
         rechazos.erase(rechazos.begin(),
-                       rechazos.begin() + static_cast<long>(rechazos.size() - kMaximoRegistros));
+                       rechazos.begin() +
+                           static_cast<std::ptrdiff_t>(rechazos.size() - kMaximoRegistros));
     }
 
     // A new file put in place whole, readable by its owner only.
