@@ -164,9 +164,13 @@ void InicializarInstalacion(General& g, Interaccion& ui) {
     }
 
     // An existing database holds the office's notifications and writs: never replace it.
-    const std::string plantilla = g.CarpetaPrograma + separador() + kArchivoPlantilla;
-    const std::string destino = datos + separador() + kArchivoBaseDatos;
+    // The template beside the executable serves a program folder that lacks one.
+    std::string plantilla = g.CarpetaPrograma + separador() + kArchivoPlantilla;
     std::error_code ec;
+    if (!std::filesystem::exists(comoRuta(plantilla), ec)) {
+        plantilla = carpetaDelEjecutable() + separador() + kArchivoPlantilla;
+    }
+    const std::string destino = datos + separador() + kArchivoBaseDatos;
     if (!std::filesystem::exists(comoRuta(destino), ec)) {
         auto temporal = comoRuta(destino + ".nuevo");
         std::filesystem::copy_file(comoRuta(plantilla), temporal,

@@ -134,7 +134,8 @@ Respuesta InteraccionTerminal::mensaje(std::string_view texto, std::string_view 
                                        Botones botones) {
     borrarProgreso();
     if (!titulo.empty()) {
-        salida_ << titulo << ": ";
+        // Some titles carry their own colon ("Atención:").
+        salida_ << titulo << (titulo.ends_with(':') ? " " : ": ");
     }
     salida_ << conSaltosDeLinea(texto) << '\n' << std::flush;
     if (botones != Botones::Aceptar && responder) {

@@ -203,6 +203,7 @@ evp_pkey_st* AlmacenTarjeta::clavePrivada(std::size_t indice, const PedirPin& pe
         if (r != 0) {
             const auto [codigo, texto] = ultimoError();
             if (codigo == kPinIncorrecto) {
+                pinRechazado_ = true;
                 throw ErrorPin(codigo, "El PIN introducido no es correcto");
             }
             throw ErrorTarjeta(codigo, "La tarjeta no admite el PIN: " + texto);

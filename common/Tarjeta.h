@@ -68,11 +68,14 @@ public:
     // lives. Logs in to the card first when needed, with the PIN asked once per store
     // (a PIN-pad reader takes it itself). Throws ErrorPin, PinCancelado, ErrorTarjeta.
     evp_pkey_st* clavePrivada(std::size_t indice, const PedirPin& pedirPin);
+    // Whether a card of this store has refused a PIN.
+    bool pinRechazado() const { return pinRechazado_; }
 
 private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
     std::vector<CertificadoTarjeta> certificados_;
+    bool pinRechazado_ = false;
 };
 
 // The store that holds every module the system registers (p11-kit), for EmularVista.

@@ -74,6 +74,7 @@ export LEXNET_CARPETA_PROGRAMA="$prog"
 printf 'URLPruebas=%s\r\nCAServidor=%s\r\nModuloPKCS11=%s\r\nPausas=N\r\n' \
     "$url" "$LEXNET_CA" "$LEXNET_MODULO_PKCS11" >>"$prog/Ambrel.INI"
 printf '%s\n' "$LEXNET_PIN" >"$tmp/pin"
+chmod 600 "$tmp/pin"
 
 total=$((documentos * tamano))
 echo

@@ -148,6 +148,7 @@ echo "== Primer arranque en $carpeta =="
 printf 'URLPruebas=https://127.0.0.1:%s/services/\r\nCAServidor=%s\r\nModuloPKCS11=%s\r\nPausas=N\r\n' \
     "$puerto" "$LEXNET_CA" "$LEXNET_MODULO_PKCS11" >>"$carpeta/Ambrel.INI"
 printf '%s\n' "$LEXNET_PIN" >"$demo/pin"
+chmod 600 "$demo/pin"
 
 echo
 echo "== ambrel-cli descargar --desde 23/11/2026 --hasta 27/11/2026 =="

@@ -5,8 +5,11 @@
 # certificate for 127.0.0.1, a file certificate "control" (client and S/MIME signing) for
 # the simulator's control endpoint and its own tests, and a second, unrelated authority
 # with its own client and server certificates.
-# Safe to run again: when CARPETA/listo holds this script's fingerprint, it only prints the
-# environment. Several processes may run it on the same folder at once.
+# Safe to run again: when CARPETA/listo holds this script's fingerprint and the token still
+# takes a login and holds its certificate and private key, it only prints the environment;
+# otherwise it builds the folder afresh. Several processes may run it on the same folder at
+# once. CARPETA/tokens-limpio keeps a copy of the token that no card library ever opens,
+# from which each test process makes a card of its own.
 #
 #   eval "$(scripts/tarjeta-prueba.sh /tmp/tarjeta)"
 set -euo pipefail
@@ -47,14 +50,17 @@ imprimir_entorno() {
         LEXNET_SERVIDOR_AJENO_CLAVE "$c/servidor-ajeno.key"
 }
 
+# Made by this version of the script, with its untouched copy of the token, and the token
+# still answers: a process killed while the card library rewrote the token's files can
+# leave it empty.
 esta_listo() {
-    [ -f "$carpeta/listo" ] && [ "$(cat "$carpeta/listo")" = "$huella" ]
+    [ -f "$carpeta/listo" ] && [ "$(cat "$carpeta/listo")" = "$huella" ] &&
+        [ -d "$carpeta/tokens-limpio" ] || return 1
+    local objetos
+    objetos="$(SOFTHSM2_CONF="$carpeta/softhsm2.conf" pkcs11-tool --module "$modulo" \
+        --token-label "$token" --login --pin "$pin" --list-objects 2>/dev/null)" || return 1
+    grep -q '^Certificate Object' <<<"$objetos" && grep -q '^Private Key Object' <<<"$objetos"
 }
-
-if esta_listo; then
-    imprimir_entorno
-    exit 0
-fi
 
 for programa in openssl softhsm2-util pkcs11-tool flock; do
     if ! command -v "$programa" >/dev/null; then
@@ -69,7 +75,9 @@ for archivo in "$modulo" "$motor"; do
     fi
 done
 
-# One process builds; the others wait for it and then find the folder ready.
+# One process at a time: a login rewrites the token's files, and another process reading
+# them meanwhile finds no token. One process builds; the others wait for it and then find
+# the folder ready.
 exec 9>"$carpeta/.cerrojo"
 flock 9
 if esta_listo; then
@@ -201,5 +209,6 @@ openssl x509 -in "$carpeta/usuario.pem" -outform DER -out "$trabajo/usuario.der"
     >>"$registro" 2>&1 || fallo "guardar el certificado en el token"
 
 rm -f "$trabajo"/*.csr
+cp -a "$carpeta/tokens" "$carpeta/tokens-limpio"
 echo "$huella" >"$carpeta/listo"
 imprimir_entorno

@@ -1,5 +1,6 @@
 // ambrel-cli: Ambrel's download run and notification list from the command line, over the
 // window program's logic, for unattended use.
+#include "common/ArchivoPin.h"
 #include "common/Arranque.h"
 #include "common/Certificados.h"
 #include "common/InteraccionTerminal.h"
@@ -46,7 +47,10 @@ desatendido (por ejemplo, desde una tarea programada).
         --certificado N    el certificado número N de la tarjeta, en el orden en que Ambrel
                            los lista (por defecto, 1)
         --pin-archivo RUTA el PIN de la tarjeta es la primera línea del archivo; sin esta
-                           opción se pide en el terminal (sin terminal, no hay PIN)
+                           opción se pide en el terminal (sin terminal, no hay PIN). El
+                           archivo sólo ha de ser accesible para su dueño (chmod 600). Si
+                           la tarjeta rechaza el PIN, el archivo no se vuelve a usar hasta
+                           que cambie, para no bloquear la tarjeta
         --reintentos N     si se pierde la conexión con LexNET, la petición se repite hasta
                            N veces antes de cancelarla (por defecto, 0)
 
@@ -172,19 +176,6 @@ Opciones interpretar(const std::vector<std::string_view>& args) {
     return o;
 }
 
-// The first line of the file, without its line end.
-std::string leerPin(const std::string& ruta) {
-    std::ifstream archivo(ruta, std::ios::binary);
-    std::string linea;
-    if (!archivo || (!std::getline(archivo, linea) && !archivo.eof())) {
-        throw UsoIncorrecto{"no se puede leer el archivo del PIN: " + ruta};
-    }
-    while (!linea.empty() && (linea.back() == '\r' || linea.back() == '\n')) {
-        linea.pop_back();
-    }
-    return linea;
-}
-
 int descargar(Ambrel& ambrel, InteraccionTerminal& ui, const Opciones& o,
               std::unique_ptr<AlmacenTarjeta>& almacen) {
     // Without dates, today in both boxes, as the window starts.
@@ -250,13 +241,21 @@ int main(int argc, char** argv) {
     }
     Opciones opciones;
     std::optional<std::string> pin;
+    const std::filesystem::path registroPines = registroPinesRechazados(carpetaDelPrograma());
     try {
         opciones = interpretar(args);
         if (opciones.pinArchivo) {
-            pin = leerPin(*opciones.pinArchivo);
+            pin = leerArchivoPin(*opciones.pinArchivo, registroPines);
         }
     } catch (const UsoIncorrecto& e) {
         std::cerr << "ambrel-cli: " << e.motivo << ".\n\n" << kAyuda;
+        return kUsoIncorrecto;
+    } catch (const ErrorArchivoPin& e) {
+        if (e.motivo() == ErrorArchivoPin::Motivo::Rechazado) {
+            std::cerr << "ambrel-cli: " << e.what() << ".\n";
+            return kDetenida;
+        }
+        std::cerr << "ambrel-cli: " << e.what() << ".\n\n" << kAyuda;
         return kUsoIncorrecto;
     }
 
@@ -264,6 +263,21 @@ int main(int argc, char** argv) {
     ui.pin = pin;
     // The card's store outlives the session: the logout at shutdown still uses its key.
     std::unique_ptr<AlmacenTarjeta> almacen;
+    // The card locks after a few wrong tries: a scheduled run must not offer it the same
+    // wrong PIN every time.
+    const auto recordarSiRechazado = [&] {
+        if (!opciones.pinArchivo || !almacen || !almacen->pinRechazado()) {
+            return;
+        }
+        try {
+            recordarPinRechazado(*opciones.pinArchivo, registroPines);
+            ui.mensaje("La tarjeta ha rechazado el PIN del archivo " + *opciones.pinArchivo +
+                           ": no se volverá a probar hasta que el archivo cambie.",
+                       "ambrel-cli", Icono::Exclamacion, Botones::Aceptar);
+        } catch (const std::exception& e) {
+            ui.mensaje(e.what(), "ambrel-cli", Icono::Exclamacion, Botones::Aceptar);
+        }
+    };
     Ambrel ambrel(ui);
     int estado = kCompleta;
     try {
@@ -271,6 +285,7 @@ int main(int argc, char** argv) {
         estado = opciones.orden == Orden::Descargar ? descargar(ambrel, ui, opciones, almacen)
                                                     : listar(ambrel, ui, opciones);
     } catch (const FinPrograma& fin) {
+        recordarSiRechazado();
         // A LexNET error answer ends the program through the main window's shutdown.
         if (fin.conCierre) {
             ambrel.cerrar();
@@ -280,6 +295,7 @@ int main(int argc, char** argv) {
         ui.mensaje(e.what(), "Error", Icono::Critico, Botones::Aceptar);
         estado = kDetenida;
     }
+    recordarSiRechazado();
     ambrel.cerrar();
     return estado;
 }

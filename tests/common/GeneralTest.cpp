@@ -189,7 +189,10 @@ TEST_F(PrimeraInstalacion, NoSustituyeUnaBaseDeDatosExistente) {
 }
 
 TEST_F(PrimeraInstalacion, SinPlantillaTerminaConMensaje) {
+    // Without a template file here (the one beside the executable serves only when there is
+    // nothing under its name).
     std::filesystem::remove(inst / "QuarelLexnet_ORI.mdb");
+    std::filesystem::create_directory(inst / "QuarelLexnet_ORI.mdb");
     EXPECT_THROW(InicializarInstalacion(g, ui), FinPrograma);
     ASSERT_EQ(ui.mensajes.size(), 1u);
     EXPECT_EQ(ui.mensajes[0].titulo, "Error al iniciar");

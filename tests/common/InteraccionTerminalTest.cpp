@@ -14,7 +14,7 @@ TEST(InteraccionTerminal, MensajesComoTituloYTexto) {
     ui.mensaje("Una\r\nDos\r\n\r\nTres", "Atención:", Icono::Exclamacion, Botones::Aceptar);
     EXPECT_EQ(err.str(), "Error al iniciar: No se encuentra la Base de Datos [x]\n"
                          "Sin título\n"
-                         "Atención:: Una\nDos\n\nTres\n");
+                         "Atención: Una\nDos\n\nTres\n");
 }
 
 TEST(InteraccionTerminal, PreguntasConRespuestaNegativaSalvoQueSeDigaOtra) {

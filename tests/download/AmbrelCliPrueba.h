@@ -28,7 +28,14 @@ inline std::filesystem::path programaAmbrelCli() {
 // A fresh program folder (LEXNET_CARPETA_PROGRAMA while it lives) and a file with the PIN.
 class InstalacionCli {
 public:
-    InstalacionCli() { escribirArchivo(pin(), TarjetaPrueba::pin() + "\n"); }
+    InstalacionCli() { escribirPin(TarjetaPrueba::pin() + "\n"); }
+
+    // The PIN file, readable by its owner only as ambrel-cli requires.
+    void escribirPin(const std::string& contenido) const {
+        escribirArchivo(pin(), contenido);
+        std::filesystem::permissions(pin(), std::filesystem::perms::owner_read |
+                                                std::filesystem::perms::owner_write);
+    }
 
     // Runs ambrel-cli with the arguments (already quoted for the shell).
     SalidaCli ejecutar(const std::string& argumentos) const {

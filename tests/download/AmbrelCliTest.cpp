@@ -1,5 +1,6 @@
 // ambrel-cli's contract: subcommands, options, exit statuses, settings and messages.
 #include "common/Arranque.h"
+#include "common/Esquema.h"
 #include "tests/download/AmbrelCliPrueba.h"
 #include "tests/download/DatosPrueba.h"
 
@@ -68,7 +69,7 @@ TEST_F(AmbrelCliTest, DescargaCompletaSaleConCeroYSeLista) {
     const SalidaCli primera = cli.ejecutar("listar");
     EXPECT_EQ(primera.estado, 0);
     EXPECT_EQ(primera.salida, "");
-    EXPECT_EQ(primera.errores, "Atención:: No existen mensajes entre las fechas indicadas.\n");
+    EXPECT_EQ(primera.errores, "Atención: No existen mensajes entre las fechas indicadas.\n");
     EXPECT_TRUE(fs::is_regular_file(cli.inst.baseDatos()));
     cli.preparar(sim);
 
@@ -115,7 +116,7 @@ TEST_F(AmbrelCliTest, DocumentoIncompletoSaleConUno) {
                               0),
               0u)
         << d.errores;
-    EXPECT_NE(d.errores.find("Atención:: \n\nEl servidor de LexNet informa que no ha podido "
+    EXPECT_NE(d.errores.find("Atención: \n\nEl servidor de LexNet informa que no ha podido "
                              "enviar algunas notificaciones correctamente."),
               std::string::npos)
         << d.errores;
@@ -154,9 +155,11 @@ TEST_F(AmbrelCliTest, SinSesionSaleConTres) {
     const SalidaCli d = cli.ejecutar(conPin("descargar"));
     EXPECT_EQ(d.estado, 3);
     EXPECT_EQ(d.errores,
-              "Atención:: No se puede continuar el proceso. El pasword introducido NO es "
+              "Atención: No se puede continuar el proceso. El pasword introducido NO es "
               "correcto.\nAtención: No se ha podido iniciar la sesión con en servidor de LexNet. "
-              "No se puede continuar el proceso.\n");
+              "No se puede continuar el proceso.\nambrel-cli: La tarjeta ha rechazado el PIN del "
+              "archivo " +
+                  cli.pin().string() + ": no se volverá a probar hasta que el archivo cambie.\n");
     EXPECT_TRUE(sim.peticiones().empty());
 }
 
@@ -190,6 +193,39 @@ TEST_F(AmbrelCliTest, SinFechasLaDeHoyYUnCertificadoQueNoExiste) {
     EXPECT_EQ(c.estado, 2);
     EXPECT_EQ(c.errores, "ambrel-cli: La tarjeta tiene 1 certificado: no existe el número 2.\n");
     EXPECT_EQ(sim.peticiones("Login").size(), 1u);
+}
+
+TEST_F(AmbrelCliTest, ArchivoDePinRechazadoOAjenoNoLlegaALaTarjeta) {
+    Simulador sim(datosNoviembre().dump());
+    cli.preparar(sim);
+    cli.escribirPin("pinmalo\n");
+    EXPECT_EQ(cli.ejecutar(conPin("descargar")).estado, 3);
+    // The same file, unchanged: refused before the card is asked; the PIN is kept nowhere.
+    const SalidaCli otra = cli.ejecutar(conPin("descargar"));
+    EXPECT_EQ(otra.estado, 3);
+    EXPECT_EQ(otra.errores, "ambrel-cli: la tarjeta ya rechazó el PIN del archivo " +
+                                cli.pin().string() +
+                                " y el archivo no ha cambiado desde entonces; para no bloquear "
+                                "la tarjeta no se vuelve a probar: corrija el PIN del archivo.\n");
+    const std::string registro = leerArchivo(cli.inst / "PinesRechazados.dat");
+    EXPECT_FALSE(registro.empty());
+    EXPECT_EQ(registro.find("pinmalo"), std::string::npos);
+
+    cli.escribirPin(TarjetaPrueba::pin() + "\n");
+    const SalidaCli corregido = cli.ejecutar(conPin("descargar"));
+    EXPECT_EQ(corregido.estado, 0) << corregido.errores;
+
+    fs::permissions(cli.pin(), fs::perms::group_read, fs::perm_options::add);
+    const SalidaCli ajeno = cli.ejecutar(conPin("descargar"));
+    EXPECT_EQ(ajeno.estado, 2);
+    EXPECT_NE(ajeno.errores.find("(permisos 0640)"), std::string::npos) << ajeno.errores;
+}
+
+TEST_F(AmbrelCliTest, SinPlantillaEnLaCarpetaDelProgramaUsaLaDelEjecutable) {
+    fs::remove(cli.inst / kArchivoPlantilla);
+    const SalidaCli s = cli.ejecutar("listar");
+    EXPECT_EQ(s.estado, 0) << s.errores;
+    EXPECT_TRUE(fs::is_regular_file(cli.inst.baseDatos()));
 }
 
 } // namespace

@@ -112,7 +112,7 @@ TEST_F(CorvaneCliTest, ArchivoRechazadoSaleConUno) {
 
     const Salida importar = ejecutar("importar");
     EXPECT_EQ(importar.estado, 1);
-    EXPECT_EQ(importar.errores, "Atención:: No se ha importado ningún escrito del archivo " +
+    EXPECT_EQ(importar.errores, "Atención: No se ha importado ningún escrito del archivo " +
                                     (envios() / "MENSAJES.TXT").string() +
                                     ".\n\nLínea 2: falta la marca «#$» que precede al documento "
                                     "principal.\n\nEl archivo sigue en la carpeta de envíos: "

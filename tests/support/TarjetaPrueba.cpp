@@ -6,6 +6,20 @@
 #include <stdexcept>
 #include <string>
 
+namespace {
+
+// A copy of the card's untouched token in `destino`, with the configuration that names it.
+void copiarToken(const std::filesystem::path& tarjeta, const std::filesystem::path& destino) {
+    std::filesystem::copy(tarjeta / "tokens-limpio", destino / "tokens",
+                          std::filesystem::copy_options::recursive);
+    escribirArchivo(destino / "softhsm2.conf",
+                    "directories.tokendir = " + (destino / "tokens").string() +
+                        "\nobjectstore.backend = file\nlog.level = ERROR\n"
+                        "slots.removable = false\n");
+}
+
+} // namespace
+
 const TarjetaPrueba& TarjetaPrueba::comun() {
     static const TarjetaPrueba tarjeta;
     return tarjeta;
@@ -36,5 +50,15 @@ TarjetaPrueba::TarjetaPrueba() {
         throw std::runtime_error("no se pudo crear la tarjeta de prueba con " + guion.string() +
                                  ":\n" + r.salida);
     }
+    copiarToken(carpeta_, copia_.ruta());
     fijarVariableEntorno("SOFTHSM2_CONF", configuracionSofthsm().string());
+}
+
+TarjetaPropia::TarjetaPropia() {
+    copiarToken(TarjetaPrueba::comun().carpeta(), carpeta());
+    fijarVariableEntorno("SOFTHSM2_CONF", (carpeta() / "softhsm2.conf").string());
+}
+
+TarjetaPropia::~TarjetaPropia() {
+    fijarVariableEntorno("SOFTHSM2_CONF", TarjetaPrueba::comun().configuracionSofthsm().string());
 }

@@ -14,7 +14,9 @@
 //
 // Made once per test process, in a temporary folder, or in the folder named by the
 // environment variable LEXNET_TARJETA when set (kept and shared between processes). The
-// script is found through LEXNET_FUENTES (the source tree).
+// script is found through LEXNET_FUENTES (the source tree). Each process works on a copy
+// of the token of its own: the card library rewrites the token's files on every login, and
+// another process reading them meanwhile would find no token.
 class TarjetaPrueba {
 public:
     // The card of this process; sets SOFTHSM2_CONF for it and the programs it starts.
@@ -22,7 +24,8 @@ public:
     static const TarjetaPrueba& comun();
 
     const std::filesystem::path& carpeta() const { return carpeta_; }
-    std::filesystem::path configuracionSofthsm() const { return carpeta_ / "softhsm2.conf"; }
+    // The configuration naming this process's copy of the token.
+    std::filesystem::path configuracionSofthsm() const { return copia_ / "softhsm2.conf"; }
     static std::string modulo() { return "/usr/lib/softhsm/libsofthsm2.so"; }
     static std::string etiqueta() { return "Tarjeta LexNET"; }
     static std::string pin() { return "1234"; }
@@ -54,4 +57,21 @@ private:
 
     std::unique_ptr<CarpetaTemporal> temporal_;
     std::filesystem::path carpeta_;
+    CarpetaTemporal copia_;
+};
+
+// Another copy of the token, as it was made: SOFTHSM2_CONF names it while the object lives,
+// for this process and the programs it starts. For tests that kill a process holding the
+// card, whose card library may be rewriting the token's files at that instant.
+class TarjetaPropia {
+public:
+    TarjetaPropia();
+    ~TarjetaPropia();
+    TarjetaPropia(const TarjetaPropia&) = delete;
+    TarjetaPropia& operator=(const TarjetaPropia&) = delete;
+
+    const std::filesystem::path& carpeta() const { return carpeta_.ruta(); }
+
+private:
+    CarpetaTemporal carpeta_;
 };
