@@ -282,4 +282,22 @@ TEST_F(DocumentosEscritoTest, BajaConDocumentoQueNoSePuedeBorrarDejaElEscrito) {
     EXPECT_EQ(leerArchivo(envios() / "ESCRITO7.RTF"), "{\\rtf1 escrito}");
 }
 
+// While the message is up the other program can still write: no lock is held meanwhile.
+TEST_F(DocumentosEscritoTest, AvisoDeBajaFallidaNoRetieneLaBase) {
+    fs::create_directories(envios() / "ESCRITO7.RTF.borrando" / "dentro");
+    BaseDatos otro = BaseDatos::abrir(db().archivo());
+    otro.tiempoEspera(std::chrono::milliseconds(0));
+    std::string fallo = "sin mensaje";
+    ui.alMostrar = [&](const auto&) {
+        try {
+            otro.ejecutar("INSERT INTO DocsRTF DEFAULT VALUES");
+            fallo.clear();
+        } catch (const ErrorBaseDatos& e) {
+            fallo = e.what();
+        }
+    };
+    EXPECT_FALSE(BorrarEscrito(corvane.general, ui, sel.id));
+    EXPECT_EQ(fallo, "");
+}
+
 } // namespace
