@@ -614,10 +614,19 @@ BaseDatos BaseDatos::abrir(const std::filesystem::path& archivo) {
         throw ErrorBaseDatos(SQLITE_READONLY, std::string(textoAlAbrir(SQLITE_READONLY, "")) +
                                                   ": el archivo no admite escritura");
     }
-    // WAL mode and the write lock need the WAL files beside the database: a folder that
-    // refuses them fails here, not at the first change.
-    for (const char* sql : {"PRAGMA journal_mode=WAL", "BEGIN IMMEDIATE; ROLLBACK"}) {
+    // The rollback journal, not WAL: the file may sit on a network share, where WAL's shared
+    // memory does not work. A file still in WAL mode is turned back while no other program
+    // has it open; while one has, it stays in WAL until a later start.
+    std::string ignorado;
+    base.tiempoEspera(std::chrono::milliseconds(0));
+    ejecutarTexto(db, "PRAGMA journal_mode=DELETE", ignorado);
+    base.tiempoEspera(kEsperaPorDefecto);
+    // Writing needs the journal beside the database: a folder that refuses it fails here,
+    // not at the first change. The probe writes the schema and is rolled back.
+    for (const char* sql :
+         {"BEGIN IMMEDIATE", "CREATE TABLE lexnet_prueba_escritura (x)", "ROLLBACK"}) {
         if (const int error = ejecutarTexto(db, sql, mensaje); error != SQLITE_OK) {
+            ejecutarTexto(db, "ROLLBACK", ignorado);
             throw ErrorBaseDatos(error,
                                  conCodigo(textoAlAbrir(error, "No se puede escribir en la base "
                                                                "de datos ni en su carpeta"),
@@ -641,7 +650,6 @@ BaseDatos BaseDatos::crear(const std::filesystem::path& archivo) {
         lanzar(db, rc, "No se puede crear la base de datos");
     }
     base.configurar();
-    ejecutarSinFilas(db, "PRAGMA journal_mode=WAL", "No se puede crear la base de datos");
     return base;
 }
 

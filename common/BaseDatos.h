@@ -7,8 +7,9 @@
 // - dates: TEXT "yyyy-mm-dd hh:mm:ss" (FechaHora), which sorts and compares as the dates do;
 // - text: UTF-8; blobs: bytes.
 //
-// Connections run in WAL mode (readers never block the writer) and wait up to ten seconds
-// for a lock the other program holds before failing with SQLITE_BUSY.
+// Connections use the rollback journal (the file may sit on a network share, where WAL does
+// not work) and wait up to ten seconds for a lock the other program holds before failing
+// with SQLITE_BUSY.
 
 #include <chrono>
 #include <compare>
@@ -244,7 +245,7 @@ class BaseDatos {
 public:
     // Opens an existing database file for reading and writing; never creates one. Fails
     // at once, with a clear message, when the file is missing, is not a database, or
-    // cannot be written (read-only file, or a folder that refuses the WAL files).
+    // cannot be written (read-only file, or a folder that refuses the journal).
     static BaseDatos abrir(const std::filesystem::path& archivo);
     // Creates a new, empty database file; fails when the file already exists.
     static BaseDatos crear(const std::filesystem::path& archivo);

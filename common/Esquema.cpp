@@ -11,18 +11,20 @@
 
 namespace {
 
-// Booleans are INTEGER 0/1, never Null. Text widths are declared only: SQLite keeps any
-// length, as the programs never store more than the widths say. Dates are the storage
+// Keys, codes and names compare without regard to case (COLLATE NOCASE, SQLite's own, so
+// that any other program can still read and write the file); user_version 1 marks a file
+// made so. Booleans are INTEGER 0/1, never Null. Text widths are declared only: SQLite
+// keeps any length, as the programs never store more than the widths say. Dates are the storage
 // text of FechaHora ("yyyy-mm-dd hh:mm:ss"). IdAdjunto names stored files, so the
 // database numbers it and never gives a number twice.
 constexpr const char* kPlantilla = R"sql(
 CREATE TABLE Cabecera (
-    IdLexNet VARCHAR(255),
+    IdLexNet VARCHAR(255) COLLATE NOCASE,
     Leido INTEGER NOT NULL DEFAULT 0,
     FechaUltimaDescarga DATETIME,
-    dnOrigen VARCHAR(255),
+    dnOrigen VARCHAR(255) COLLATE NOCASE,
     Asunto VARCHAR(255),
-    CodTipoProcedimiento VARCHAR(50),
+    CodTipoProcedimiento VARCHAR(50) COLLATE NOCASE,
     NumeroProcedimiento VARCHAR(50),
     Referencia VARCHAR(255),
     IdExterno VARCHAR(50),
@@ -34,39 +36,39 @@ CREATE INDEX Cabecera_IdLexNet ON Cabecera (IdLexNet);
 CREATE INDEX Cabecera_FechaEnvio ON Cabecera (FechaEnvio);
 
 CREATE TABLE Adjuntos (
-    IdLexNet VARCHAR(255),
+    IdLexNet VARCHAR(255) COLLATE NOCASE,
     IdOrdenAdjunto SMALLINT,
-    Nombre VARCHAR(255),
+    Nombre VARCHAR(255) COLLATE NOCASE,
     Principal INTEGER NOT NULL DEFAULT 0,
     TamBloque INTEGER,
     DatosAdjunto TEXT,
     Completo INTEGER NOT NULL DEFAULT 0,
     NumeroProcedimiento VARCHAR(50),
     IdAdjunto INTEGER PRIMARY KEY AUTOINCREMENT,
-    NombreQuarel VARCHAR(255)
+    NombreQuarel VARCHAR(255) COLLATE NOCASE
 );
 CREATE INDEX Adjuntos_IdLexNet ON Adjuntos (IdLexNet, IdOrdenAdjunto);
 
 CREATE TABLE OrigenDestino (
     tipo SMALLINT,
-    dn VARCHAR(255),
+    dn VARCHAR(255) COLLATE NOCASE,
     nombre VARCHAR(255),
     apellido1 VARCHAR(255),
     apellido2 VARCHAR(255),
-    cif VARCHAR(50),
+    cif VARCHAR(50) COLLATE NOCASE,
     email VARCHAR(255),
     codigoProfesional VARCHAR(50),
     codigo VARCHAR(50),
     codigoColegiado VARCHAR(50),
     dnRelacionado VARCHAR(255),
-    codPartidoJudicial VARCHAR(50),
-    tipoOrgano VARCHAR(50),
+    codPartidoJudicial VARCHAR(50) COLLATE NOCASE,
+    tipoOrgano VARCHAR(50) COLLATE NOCASE,
     numeroOrgano VARCHAR(50)
 );
 CREATE INDEX OrigenDestino_dn ON OrigenDestino (dn);
 
 CREATE TABLE TipoProcedimiento (
-    codigoTipoProcedimiento VARCHAR(50),
+    codigoTipoProcedimiento VARCHAR(50) COLLATE NOCASE,
     descrTipoProcedimiento VARCHAR(255),
     LeyAntigua INTEGER NOT NULL DEFAULT 0
 );
@@ -76,6 +78,7 @@ CREATE TABLE Parametro (
     URLBase SMALLINT NOT NULL DEFAULT 0
 );
 INSERT INTO Parametro (URLBase) VALUES (0);
+PRAGMA user_version = 1;
 )sql";
 
 // The writ tables, in order of creation. Widths are enforced here; the columns that must
@@ -91,10 +94,11 @@ CREATE TABLE MensajeEnvio (
     Id_MensajeEnvio INTEGER PRIMARY KEY AUTOINCREMENT,
     NumeroProcedimiento VARCHAR(50) CHECK (length(NumeroProcedimiento) <= 50),
     Referencia VARCHAR(255) CHECK (length(Referencia) <= 255),
-    TipoProcedimiento VARCHAR(5) CHECK (length(TipoProcedimiento) <= 5),
-    Destinatario VARCHAR(50) NOT NULL CHECK (Destinatario <> '' AND length(Destinatario) <= 50),
-    Adjunto VARCHAR(255) CHECK (length(Adjunto) <= 255),
-    IdEnvio TEXT,
+    TipoProcedimiento VARCHAR(5) COLLATE NOCASE CHECK (length(TipoProcedimiento) <= 5),
+    Destinatario VARCHAR(50) COLLATE NOCASE NOT NULL
+        CHECK (Destinatario <> '' AND length(Destinatario) <= 50),
+    Adjunto VARCHAR(255) COLLATE NOCASE CHECK (length(Adjunto) <= 255),
+    IdEnvio TEXT COLLATE NOCASE,
     TamBloque INTEGER,
     Subido INTEGER NOT NULL DEFAULT 0,
     FechaGen DATETIME CHECK (FechaGen GLOB
@@ -104,18 +108,53 @@ CREATE TABLE MensajeEnvio (
     {"MensajeDestino", R"sql(
 CREATE TABLE MensajeDestino (
     IdMensajeDestino INTEGER,
-    Destino VARCHAR(15) NOT NULL CHECK (Destino <> '' AND length(Destino) <= 15)
+    Destino VARCHAR(15) COLLATE NOCASE NOT NULL
+        CHECK (Destino <> '' AND length(Destino) <= 15)
 ))sql"},
     {"MensajeAdjunto", R"sql(
 CREATE TABLE MensajeAdjunto (
     IdMensajeAdjunto INTEGER,
-    Adjunto VARCHAR(255) NOT NULL CHECK (Adjunto <> '' AND length(Adjunto) <= 255)
+    Adjunto VARCHAR(255) COLLATE NOCASE NOT NULL
+        CHECK (Adjunto <> '' AND length(Adjunto) <= 255)
 ))sql"},
     {"DocsRTF", R"sql(
 CREATE TABLE DocsRTF (
     Id_Documento INTEGER PRIMARY KEY AUTOINCREMENT
 ))sql"},
 }};
+
+// The columns compared without regard to case. A file of user_version 0 gets them by
+// rebuilding its tables, which any rebuild does too.
+constexpr std::int64_t kVersionSinMayusculas = 1;
+struct ColumnaSinMayusculas {
+    const char* tabla;
+    const char* columna;
+};
+constexpr ColumnaSinMayusculas kSinMayusculas[] = {
+    {"Cabecera", "IdLexNet"},
+    {"Cabecera", "dnOrigen"},
+    {"Cabecera", "CodTipoProcedimiento"},
+    {"Adjuntos", "IdLexNet"},
+    {"Adjuntos", "Nombre"},
+    {"Adjuntos", "NombreQuarel"},
+    {"OrigenDestino", "dn"},
+    {"OrigenDestino", "cif"},
+    {"OrigenDestino", "codPartidoJudicial"},
+    {"OrigenDestino", "tipoOrgano"},
+    {"TipoProcedimiento", "codigoTipoProcedimiento"},
+    {"MensajeEnvio", "TipoProcedimiento"},
+    {"MensajeEnvio", "Destinatario"},
+    {"MensajeEnvio", "Adjunto"},
+    {"MensajeEnvio", "IdEnvio"},
+    {"MensajeDestino", "Destino"},
+    {"MensajeAdjunto", "Adjunto"},
+};
+
+bool comparaSinMayusculas(std::string_view tabla, std::string_view columna) {
+    return std::any_of(std::begin(kSinMayusculas), std::end(kSinMayusculas), [&](const auto& c) {
+        return igualesSinMayusculas(c.tabla, tabla) && igualesSinMayusculas(c.columna, columna);
+    });
+}
 
 struct ColumnaNueva {
     const char* nombre;
@@ -188,10 +227,10 @@ std::string clausulaPorDefecto(const std::string& expresion) {
     return " DEFAULT (" + expresion + ")";
 }
 
-// SQLite cannot change a column's type in place: the table is made again with the new
-// declared types, its rows (with their row ids), its autonumber counter, indexes and
-// triggers carried over. Column names, types, NOT NULL, defaults and the primary key come
-// from the table's own description.
+// SQLite cannot change a column's type or collation in place: the table is made again
+// with the new declared types and the collations of kSinMayusculas, its rows (with their row ids),
+// its autonumber counter, indexes and triggers carried over. Column names, types, NOT NULL,
+// defaults and the primary key come from the table's own description.
 void cambiarTipos(BaseDatos& db, std::string_view tabla, const std::vector<std::string>& columnas,
                   std::string_view tipoNuevo) {
     const std::vector<ColumnaTabla> actuales = columnasObligadas(db, tabla);
@@ -234,6 +273,9 @@ void cambiarTipos(BaseDatos& db, std::string_view tabla, const std::vector<std::
         std::string d = identificador(c.nombre);
         if (!tipo.empty()) {
             d += " " + tipo;
+        }
+        if (comparaSinMayusculas(nombre, c.nombre)) {
+            d += " COLLATE NOCASE";
         }
         if (aliasDeFila && c.posicionClave == 1) {
             d += autonumerada ? " PRIMARY KEY AUTOINCREMENT" : " PRIMARY KEY";
@@ -331,6 +373,20 @@ ResultadoActualizacion actualizarEsquema(BaseDatos& db) {
         ampliar(db, "Cabecera", {"Asunto", "Referencia"});
         ampliar(db, "TipoProcedimiento", {"descrTipoProcedimiento"});
         r.anchosAmpliados = true;
+    }
+
+    // Files made before the collations: every table that has such columns is rebuilt.
+    if (db.primerValor("PRAGMA user_version")->entero() < kVersionSinMayusculas) {
+        std::vector<std::string> hechas;
+        for (const ColumnaSinMayusculas& c : kSinMayusculas) {
+            if (std::find(hechas.begin(), hechas.end(), c.tabla) == hechas.end() &&
+                existeTabla(db, c.tabla)) {
+                cambiarTipos(db, c.tabla, {}, "");
+                hechas.emplace_back(c.tabla);
+            }
+        }
+        db.ejecutar("PRAGMA user_version = " + std::to_string(kVersionSinMayusculas));
+        r.sinMayusculas = true;
     }
 
     // Each missing table on its own, so a set left half made is completed.

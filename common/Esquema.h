@@ -25,6 +25,7 @@ struct ResultadoActualizacion {
     bool anchosAmpliados = false;    // Asunto, Referencia and descrTipoProcedimiento now 255
     bool tablasEnvioCreadas = false; // MensajeEnvio, MensajeDestino, MensajeAdjunto, DocsRTF
     bool columnasAnadidas = false;   // OrigenDestino.certificado and tipoDestino
+    bool sinMayusculas = false;      // keys, codes and names now compare without case
 
     bool operator==(const ResultadoActualizacion&) const = default;
 };

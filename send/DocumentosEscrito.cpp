@@ -163,6 +163,7 @@ bool BorrarEscrito(General& g, Interaccion& ui, std::int64_t id) {
     Ocupado ocupado(ui);
     std::string ruta;
     std::string apartado;
+    std::string fallo; // shown once the transaction is gone, never with the write lock held
     try {
         BaseDatos& db = *g.Conexion;
         Transaccion t(db);
@@ -185,19 +186,25 @@ bool BorrarEscrito(General& g, Interaccion& ui, std::int64_t id) {
             std::error_code ec;
             fs::rename(comoRuta(ruta), comoRuta(ruta + ".borrando"), ec);
             if (ec) {
-                avisar(ui, "No se puede borrar el documento " + ruta + ": " + ec.message() +
-                               ". El escrito no se ha eliminado.");
-                return false;
+                fallo = "No se puede borrar el documento " + ruta + ": " + ec.message() +
+                        ". El escrito no se ha eliminado.";
+            } else {
+                apartado = ruta + ".borrando";
             }
-            apartado = ruta + ".borrando";
         }
-        t.confirmar();
+        if (fallo.empty()) {
+            t.confirmar();
+        }
     } catch (const ErrorBaseDatos& e) {
         if (!apartado.empty()) {
             std::error_code ec;
             fs::rename(comoRuta(apartado), comoRuta(ruta), ec);
         }
         avisar(ui, std::string("No se puede eliminar el escrito: ") + e.what());
+        return false;
+    }
+    if (!fallo.empty()) {
+        avisar(ui, fallo);
         return false;
     }
     if (!apartado.empty()) {

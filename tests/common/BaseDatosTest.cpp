@@ -1,10 +1,13 @@
 #include "common/BaseDatos.h"
 
 #include "tests/support/CarpetaTemporal.h"
+#include "tests/support/ProcesoHijo.h"
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <sqlite3.h>
 #include <stdexcept>
 #include <thread>
@@ -16,6 +19,8 @@
 namespace {
 
 using namespace std::chrono_literals;
+
+constexpr int kEscriturasPorProceso = 100;
 
 class BaseDatosTest : public ::testing::Test {
 protected:
@@ -262,7 +267,7 @@ TEST_F(BaseDatosTest, AbrirSinPermisoDeEscrituraFallaAlAbrir) {
     } catch (const ErrorBaseDatos& e) {
         EXPECT_EQ(e.codigo(), SQLITE_READONLY) << e.what();
     }
-    // A writable file in a folder that refuses the WAL files.
+    // A writable file in a folder that refuses the journal.
     const fs::path cerrada = carpeta / "cerrada";
     fs::create_directory(cerrada);
     { BaseDatos::crear(cerrada / "prueba.db").ejecutar("CREATE TABLE Datos (v)"); }
@@ -278,27 +283,63 @@ TEST_F(BaseDatosTest, AbrirSinPermisoDeEscrituraFallaAlAbrir) {
 #endif
 }
 
-// Two connections, as the two programs: a reader keeps its view while the other writes.
-TEST_F(BaseDatosTest, UnaConexionLeeMientrasOtraEscribe) {
+// Two processes, as the two programs, write at once: each waits for the other's lock and
+// both succeed. A file left in WAL mode goes back to the rollback journal on opening.
+TEST_F(BaseDatosTest, DosProcesosEscribenALaVez) {
+#ifdef _WIN32
+    GTEST_SKIP() << "el proceso hijo se inicia en sistemas POSIX";
+#else
     {
         BaseDatos db = nueva();
-        db.ejecutar("INSERT INTO Datos (v) VALUES (1), (2)");
-        db.ejecutar("PRAGMA journal_mode=DELETE"); // as a file copied from elsewhere
+        db.ejecutar("PRAGMA journal_mode=WAL");
     }
-    BaseDatos lector = BaseDatos::abrir(archivo);
-    BaseDatos escritor = BaseDatos::abrir(archivo);
-    escritor.tiempoEspera(0ms); // a lock conflict would fail at once instead of waiting
-    EXPECT_EQ(lector.primerValor("PRAGMA journal_mode")->texto(), "wal");
+    BaseDatos padre = BaseDatos::abrir(archivo);
+    EXPECT_EQ(padre.primerValor("PRAGMA journal_mode")->texto(), "delete");
+    fijarVariableEntorno("LEXNET_BD_ESCRITOR", archivo.string());
+    ProcesoHijo hijo({std::filesystem::read_symlink("/proc/self/exe").string(),
+                      "--gtest_filter=BaseDatosHijo.DISABLED_Escribe",
+                      "--gtest_also_run_disabled_tests"},
+                     carpeta / "hijo.txt");
+    std::string salida;
+    const auto esperar = [&](std::string_view linea) {
+        while (const auto l = hijo.leerLinea(30s)) {
+            salida += *l + "\n";
+            if (*l == linea) {
+                return true;
+            }
+        }
+        return false;
+    };
+    ASSERT_TRUE(esperar("listo")) << salida;
+    for (int i = 0; i < kEscriturasPorProceso; ++i) {
+        Transaccion t(padre);
+        padre.ejecutar("INSERT INTO Datos (v) VALUES ('padre')");
+        std::this_thread::sleep_for(2ms); // holds the lock while the other process asks for it
+        t.confirmar();
+    }
+    ASSERT_TRUE(esperar("escrito")) << salida;
+    EXPECT_EQ(padre.primerValor("SELECT count(*) FROM Datos WHERE v = 'padre'")->entero(),
+              kEscriturasPorProceso);
+    EXPECT_EQ(padre.primerValor("SELECT count(*) FROM Datos WHERE v = 'hijo'")->entero(),
+              kEscriturasPorProceso);
+#endif
+}
 
-    auto lectura = lector.preparar("SELECT v FROM Datos ORDER BY id");
-    ASSERT_TRUE(lectura.paso());
-    EXPECT_EQ(escritor.ejecutar("INSERT INTO Datos (v) VALUES (3)"), 1);
-    int filas = 1;
-    while (lectura.paso()) {
-        ++filas;
+// The other process of DosProcesosEscribenALaVez.
+TEST(BaseDatosHijo, DISABLED_Escribe) {
+    const char* ruta = std::getenv("LEXNET_BD_ESCRITOR");
+    if (ruta == nullptr) {
+        GTEST_SKIP() << "sólo como proceso hijo";
     }
-    EXPECT_EQ(filas, 2);
-    EXPECT_EQ(contar(lector), 3);
+    BaseDatos db = BaseDatos::abrir(ruta);
+    std::cout << "listo" << std::endl;
+    for (int i = 0; i < kEscriturasPorProceso; ++i) {
+        Transaccion t(db);
+        db.ejecutar("INSERT INTO Datos (v) VALUES ('hijo')");
+        std::this_thread::sleep_for(2ms);
+        t.confirmar();
+    }
+    std::cout << "escrito" << std::endl;
 }
 
 // A second writer waits for the first one's lock instead of failing at once.

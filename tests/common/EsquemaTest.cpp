@@ -231,7 +231,7 @@ TEST_F(EsquemaTest, AsuntoEstrechoSeAmpliaConservandoFilas) {
     const auto cabeceras = filas(db, consulta);
     const auto tipos = filas(db, "SELECT rowid, * FROM TipoProcedimiento");
 
-    EXPECT_EQ(actualizarEsquema(db), (ResultadoActualizacion{true, true, true}));
+    EXPECT_EQ(actualizarEsquema(db), (ResultadoActualizacion{true, true, true, true}));
     EXPECT_EQ(anchoDeclarado(db, "Cabecera", "Asunto"), 255);
     EXPECT_EQ(anchoDeclarado(db, "Cabecera", "Referencia"), 255);
     EXPECT_EQ(anchoDeclarado(db, "Cabecera", "IdLexNet"), 50);
@@ -326,6 +326,56 @@ TEST_F(EsquemaTest, EntornoSeLeeYGrabaEnLaPrimeraFila) {
     EXPECT_FALSE(grabarEntorno(db, 1));
     db.ejecutar("INSERT INTO Parametro (URLBase) VALUES (70000)");
     EXPECT_THROW(leerEntorno(db), ErrorBaseDatos);
+}
+
+// Keys, codes and names match whatever their letter case, in a new file and in one made by
+// the previous schema (today's without the collations), whose rows the upgrade keeps.
+TEST_F(EsquemaTest, ClavesCodigosYNombresSeComparanSinMayusculas) {
+    std::string previo;
+    {
+        BaseDatos hoy = actualizada();
+        auto s = hoy.preparar("SELECT sql FROM sqlite_master WHERE sql IS NOT NULL AND name "
+                              "<> 'sqlite_sequence' ORDER BY rowid");
+        while (s.paso()) {
+            std::string sql = s.texto(0);
+            for (auto i = sql.find(" COLLATE NOCASE"); i != std::string::npos;
+                 i = sql.find(" COLLATE NOCASE")) {
+                sql.erase(i, 15);
+            }
+            previo += sql + ";\n";
+        }
+    }
+    const std::filesystem::path anterior = carpeta / "anterior.db";
+    BaseDatos::crear(anterior).ejecutarGuion(previo);
+    for (const auto& ruta : {archivo, anterior}) {
+        BaseDatos db = BaseDatos::abrir(ruta);
+        db.ejecutarGuion(R"sql(
+            INSERT INTO Cabecera (IdLexNet, dnOrigen, CodTipoProcedimiento)
+                VALUES ('id-a', 'cn=juzgado', 'po');
+            INSERT INTO Adjuntos (IdLexNet, Nombre, NombreQuarel)
+                VALUES ('id-a', 'auto.pdf', '1_auto.pdf');
+            INSERT INTO OrigenDestino (dn, cif, codPartidoJudicial, tipoOrgano)
+                VALUES ('cn=juzgado', 'b12345678', 'm2807', 'ab');
+            INSERT INTO TipoProcedimiento (codigoTipoProcedimiento) VALUES ('po');
+            INSERT INTO MensajeEnvio (TipoProcedimiento, Destinatario, Adjunto, IdEnvio)
+                VALUES ('po', 'm2807ab001', 'escrito.rtf', 'envio-1');
+            INSERT INTO MensajeDestino (IdMensajeDestino, Destino) VALUES (1, 'b12345678');
+            INSERT INTO MensajeAdjunto (IdMensajeAdjunto, Adjunto) VALUES (1, 'otro.pdf');
+        )sql");
+        EXPECT_EQ(actualizarEsquema(db).sinMayusculas, ruta == anterior);
+        // Only those columns were given lower-case text: each must equal its upper case.
+        for (const char* tabla : {"Cabecera", "Adjuntos", "OrigenDestino", "TipoProcedimiento",
+                                  "MensajeEnvio", "MensajeDestino", "MensajeAdjunto"}) {
+            for (const ColumnaTabla& c : columnasDe(db, tabla)) {
+                EXPECT_EQ(db.primerValor(std::string("SELECT count(*) FROM ") + tabla + " WHERE " +
+                                         c.nombre + " <> upper(" + c.nombre + ")")
+                              ->entero(),
+                          0)
+                    << ruta << " " << tabla << "." << c.nombre;
+            }
+        }
+        EXPECT_EQ(actualizarEsquema(db), ResultadoActualizacion{});
+    }
 }
 
 } // namespace

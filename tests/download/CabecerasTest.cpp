@@ -259,4 +259,14 @@ TEST_F(CabecerasTest, ValorQueNoConvierteTerminaYConservaLoAnterior) {
     EXPECT_FALSE(db.enTransaccion());
 }
 
+// A header, its sender and its procedure type already stored are known whatever the case.
+TEST_F(CabecerasTest, LoGuardadoSeReconoceSinMayusculas) {
+    grabar(cabecera({{"id", "A1"}}));
+    const std::string juzgado = elemento("organoJudicial", elemento("dn", "cn=juzgado 5"));
+    EXPECT_EQ(grabar(cabecera({{"id", "a1"}, {"codigo", "ord"}}, juzgado)), 0);
+    EXPECT_EQ(cuenta("Cabecera"), 1);
+    EXPECT_EQ(cuenta("OrigenDestino"), 1);
+    EXPECT_EQ(cuenta("TipoProcedimiento"), 1);
+}
+
 } // namespace

@@ -346,6 +346,23 @@ TEST_F(ListaNotificacionesTest, CajaDeFechaAlSalir) {
     EXPECT_EQ(alSalirDeFecha({"31/02/2026", 10})->texto, "31/02/2026");
 }
 
+// Sender, procedure type, documents and acknowledgement are found whatever the case.
+TEST_F(ListaNotificacionesTest, BusquedasSinMayusculas) {
+    organo("cn=j", "Juzgado");
+    tipo("ord", "Ordinario");
+    cabecera("N1", "CN=J", "ORD", "1", fecha(7));
+    adjunto("n1", 1, "1_1.pdf", true);
+    db().ejecutar("INSERT INTO MensajeEnvio (Destinatario, IdEnvio, Subido, FechaGen) "
+                  "VALUES ('2807901001', 'n1', 1, '2026-11-30 17:45:12')");
+    const auto lista = notificacionesDeLista(db(), std::nullopt);
+    ASSERT_EQ(lista.size(), 1u);
+    EXPECT_EQ(lista[0].origen, "Juzgado");
+    EXPECT_EQ(lista[0].tipo, "Ordinario");
+    const DetalleNotificacion d = detalleNotificacion(db(), "N1");
+    EXPECT_EQ(d.adjuntos.size(), 1u);
+    EXPECT_EQ(d.acuse, "ACUSE DE RECIBO DE MI ENVIO DE FECHA 30/11/2026 17:45:12");
+}
+
 } // namespace
 
 // Opening a document that is a program or a script would run it: it is refused with a

@@ -282,4 +282,29 @@ TEST_F(DocumentosEscritoTest, BajaConDocumentoQueNoSePuedeBorrarDejaElEscrito) {
     EXPECT_EQ(leerArchivo(envios() / "ESCRITO7.RTF"), "{\\rtf1 escrito}");
 }
 
+// A document attached again under a name that differs only in case replaces its row.
+TEST_F(DocumentosEscritoTest, AdjuntoRepetidoConOtrasMayusculasNoSeDuplica) {
+    docs.anadirAdjunto(sel, pdf("uno.pdf"));
+    ASSERT_TRUE(docs.anadirAdjunto(sel, pdf("UNO.PDF")));
+    EXPECT_EQ(filas(sel.id), Textos{"ESCRITO7_UNO.PDF"});
+}
+
+// While the message is up the other program can still write: no lock is held meanwhile.
+TEST_F(DocumentosEscritoTest, AvisoDeBajaFallidaNoRetieneLaBase) {
+    fs::create_directories(envios() / "ESCRITO7.RTF.borrando" / "dentro");
+    BaseDatos otro = BaseDatos::abrir(db().archivo());
+    otro.tiempoEspera(std::chrono::milliseconds(0));
+    std::string fallo = "sin mensaje";
+    ui.alMostrar = [&](const auto&) {
+        try {
+            otro.ejecutar("INSERT INTO DocsRTF DEFAULT VALUES");
+            fallo.clear();
+        } catch (const ErrorBaseDatos& e) {
+            fallo = e.what();
+        }
+    };
+    EXPECT_FALSE(BorrarEscrito(corvane.general, ui, sel.id));
+    EXPECT_EQ(fallo, "");
+}
+
 } // namespace

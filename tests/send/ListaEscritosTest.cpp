@@ -114,4 +114,15 @@ TEST_F(ListaEscritosTest, DestinatariosEnCopiaDelDirectorio) {
                       ",   [B2222222]"}));
 }
 
+// Copy recipients and the procedure type are found whatever the case.
+TEST_F(ListaEscritosTest, DestinatarioYTipoSinMayusculas) {
+    profesional("b2222222", "Ana", "Pérez", "Gómez");
+    tipoProcedimiento("ord", "Ordinario");
+    const auto id = escrito("2807902005", "ORD", "2024-01-01 00:00:00");
+    db().ejecutar("INSERT INTO MensajeDestino (IdMensajeDestino, Destino) VALUES (?, ?)", id,
+                  "B2222222");
+    EXPECT_EQ(CargarLista(db(), VistaEscritos::Pendientes)[0].tipo, "ORD - Ordinario");
+    EXPECT_EQ(detalleEscrito(db(), id, "E.RTF").destinos, Textos{"Pérez Gómez, Ana [b2222222]"});
+}
+
 } // namespace

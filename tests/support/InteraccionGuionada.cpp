@@ -23,6 +23,9 @@ Respuesta primerBoton(Botones botones) {
 Respuesta InteraccionGuionada::mensaje(std::string_view texto, std::string_view titulo, Icono icono,
                                        Botones botones) {
     mensajes.push_back({std::string(texto), std::string(titulo), icono, botones});
+    if (alMostrar) {
+        alMostrar(mensajes.back());
+    }
     if (respuestas.empty()) {
         return primerBoton(botones);
     }

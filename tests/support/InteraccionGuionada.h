@@ -3,6 +3,7 @@
 #include "common/Interaccion.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,8 @@ public:
 
     // Answers for the next message boxes, in order.
     std::deque<Respuesta> respuestas;
+    // Run while each message box is up, as the user would be reading it.
+    std::function<void(const Mensaje&)> alMostrar;
     // Result of abrirArchivo / iniciarPrograma.
     bool exitoAbrir = true;
     bool exitoIniciar = true;
