@@ -78,6 +78,9 @@ CREATE TABLE Parametro (
     URLBase SMALLINT NOT NULL DEFAULT 0
 );
 INSERT INTO Parametro (URLBase) VALUES (0);
+CREATE TABLE ConfirmacionPendiente (
+    IdLexNet VARCHAR(255) COLLATE NOCASE PRIMARY KEY
+);
 PRAGMA user_version = 1;
 )sql";
 
@@ -387,6 +390,13 @@ ResultadoActualizacion actualizarEsquema(BaseDatos& db) {
         }
         db.ejecutar("PRAGMA user_version = " + std::to_string(kVersionSinMayusculas));
         r.sinMayusculas = true;
+    }
+
+    // Notifications whose documents a run set out to fetch and that LexNET has not yet been
+    // told about: a run that ends before telling it leaves them for the next one.
+    if (!existeTabla(db, "ConfirmacionPendiente")) {
+        db.ejecutar("CREATE TABLE ConfirmacionPendiente "
+                    "(IdLexNet VARCHAR(255) COLLATE NOCASE PRIMARY KEY)");
     }
 
     // Each missing table on its own, so a set left half made is completed.

@@ -76,14 +76,6 @@ bool esVerdadero(std::string_view valor) {
     return igualesSinMayusculas(v, "true") || v == "1";
 }
 
-// Notifications whose documents a run set out to fetch and that LexNET has not yet been
-// told about. A run that ends before telling it (a refused confirmation, a killed program)
-// leaves them here for the next one.
-void prepararConfirmaciones(BaseDatos& db) {
-    db.ejecutar("CREATE TABLE IF NOT EXISTS ConfirmacionPendiente "
-                "(IdLexNet VARCHAR(255) PRIMARY KEY)");
-}
-
 } // namespace
 
 void Descarga::DescargarAdjuntos() {
@@ -112,7 +104,6 @@ void Descarga::DescargarAdjuntos() {
     }
     {
         // Recorded before the first block, so that no stop can lose a confirmation.
-        prepararConfirmaciones(db);
         Transaccion t(db);
         for (const std::string& id : porConfirmar_) {
             db.ejecutar("INSERT OR IGNORE INTO ConfirmacionPendiente (IdLexNet) VALUES (?)", id);
@@ -244,7 +235,6 @@ bool Descarga::descargarDocumento(std::int64_t idAdjunto, const std::string& idL
 void Descarga::NotificarDescargas() {
     ui_.ocupado(true);
     BaseDatos& db = *g_.Conexion;
-    prepararConfirmaciones(db);
     // Only notifications now whole: one with a document missing is fetched again next run.
     std::vector<std::string> confirmar;
     {
