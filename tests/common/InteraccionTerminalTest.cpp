@@ -5,57 +5,30 @@
 
 namespace {
 
-TEST(InteraccionTerminal, MensajesComoTituloYTexto) {
+TEST(InteraccionTerminal, MensajesYRespuestas) {
     std::ostringstream err;
     InteraccionTerminal ui(err, false);
-    ui.mensaje("No se encuentra la Base de Datos [x]", "Error al iniciar", Icono::Critico,
-               Botones::Aceptar);
-    ui.mensaje("Sin título", "", Icono::Ninguno, Botones::Aceptar);
-    ui.mensaje("Una\r\nDos\r\n\r\nTres", "Atención:", Icono::Exclamacion, Botones::Aceptar);
-    EXPECT_EQ(err.str(), "Error al iniciar: No se encuentra la Base de Datos [x]\n"
-                         "Sin título\n"
-                         "Atención:: Una\nDos\n\nTres\n");
-}
-
-TEST(InteraccionTerminal, PreguntasConRespuestaNegativaSalvoQueSeDigaOtra) {
-    std::ostringstream err;
-    InteraccionTerminal ui(err, false);
+    EXPECT_EQ(ui.mensaje("Una\r\nDos", "Atención:", Icono::Exclamacion, Botones::Aceptar),
+              Respuesta::Aceptar);
     EXPECT_EQ(ui.mensaje("?", "", Icono::Pregunta, Botones::SiNo), Respuesta::No);
-    EXPECT_EQ(ui.mensaje("?", "", Icono::Pregunta, Botones::SiNoCancelar), Respuesta::Cancelar);
-    EXPECT_EQ(ui.mensaje("?", "", Icono::Pregunta, Botones::AceptarCancelar), Respuesta::Cancelar);
     EXPECT_EQ(ui.mensaje("?", "", Icono::Pregunta, Botones::ReintentarCancelar),
               Respuesta::Cancelar);
-    EXPECT_EQ(ui.mensaje("!", "", Icono::Informacion, Botones::Aceptar), Respuesta::Aceptar);
-
+    ui.estado("Importando ...");
+    EXPECT_EQ(err.str(), "Atención:: Una\nDos\n?\n?\n");
     ui.afirmativa = true;
     EXPECT_EQ(ui.mensaje("?", "", Icono::Pregunta, Botones::SiNo), Respuesta::Si);
-    EXPECT_EQ(ui.mensaje("?", "", Icono::Pregunta, Botones::ReintentarCancelar),
-              Respuesta::Reintentar);
-
     // A chooser decides first; when it has no answer the default applies.
-    int reintentos = 1;
-    ui.responder = [&](std::string_view, Botones b) -> std::optional<Respuesta> {
-        if (b != Botones::ReintentarCancelar) {
-            return std::nullopt;
-        }
-        return reintentos-- > 0 ? Respuesta::Reintentar : Respuesta::Cancelar;
+    ui.responder = [](std::string_view, Botones b) -> std::optional<Respuesta> {
+        return b == Botones::ReintentarCancelar ? std::optional(Respuesta::Cancelar) : std::nullopt;
     };
-    EXPECT_EQ(ui.mensaje("?", "", Icono::Pregunta, Botones::ReintentarCancelar),
-              Respuesta::Reintentar);
     EXPECT_EQ(ui.mensaje("?", "", Icono::Pregunta, Botones::ReintentarCancelar),
               Respuesta::Cancelar);
     EXPECT_EQ(ui.mensaje("?", "", Icono::Pregunta, Botones::SiNo), Respuesta::Si);
+    ui.terminarPrograma(3);
+    EXPECT_EQ(ui.codigoFin(), 3);
 }
 
 TEST(InteraccionTerminal, ProgresoSoloEnUnTerminal) {
-    std::ostringstream fuera;
-    {
-        InteraccionTerminal ui(fuera, false);
-        ui.estado("Importando ...");
-        ui.estado("");
-    }
-    EXPECT_EQ(fuera.str(), "");
-
     std::ostringstream terminal;
     {
         InteraccionTerminal ui(terminal, true);
@@ -72,25 +45,6 @@ TEST(InteraccionTerminal, ProgresoSoloEnUnTerminal) {
                                   "\rT: Aviso\n"
                                   "\rOtra" +
                                   "\r    \r");
-}
-
-TEST(InteraccionTerminal, FinDelProgramaYEscritorio) {
-    std::ostringstream err;
-    InteraccionTerminal ui(err, false);
-    EXPECT_FALSE(ui.codigoFin());
-    ui.terminarPrograma(3);
-    EXPECT_EQ(ui.codigoFin(), 3);
-    EXPECT_FALSE(ui.abrirArchivo("documento.pdf"));
-    EXPECT_FALSE(ui.iniciarPrograma("C:\\ZELTA\\ZELTA.EXE"));
-}
-
-TEST(InteraccionTerminal, PinDadoPorElProgramaYSesionSinEfecto) {
-    std::ostringstream err;
-    InteraccionTerminal ui(err, true);
-    ui.pin = "1234";
-    EXPECT_EQ(ui.pedirPin("Tarjeta de pruebas"), "1234");
-    ui.sesion("12345");
-    EXPECT_EQ(err.str(), "");
 }
 
 } // namespace
