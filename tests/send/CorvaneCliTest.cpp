@@ -45,8 +45,7 @@ protected:
 };
 
 TEST_F(CorvaneCliTest, UsoIncorrectoYAyuda) {
-    for (const char* mal :
-         {"", "enviar", "importar --enviados", "listar --todos", "listar --enviados otra"}) {
+    for (const char* mal : {"", "enviar", "importar --enviados", "listar --enviados otra"}) {
         const Salida s = ejecutar(mal);
         EXPECT_EQ(s.estado, 2) << mal;
         EXPECT_NE(s.errores.find("Uso: corvane-cli"), std::string::npos) << mal;
@@ -54,11 +53,7 @@ TEST_F(CorvaneCliTest, UsoIncorrectoYAyuda) {
     }
     // Wrong usage is told before anything is set up.
     EXPECT_FALSE(fs::exists(inst / "DATOS"));
-
-    const Salida ayuda = ejecutar("--help");
-    EXPECT_EQ(ayuda.estado, 0);
-    EXPECT_NE(ayuda.salida.find("listar [--enviados]"), std::string::npos);
-    EXPECT_NE(ayuda.salida.find("LEXNET_CARPETA_PROGRAMA"), std::string::npos);
+    EXPECT_NE(ejecutar("--help").salida.find("listar [--enviados]"), std::string::npos);
 }
 
 TEST_F(CorvaneCliTest, PrimerArranqueImportaYLista) {
@@ -88,11 +83,6 @@ TEST_F(CorvaneCliTest, PrimerArranqueImportaYLista) {
                                    "  Adjunto: anexo á.pdf\n"),
               std::string::npos)
         << importar.salida;
-
-    const Salida otra = ejecutar("importar");
-    EXPECT_EQ(otra.estado, 0);
-    EXPECT_EQ(otra.salida, "No hay escritos que importar: no existe " +
-                               (envios() / "MENSAJES.TXT").string() + "\n");
 
     const Salida pendientes = ejecutar("listar");
     EXPECT_EQ(pendientes.estado, 0);
@@ -131,7 +121,6 @@ TEST_F(CorvaneCliTest, SinBaseDeDatosNoArranca) {
     EXPECT_EQ(s.errores, "Error al iniciar: No se encuentra la Base de Datos en el directorio "
                          "especificado [" +
                              (trabajo / "no-existe" / "QUARELLEXNET.MDB").string() + "]\n");
-    EXPECT_EQ(s.salida, "");
 }
 
 } // namespace
