@@ -66,32 +66,6 @@ TEST_F(BaseDatosTest, VinculaCadaTipoYLoDevuelve) {
     EXPECT_EQ(contar(db), 14);
 }
 
-TEST_F(BaseDatosTest, LecturasTipadasDeNuloYConversiones) {
-    BaseDatos db = nueva();
-    db.ejecutar("INSERT INTO Datos (id, v) VALUES (5, 'cinco')");
-    auto s = db.preparar("SELECT NULL, 12, 2.75, '42abc', X'3132', -0.5, v AS Valor FROM Datos");
-    ASSERT_TRUE(s.paso());
-    EXPECT_TRUE(s.esNulo(0));
-    EXPECT_EQ(s.texto(0), "");
-    EXPECT_EQ(s.entero(0), 0);
-    EXPECT_EQ(s.fecha(0), std::nullopt);
-    EXPECT_EQ(s.texto(1), "12");
-    EXPECT_EQ(s.texto(2), "2.75");
-    EXPECT_EQ(s.entero(3), 42);
-    EXPECT_EQ(s.texto(4), "12");
-    EXPECT_TRUE(s.logico(5));
-    EXPECT_EQ(s.indice("valor"), 6);
-    EXPECT_THROW(s.fecha(6), ErrorBaseDatos); // text that is not a stored date
-    EXPECT_THROW(s.texto(7), ErrorBaseDatos);
-    EXPECT_FALSE(s.paso());
-    EXPECT_THROW(s.texto(0), ErrorBaseDatos); // no row any more
-    const auto fila = db.primeraFila("SELECT id, v AS Valor FROM Datos WHERE id = ?", 5);
-    ASSERT_TRUE(fila);
-    EXPECT_EQ((*fila)["valor"].texto(), "cinco");
-    EXPECT_THROW((*fila)["otra"], ErrorBaseDatos);
-    EXPECT_EQ(NoNulo(Valor(3.0)) + NoNulo(Valor()) + NoNulo(Valor(Blob{'a'})), "3a");
-}
-
 TEST_F(BaseDatosTest, ErroresYTransacciones) {
     BaseDatos db = nueva();
     try {
