@@ -190,21 +190,6 @@ TEST_F(ClienteLexnetTest, ServicioQueEsteProgramaNoTieneNoEnviaNada) {
     EXPECT_TRUE(ui.tarjetasPin.empty());
 }
 
-TEST_F(ClienteLexnetTest, DepuracionMuestraCadaRespuesta) {
-    ui.pines = {TarjetaPrueba::pin()};
-    elegirCertificado();
-    cliente->Login();
-    EXPECT_TRUE(ui.depuraciones.empty());
-    g.Depurar = true;
-    cliente->EnviarComando(
-        cliente->peticiones().peticionObtenerPendientes(cliente->estado.idSesion), " ",
-        "ObtenerPendientes");
-    ASSERT_EQ(ui.depuraciones.size(), 1u);
-    EXPECT_EQ(ui.depuraciones[0].first, cliente->ultimaRespuesta);
-    EXPECT_NE(cliente->ultimaRespuesta.find("respuestaGetPendientes"), std::string::npos);
-    EXPECT_EQ(ui.depuraciones[0].second, cliente->Vista.tamano());
-}
-
 TEST_F(ClienteLexnetTest, ServidorDeAutoridadDesconocidaRechazado) {
     OpcionesSimulador o;
     o.certificado = tarjeta.certificadoServidorAjeno();

@@ -3,7 +3,6 @@
 #include "tests/support/CarpetaTemporal.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 namespace {
 
@@ -151,42 +150,6 @@ TEST_F(EsquemaTest, ActualizacionCreaTablasEnvioYColumnasUnaSolaVez) {
     EXPECT_TRUE(existeTabla(b, "MensajeEnvio"));
     EXPECT_EQ(columnasDe(b, "OrigenDestino").size(), 16u);
     EXPECT_EQ(filas(b, "SELECT * FROM MensajeDestino"), std::vector<std::string>{"1|B12345678|"});
-}
-
-TEST_F(EsquemaTest, TablasEnvioRechazanNuloYVacioDondeDeben) {
-    BaseDatos db = actualizada();
-    const auto rechaza = [&](const std::string& sql, const Valor& v) {
-        try {
-            db.ejecutar(sql, v);
-            return false;
-        } catch (const ErrorBaseDatos& e) {
-            EXPECT_EQ(e.codigo(), SQLITE_CONSTRAINT) << e.what();
-            return true;
-        }
-    };
-    const std::string destinatario = "INSERT INTO MensajeEnvio (Destinatario) VALUES (?)";
-    const std::string destino =
-        "INSERT INTO MensajeDestino (IdMensajeDestino, Destino) VALUES (1, ?)";
-    const std::string adjunto =
-        "INSERT INTO MensajeAdjunto (IdMensajeAdjunto, Adjunto) VALUES (1, ?)";
-    const auto columna = [](const char* c) {
-        return std::string("INSERT INTO MensajeEnvio (Destinatario, ") + c + ") VALUES ('D', ?)";
-    };
-    // Widths count characters, not bytes; dates are kept in the form that sorts.
-    const std::tuple<std::string, Valor, bool> casos[] = {
-        {destinatario, Valor(), true},
-        {destinatario, Valor(std::string(51, 'D')), true},
-        {destino, Valor(std::string(16, '9')), true},
-        {destino, Valor(std::string(15, '9')), false},
-        {adjunto, Valor(), true},
-        {columna("Referencia"), Valor(std::string(256, 'r')), true},
-        {columna("TipoProcedimiento"), Valor("ORDINA"), true},
-        {columna("FechaGen"), Valor(FechaHora{2024, 1, 2, 3, 4, 5}), false},
-        {columna("FechaGen"), Valor("02/01/2024 03:04:05"), true},
-    };
-    for (const auto& [sql, valor, rechazado] : casos) {
-        EXPECT_EQ(rechaza(sql, valor), rechazado) << sql << " " << NoNulo(valor);
-    }
 }
 
 TEST_F(EsquemaTest, AsuntoEstrechoSeAmpliaConservandoFilas) {

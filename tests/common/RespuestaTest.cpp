@@ -139,28 +139,8 @@ TEST(Respuesta, PaginasDeErrorDelServidorTerminanAlMomento) {
     }
 }
 
-TEST(Respuesta, CadaServicioCargaLaVistaSegunElPrograma) {
-    const std::tuple<std::string, bool, bool> casos[] = {
-        {"Login", true, true},
-        {"OBTENERPENDIENTES", true, true},
-        {"obtenertiposprocedimiento", true, true},
-        {"ObtenerBloque", true, true},
-        {"ObtenerDestinatarios", false, true},
-        {"EnviarBloque", false, true},
-        {"FinalizarDescarga", false, false},
-    };
-    const std::string respuesta =
-        sobre("Operacion", "<respuesta><destinatario><dn>CN=1</dn></destinatario></respuesta>");
-    for (const auto& [servicio, ambrel, corvane] : casos) {
-        for (const Programa p : {Programa::Ambrel, Programa::Corvane}) {
-            Ventana v{p};
-            v.vista.CargarTreeview("<previo/>");
-            v.recibir(respuesta, servicio);
-            const bool carga = p == Programa::Ambrel ? ambrel : corvane;
-            EXPECT_EQ(v.vista.valorDeElemento("dn"), carga ? "CN=1" : "") << servicio;
-        }
-    }
-    // An answer that brings no XML message leaves the root alone.
+// An answer that brings no XML message leaves the root alone.
+TEST(Respuesta, RespuestaQueNoTraeUnMensajeXmlDejaSoloLaRaiz) {
     Ventana v;
     v.recibir(sobre("ObtenerMensaje", "") + "<sobra>", "ObtenerMensaje");
     EXPECT_EQ(v.vista.tamano(), 1u);
