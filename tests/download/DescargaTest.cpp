@@ -243,8 +243,11 @@ TEST_F(DescargaTest, SinSesionNoSePuedeContinuar) {
     EXPECT_TRUE(sim->peticiones().empty());
 }
 
+// A document whose file cannot be put in place (no folder, or a folder holding its name)
+// stays incomplete and its notification unconfirmed; the run still ends normally.
 TEST_F(DescargaTest, SinCarpetaDeDescargasLosDocumentosQuedanIncompletos) {
     arrancar();
+    const std::string carpeta = ambrel->general.CarpetaDescargas;
     ambrel->general.CarpetaDescargas = (inst / "no-existe").string() + "/";
     const ResultadoDescarga r = descargar();
     EXPECT_EQ(r.documentosFallidos, 5);
@@ -252,6 +255,12 @@ TEST_F(DescargaTest, SinCarpetaDeDescargasLosDocumentosQuedanIncompletos) {
     EXPECT_EQ(cuenta("SELECT count(*) FROM Adjuntos WHERE Completo = 0"), 5);
     EXPECT_TRUE(recibidas("TerminarDescarga").empty());
     EXPECT_EQ(recibidas("Logout").size(), 1u);
+
+    ambrel->general.CarpetaDescargas = carpeta;
+    fs::create_directories(descargas() / "0000123_2026_2.pdf" / "ocupado");
+    EXPECT_EQ(descargar().documentosCompletados, 4);
+    EXPECT_FALSE(completo("N1", 2));
+    EXPECT_EQ(recibidas("TerminarDescarga"), (std::vector<std::string>{"N2", "N3"}));
 }
 
 // A block as another LexNET server may write it: indented, its Base64 broken into lines.

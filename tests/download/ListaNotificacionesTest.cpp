@@ -245,24 +245,4 @@ TEST_F(ListaNotificacionesTest, UnArchivoQueNoSePuedeBorrarDetieneLaEliminacion)
     EXPECT_EQ(ui.cambiosOcupado, (std::vector<bool>{true, false}));
 }
 
-TEST_F(ListaNotificacionesTest, CajaDeFecha) {
-    EXPECT_EQ(alEntrarEnFecha({"05/12/2026", 10}).texto, "05122026");
-    EXPECT_EQ(alEntrarEnFecha({"05/12/2026", 10}).limite, 8);
-    for (const char32_t c : {U'0', U'9', U'\b'}) {
-        EXPECT_TRUE(caracterDeFechaAdmitido(c)) << static_cast<int>(c);
-    }
-    for (const char32_t c : {U'/', U' ', U'a', U'\x16', U'٣'}) {
-        EXPECT_FALSE(caracterDeFechaAdmitido(c)) << static_cast<int>(c);
-    }
-    const auto salir = [](const char* texto) { return alSalirDeFecha({texto, 8}); };
-    EXPECT_EQ(salir("05122026").value().texto, "05/12/2026");
-    EXPECT_EQ(salir("05122026").value().limite, 10);
-    EXPECT_EQ(salir("").value().texto, "");
-    for (const char* mala : {"31022026", "29022026", "00122026", "05132026", "0512202"}) {
-        EXPECT_FALSE(salir(mala)) << mala;
-    }
-    // Outside editing nothing changes.
-    EXPECT_EQ(alSalirDeFecha({"31/02/2026", 10})->texto, "31/02/2026");
-}
-
 } // namespace
