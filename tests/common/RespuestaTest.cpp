@@ -70,6 +70,7 @@ struct Ventana {
     }
 };
 
+// The last value of each wins; a missing session keeps the one before.
 TEST(Respuesta, LoginLeeSesionYPendientes) {
     for (const Programa p : {Programa::Ambrel, Programa::Corvane}) {
         Ventana v{p};
@@ -80,160 +81,81 @@ TEST(Respuesta, LoginLeeSesionYPendientes) {
         EXPECT_EQ(v.vista.texto(2), kRaizMensaje);
         EXPECT_TRUE(v.ui.mensajes.empty());
     }
-}
-
-TEST(Respuesta, LoginSinIdSesionConservaElAnteriorYConVariosGanaElUltimo) {
     Ventana v;
-    v.recibir(login("<numeroPendientes>2</numeroPendientes>"), "LOGIN");
-    EXPECT_EQ(v.estado.idSesion, 0);
-    EXPECT_EQ(v.estado.textoSesion, "0");
-    EXPECT_EQ(v.estado.NumeroPendientes, 2);
-
     v.estado.idSesion = 77;
     v.recibir(login(""), "login");
-    EXPECT_EQ(v.estado.idSesion, 77);
     EXPECT_EQ(v.estado.textoSesion, "77");
-
     v.recibir(login("<idSesion>11</idSesion><numeroPendientes>1</numeroPendientes><otra>"
                     "<idSesion> -22 </idSesion><numeroPendientes>+4</numeroPendientes></otra>"),
               "Login");
     EXPECT_EQ(v.estado.idSesion, -22);
     EXPECT_EQ(v.estado.NumeroPendientes, 4);
-    EXPECT_EQ(v.estado.textoSesion, "-22");
 }
 
 TEST(Respuesta, LoginConValorQueNoEsNumeroOQueNoCabeLanzaErrorDeConversion) {
-    struct Caso {
-        std::string valores;
-        std::int32_t numero;
-    };
-    const Caso casos[] = {
+    const std::pair<std::string, std::int32_t> casos[] = {
         {"<idSesion>abc</idSesion>", 13},
-        {"<idSesion></idSesion><numeroPendientes>1</numeroPendientes>", 13},
-        {"<idSesion>12 34</idSesion>", 13},
         {"<idSesion>1.5</idSesion>", 13},
         {"<idSesion>99999999999x</idSesion>", 13},
-        {"<numeroPendientes>-</numeroPendientes>", 13},
-        {"<idSesion>99999999999</idSesion>", 6},
         {"<idSesion>2147483648</idSesion>", 6},
-        {"<idSesion>-2147483649</idSesion>", 6},
         {"<idSesion>" + std::string(5000, '9') + "</idSesion>", 6},
         {"<numeroPendientes>32768</numeroPendientes>", 6},
-        {"<numeroPendientes>-32769</numeroPendientes>", 6},
     };
-    for (const Caso& c : casos) {
+    for (const auto& [valores, numero] : casos) {
         Ventana v;
         try {
-            v.recibir(login(c.valores), "Login");
-            ADD_FAILURE() << "sin error: " << c.valores;
+            v.recibir(login(valores), "Login");
+            ADD_FAILURE() << "sin error: " << valores;
         } catch (const ErrorConversion& e) {
-            EXPECT_EQ(e.numero(), c.numero) << c.valores;
-            EXPECT_EQ(e.descripcion(),
-                      c.numero == 13 ? "No coinciden los tipos" : "Desbordamiento");
+            EXPECT_EQ(e.numero(), numero) << valores;
+            EXPECT_EQ(e.descripcion(), numero == 13 ? "No coinciden los tipos" : "Desbordamiento");
         }
-        EXPECT_EQ(v.estado.textoSesion, "") << c.valores;
     }
-    EXPECT_EQ(comoEntero32("2147483647"), 2147483647);
     EXPECT_EQ(comoEntero32("-2147483648"), INT32_MIN);
-    EXPECT_EQ(comoEntero32("000000000000000000042"), 42);
     EXPECT_EQ(comoEntero16("-32768"), -32768);
 }
 
+// A 503 page ends either program at once; a 500 page ends Ambrel, while Corvane takes it as
+// an answer that brings no message.
 TEST(Respuesta, PaginasDeErrorDelServidorTerminanAlMomento) {
-    const std::string p503 = "<html><head><title>503 Service Temporarily Unavailable</title>"
-                             "</head><body><h1>Service Temporarily Unavailable</h1></body></html>";
-    const std::string p500 = "<html><head><title>500 Internal Server Error</title></head>"
-                             "<body><h1>Internal Server Error</h1></body></html>";
-    const std::string k503 = "SERVICIO TEMPORALMENTE NO DISPONIBLE. PRUEBE MAS TARDE !!!";
+    const std::string p503 = "<html><head><title>503 Service Temporarily Unavailable</title>";
+    const std::string p500 = "<html><head><title>500 Internal Server Error</title></head>";
     for (const auto& [programa, pagina, texto] :
-         {std::tuple{Programa::Ambrel, p503, k503}, std::tuple{Programa::Corvane, p503, k503},
-          std::tuple{Programa::Ambrel, p500,
-                     std::string("ERROR EN EL SERVIDOR LEXNET. PRUEBE MAS TARDE !!!")}}) {
+         {std::tuple{Programa::Corvane, p503,
+                     "SERVICIO TEMPORALMENTE NO DISPONIBLE. PRUEBE MAS TARDE !!!"},
+          std::tuple{Programa::Ambrel, p500, "ERROR EN EL SERVIDOR LEXNET. PRUEBE MAS TARDE !!!"},
+          std::tuple{Programa::Corvane, p500, ""}}) {
         Ventana v{programa};
         v.vista.CargarTreeview("<previo/>");
         const auto fin = v.recibir(pagina, "ObtenerCabeceras");
-        ASSERT_TRUE(fin) << texto;
-        EXPECT_EQ(fin->codigo, 1);
-        EXPECT_FALSE(fin->conCierre);
-        EXPECT_EQ(v.ui.terminaciones, std::vector<int>{1});
-        ASSERT_EQ(v.ui.mensajes.size(), 1u);
-        EXPECT_EQ(v.ui.mensajes[0].texto, texto);
-        EXPECT_EQ(v.ui.mensajes[0].titulo, "Atención");
-        EXPECT_EQ(v.ui.mensajes[0].icono, Icono::Critico);
-        EXPECT_EQ(v.vista.texto(2), "previo");
-    }
-
-    // Corvane processes the 500 page like any other answer: its text is no LexNET message.
-    Ventana v{Programa::Corvane};
-    v.vista.CargarTreeview("<previo/>");
-    EXPECT_FALSE(v.recibir(p500, "ObtenerCabeceras"));
-    EXPECT_TRUE(v.ui.mensajes.empty());
-    EXPECT_EQ(v.vista.tamano(), 1u);
-}
-
-TEST(Respuesta, CadaServicioCargaLaVistaSegunElPrograma) {
-    struct Caso {
-        std::string servicio;
-        bool ambrel;
-        bool corvane;
-    };
-    const Caso casos[] = {
-        {"Login", true, true},
-        {"ObtenerCabeceras", true, true},
-        {"OBTENERPENDIENTES", true, true},
-        {"obtenertiposprocedimiento", true, true},
-        {"ObtenerMensaje", true, true},
-        {"ObtenerBloque", true, true},
-        {"ObtenerDestinatarios", false, true},
-        {"EnviarMensaje", false, true},
-        {"EnviarBloque", false, true},
-        {"FinalizarDescarga", false, false},
-        {"Logout", false, false},
-    };
-    const std::string respuesta =
-        sobre("Operacion", "<respuesta><destinatario><dn>CN=1</dn></destinatario></respuesta>");
-    for (const Caso& c : casos) {
-        for (const Programa p : {Programa::Ambrel, Programa::Corvane}) {
-            Ventana v{p};
-            v.vista.CargarTreeview("<previo/>");
-            v.recibir(respuesta, c.servicio);
-            const bool carga = p == Programa::Ambrel ? c.ambrel : c.corvane;
-            EXPECT_EQ(v.vista.texto(2), carga ? kRaizMensaje : "previo") << c.servicio;
-            EXPECT_EQ(v.vista.valorDeElemento("dn"), carga ? "CN=1" : "") << c.servicio;
-            EXPECT_TRUE(v.ui.mensajes.empty());
+        EXPECT_EQ(fin.has_value(), *texto != '\0');
+        EXPECT_EQ(v.ui.terminaciones.size(), v.ui.mensajes.size());
+        if (fin) {
+            EXPECT_FALSE(fin->conCierre);
+            EXPECT_EQ(v.ui.mensajes.at(0).texto, texto);
+            EXPECT_EQ(v.ui.mensajes.at(0).titulo, "Atención");
+            EXPECT_EQ(v.vista.texto(2), "previo");
         }
     }
 }
 
+// An answer that brings no XML message leaves the root alone.
 TEST(Respuesta, RespuestaQueNoTraeUnMensajeXmlDejaSoloLaRaiz) {
-    for (const std::string& respuesta :
-         {std::string("no es XML"), sobre("ObtenerMensaje", "") + "<sobra>",
-          std::string("<soap:Envelope><soap:Body><ObtenerMensajeOut>texto &amp; nada"
-                      "</ObtenerMensajeOut></soap:Body></soap:Envelope>")}) {
-        Ventana v;
-        v.vista.CargarTreeview("<previo/>");
-        v.recibir(respuesta, "ObtenerMensaje");
-        EXPECT_EQ(v.vista.tamano(), 1u) << respuesta;
-        EXPECT_EQ(v.vista.texto(1), "Respuesta procesada de Lexnet");
-    }
+    Ventana v;
+    v.recibir(sobre("ObtenerMensaje", "") + "<sobra>", "ObtenerMensaje");
+    EXPECT_EQ(v.vista.tamano(), 1u);
     EXPECT_EQ(textoDelDocumento("<a>uno<!--no--><b><![CDATA[<dos>]]></b>&amp;tres</a>"),
               "uno<dos>&tres");
 }
 
+// A block error marks ErrorBloque (set only: clearing is the caller's) and keeps the tree.
 TEST(Respuesta, BloqueConErrorMarcaErrorBloqueYConservaLaVista) {
     Ventana v;
-    v.recibir(sobre("ObtenerBloque", "<respuestaGetBloque><bytesContenido>QUJD</bytesContenido>"
-                                     "<esUltimo>false</esUltimo></respuestaGetBloque>"),
-              "ObtenerBloque");
-    const std::size_t nodos = v.vista.tamano();
-
+    v.recibir(sobre("ObtenerBloque", "<bytesContenido>QUJD</bytesContenido>"), "ObtenerBloque");
     EXPECT_FALSE(v.recibir(respuestaError("ObtenerBloque", "204", "Bloque inexistente"),
                            "ObtenerBloque", "201800001"));
     EXPECT_TRUE(v.estado.ErrorBloque);
-    EXPECT_EQ(v.vista.tamano(), nodos);
     EXPECT_EQ(v.vista.valorDeElemento("bytesContenido"), "QUJD");
-
-    // Set only: a good block afterwards leaves it for the caller to clear.
     v.recibir(sobre("ObtenerBloque", "<esUltimo>true</esUltimo>"), "OBTENERBLOQUE");
     EXPECT_TRUE(v.estado.ErrorBloque);
     EXPECT_EQ(v.vista.valorDeElemento("esUltimo"), "true");
@@ -258,14 +180,8 @@ TEST(Respuesta, ErrorDeServicioSeMuestraYTerminaSalvoDondeElLlamanteSigue) {
         bool termina;
     };
     const Caso casos[] = {
-        {Programa::Ambrel, "Login", true},
-        {Programa::Ambrel, "ObtenerCabeceras", true},
-        {Programa::Ambrel, "FinalizarDescarga", true},
-        {Programa::Ambrel, "ObtenerMensaje", false},
-        {Programa::Ambrel, "obtenerbloque", false},
-        {Programa::Corvane, "EnviarMensaje", true},
-        {Programa::Corvane, "ObtenerDestinatarios", true},
-        {Programa::Corvane, "ObtenerBloque", true},
+        {Programa::Ambrel, "Login", true},          {Programa::Ambrel, "ObtenerMensaje", false},
+        {Programa::Ambrel, "obtenerbloque", false}, {Programa::Corvane, "ObtenerBloque", true},
         {Programa::Corvane, "ENVIARBLOQUE", false},
     };
     for (const Caso& c : casos) {

@@ -33,14 +33,11 @@ protected:
 };
 
 TEST_F(AmbrelCliTest, UsoIncorrectoYAyuda) {
-    for (const char* mal :
-         {"", "bajar", "descargar --desde 01/11/2026", "descargar --hasta 01/11/2026",
-          "descargar --desde", "descargar --desde 31/02/2026 --hasta 01/03/2026",
-          "descargar --desde 2026-11-01 --hasta 2026-11-30",
-          "descargar --desde 05/11/2026 --hasta 04/11/2026", "descargar --certificado 0",
-          "descargar --certificado uno", "descargar --reintentos -1",
-          "descargar --pin-archivo /no/existe", "listar --solo-pendientes", "listar --reintentos 2",
-          "listar otra"}) {
+    for (const char* mal : {"", "bajar", "descargar --desde 01/11/2026",
+                            "descargar --desde 31/02/2026 --hasta "
+                            "01/03/2026",
+                            "descargar --certificado 0", "descargar --reintentos -1",
+                            "descargar --pin-archivo /no/existe", "listar --solo-pendientes"}) {
         const SalidaCli s = cli.ejecutar(mal);
         EXPECT_EQ(s.estado, 2) << mal;
         EXPECT_NE(s.errores.find("Uso: ambrel-cli"), std::string::npos) << mal;
@@ -51,16 +48,10 @@ TEST_F(AmbrelCliTest, UsoIncorrectoYAyuda) {
               std::string::npos);
     // Wrong usage is told before anything is set up.
     EXPECT_FALSE(fs::exists(cli.inst / "DATOS"));
-
     const SalidaCli ayuda = cli.ejecutar("--help");
     EXPECT_EQ(ayuda.estado, 0);
-    for (const char* parte :
-         {"descargar [--desde DD/MM/AAAA --hasta DD/MM/AAAA] [--solo-pendientes]",
-          "[--certificado N] [--pin-archivo RUTA] [--reintentos N]",
-          "listar [--desde DD/MM/AAAA --hasta DD/MM/AAAA]", "LEXNET_CARPETA_PROGRAMA", "Pausas=N",
-          "Estado de salida"}) {
-        EXPECT_NE(ayuda.salida.find(parte), std::string::npos) << parte;
-    }
+    EXPECT_NE(ayuda.salida.find("[--certificado N] [--pin-archivo RUTA] [--reintentos N]"),
+              std::string::npos);
     EXPECT_EQ(cli.ejecutar("descargar --help").salida, ayuda.salida);
 }
 
@@ -90,9 +81,6 @@ TEST_F(AmbrelCliTest, DescargaCompletaSaleConCeroYSeLista) {
               "REF-N2              \n"
               "Juzgado de Primera Instancia 5      | 0000123/2026   | 02/11/2026 10:00:00 | "
               "REF-N1              \n");
-    const SalidaCli dia = cli.ejecutar("listar --desde 03/11/2026 --hasta 03/11/2026");
-    EXPECT_EQ(dia.salida.substr(0, 15), "ANA LOPEZ RUIZ ");
-    EXPECT_EQ(std::count(dia.salida.begin(), dia.salida.end(), '\n'), 1);
 
     // Again over the same dates: nothing more to fetch, still complete.
     const SalidaCli otra = cli.ejecutar(conPin("descargar --desde 01/11/2026 --hasta 30/11/2026"));
@@ -100,15 +88,22 @@ TEST_F(AmbrelCliTest, DescargaCompletaSaleConCeroYSeLista) {
     EXPECT_EQ(sim.peticiones("ObtenerBloque").size(), 8u);
 }
 
+// A document left incomplete exits with 1; by default a lost connection is not retried,
+// with --reintentos it is.
 TEST_F(AmbrelCliTest, DocumentoIncompletoSaleConUno) {
     Simulador sim(datosNoviembre().dump());
     cli.preparar(sim);
-    sim.fallar({{{"operacion", "ObtenerBloque"},
-                 {"tipo", "error"},
-                 {"codigo", "E1"},
-                 {"texto", "No disponible"},
-                 {"si", {{"idLexNet", "N1"}, {"idAdjunto", "2"}}}}});
+    const nlohmann::json error = {{{"operacion", "ObtenerBloque"},
+                                   {"tipo", "error"},
+                                   {"codigo", "E1"},
+                                   {"texto", "No disponible"},
+                                   {"si", {{"idLexNet", "N2"}}}}};
+    const nlohmann::json corte = {{{"operacion", "ObtenerBloque"},
+                                   {"tipo", "cortar"},
+                                   {"veces", 2},
+                                   {"si", {{"idLexNet", "N2"}}}}};
     const std::string orden = conPin("descargar --desde 01/11/2026 --hasta 30/11/2026");
+    sim.fallar(error);
     const SalidaCli d = cli.ejecutar(orden);
     EXPECT_EQ(d.estado, 1) << d.errores;
     EXPECT_EQ(d.errores.rfind("Control de erorres: El servidor LexNet ha devuelto el siguiente "
@@ -116,42 +111,32 @@ TEST_F(AmbrelCliTest, DocumentoIncompletoSaleConUno) {
                               0),
               0u)
         << d.errores;
-    EXPECT_NE(d.errores.find("Atención: \n\nEl servidor de LexNet informa que no ha podido "
-                             "enviar algunas notificaciones correctamente."),
-              std::string::npos)
-        << d.errores;
     EXPECT_NE(d.salida.find("Documentos no descargados: 1\n"), std::string::npos);
 
-    sim.fallar(nlohmann::json::array());
-    EXPECT_EQ(cli.ejecutar(orden).estado, 0);
-    EXPECT_EQ(archivos(), documentosNoviembre());
-}
-
-TEST_F(AmbrelCliTest, ConexionPerdidaReintentadaSegunLaOpcion) {
-    Simulador sim(datosNoviembre().dump());
-    cli.preparar(sim);
-    const nlohmann::json corte = {{{"operacion", "ObtenerBloque"},
-                                   {"tipo", "cortar"},
-                                   {"veces", 2},
-                                   {"si", {{"idLexNet", "N2"}}}}};
-    const std::string orden = conPin("descargar --desde 01/11/2026 --hasta 30/11/2026");
     sim.fallar(corte);
-    // By default a lost connection is not retried: the run stops at that block.
-    const SalidaCli sinReintentos = cli.ejecutar(orden);
-    EXPECT_EQ(sinReintentos.estado, 1);
-    EXPECT_EQ(sim.peticiones("ObtenerBloque").size(), 6u);
-
+    EXPECT_EQ(cli.ejecutar(orden).estado, 1);
+    const std::size_t bloques = sim.peticiones("ObtenerBloque").size();
     sim.fallar(corte);
     const SalidaCli conReintentos = cli.ejecutar(orden + " --reintentos 2");
     EXPECT_EQ(conReintentos.estado, 0) << conReintentos.errores;
-    EXPECT_EQ(sim.peticiones("ObtenerBloque").size(), 11u);
+    EXPECT_EQ(sim.peticiones("ObtenerBloque").size(), bloques + 3);
     EXPECT_EQ(archivos(), documentosNoviembre());
 }
 
+// No session, or a LexNET error that ends the run (after the shutdown closed the session).
 TEST_F(AmbrelCliTest, SinSesionSaleConTres) {
     Simulador sim(datosNoviembre().dump());
     cli.preparar(sim);
-    escribirArchivo(cli.pin(), "0000\r\n");
+    sim.fallar({{{"operacion", "ObtenerCabeceras"},
+                 {"tipo", "error"},
+                 {"codigo", "E9"},
+                 {"texto", "Fuera de servicio"}}});
+    const SalidaCli error = cli.ejecutar(conPin("descargar"));
+    EXPECT_EQ(error.estado, 3);
+    EXPECT_NE(error.errores.find("Código : E9"), std::string::npos);
+    EXPECT_EQ(sim.peticiones("Logout").size(), 1u);
+
+    cli.escribirPin("0000\r\n");
     const SalidaCli d = cli.ejecutar(conPin("descargar"));
     EXPECT_EQ(d.estado, 3);
     EXPECT_EQ(d.errores,
@@ -160,21 +145,7 @@ TEST_F(AmbrelCliTest, SinSesionSaleConTres) {
               "No se puede continuar el proceso.\nambrel-cli: La tarjeta ha rechazado el PIN del "
               "archivo " +
                   cli.pin().string() + ": no se volverá a probar hasta que el archivo cambie.\n");
-    EXPECT_TRUE(sim.peticiones().empty());
-}
-
-TEST_F(AmbrelCliTest, ErrorDeLexnetQueTerminaSaleConTresTrasElCierre) {
-    Simulador sim(datosNoviembre().dump());
-    cli.preparar(sim);
-    sim.fallar({{{"operacion", "ObtenerCabeceras"},
-                 {"tipo", "error"},
-                 {"codigo", "E9"},
-                 {"texto", "Fuera de servicio"}}});
-    const SalidaCli d = cli.ejecutar(conPin("descargar"));
-    EXPECT_EQ(d.estado, 3);
-    EXPECT_NE(d.errores.find("Código : E9"), std::string::npos);
-    // The shutdown closes the session.
-    EXPECT_EQ(sim.peticiones("Logout").size(), 1u);
+    EXPECT_EQ(sim.peticiones("Login").size(), 1u);
 }
 
 TEST_F(AmbrelCliTest, SinFechasLaDeHoyYUnCertificadoQueNoExiste) {

@@ -1,6 +1,5 @@
 #include "send/Corvane.h"
 
-#include "common/ArchivoIni.h"
 #include "common/Esquema.h"
 #include "common/Interaccion.h"
 #include "tests/support/InstalacionPrueba.h"
@@ -47,15 +46,6 @@ TEST_F(CorvaneTest, BotonesSegunLaOrden) {
         EXPECT_EQ(c.general.RelanzarFeldo, k.feldo) << k.linea;
         EXPECT_EQ(c.general.NoRelanzar, k.noRelanzar) << k.linea;
     }
-}
-
-TEST_F(CorvaneTest, SinBaseDeDatosTerminaConSuMensaje) {
-    ArchivoIni(inst.ini()).escribir("GENERAL", "Ruta", "/no/existe");
-    Corvane c(ui);
-    EXPECT_THROW(c.arrancar(""), FinPrograma);
-    ASSERT_EQ(ui.mensajes.size(), 1u);
-    EXPECT_EQ(ui.mensajes[0].texto, "No se encuentra la Base de Datos en el directorio "
-                                    "especificado [/no/existe/QUARELLEXNET.MDB]");
 }
 
 class RelanzarDesdeCorvane : public ::testing::Test {

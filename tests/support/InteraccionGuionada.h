@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ArbolRespuesta.h"
 #include "common/Interaccion.h"
 
 #include <deque>
@@ -8,7 +9,7 @@
 #include <vector>
 
 // Scripted interaction port for tests: records every call and answers message boxes
-// from a queue (Aceptar, or the first button, when the queue is empty).
+// from a queue (the first button when the queue is empty).
 class InteraccionGuionada : public Interaccion {
 public:
     struct Mensaje {
@@ -19,16 +20,45 @@ public:
     };
 
     Respuesta mensaje(std::string_view texto, std::string_view titulo, Icono icono,
-                      Botones botones) override;
-    void estado(std::string_view texto) override;
-    void ocupado(bool activo) override;
-    void procesarEventos() override;
-    void terminarPrograma(int codigo) override;
-    bool abrirArchivo(const std::filesystem::path& archivo) override;
-    bool iniciarPrograma(const std::filesystem::path& programa) override;
-    void sesion(std::string_view texto) override;
-    std::optional<std::string> pedirPin(std::string_view tarjeta) override;
-    void mostrarDepuracion(const ArbolRespuesta& arbol, std::string_view respuesta) override;
+                      Botones botones) override {
+        mensajes.push_back({std::string(texto), std::string(titulo), icono, botones});
+        if (alMostrar) {
+            alMostrar(mensajes.back());
+        }
+        if (!respuestas.empty()) {
+            const Respuesta r = respuestas.front();
+            respuestas.pop_front();
+            return r;
+        }
+        return botones == Botones::SiNo || botones == Botones::SiNoCancelar ? Respuesta::Si
+               : botones == Botones::ReintentarCancelar                     ? Respuesta::Reintentar
+                                                                            : Respuesta::Aceptar;
+    }
+    void estado(std::string_view texto) override { estados.emplace_back(texto); }
+    void ocupado(bool activo) override { cambiosOcupado.push_back(activo); }
+    void procesarEventos() override { ++eventosProcesados; }
+    void terminarPrograma(int codigo) override { terminaciones.push_back(codigo); }
+    bool abrirArchivo(const std::filesystem::path& archivo) override {
+        archivosAbiertos.push_back(archivo);
+        return exitoAbrir;
+    }
+    bool iniciarPrograma(const std::filesystem::path& programa) override {
+        programasIniciados.push_back(programa);
+        return exitoIniciar;
+    }
+    void sesion(std::string_view texto) override { sesiones.emplace_back(texto); }
+    std::optional<std::string> pedirPin(std::string_view tarjeta) override {
+        tarjetasPin.emplace_back(tarjeta);
+        std::optional<std::string> pin;
+        if (!pines.empty()) {
+            pin = pines.front();
+            pines.pop_front();
+        }
+        return pin;
+    }
+    void mostrarDepuracion(const ArbolRespuesta& arbol, std::string_view respuesta) override {
+        depuraciones.emplace_back(std::string(respuesta), arbol.tamano());
+    }
 
     // Answers for the next message boxes, in order.
     std::deque<Respuesta> respuestas;

@@ -158,10 +158,6 @@ void Simulador::fallar(const nlohmann::json& fallos) {
     control(fallos.is_array() ? nlohmann::json{{"fallos", fallos}} : fallos);
 }
 
-void Simulador::agregarNotificaciones(const nlohmann::json& notificaciones) {
-    control({{"notificaciones", notificaciones}});
-}
-
 void Simulador::control(const nlohmann::json& orden) {
     const RespuestaHttps r = publicarHttps(
         "https://127.0.0.1:" + std::to_string(puerto_) + "/control", orden.dump(), tarjeta_.ca(),
@@ -171,9 +167,4 @@ void Simulador::control(const nlohmann::json& orden) {
         throw std::runtime_error("el simulador no aceptó la orden " + orden.dump() + ": " +
                                  r.error + r.cuerpo);
     }
-}
-
-RespuestaHttps Simulador::publicar(std::string_view operacion, std::string_view cuerpo) const {
-    return publicarHttps(url() + std::string(operacion), cuerpo, tarjeta_.ca(),
-                         IdentidadCliente{tarjeta_.certificadoControl(), tarjeta_.claveControl()});
 }

@@ -66,13 +66,9 @@ public:
 
     // Replaces the faults in force ({"fallos": [...]}, or just the list).
     void fallar(const nlohmann::json& fallos);
-    // Adds notifications while it runs, as if they had just arrived.
-    void agregarNotificaciones(const nlohmann::json& notificaciones);
 
     // Each finished send as <idEnvio>.eml (the bytes uploaded) and <idEnvio>.json.
     std::filesystem::path carpetaEnvios() const { return carpeta_ / "envios"; }
-    // Posts a request text to one operation with the control certificate.
-    RespuestaHttps publicar(std::string_view operacion, std::string_view cuerpo) const;
 
     static std::filesystem::path ejecutable();
 

@@ -1,0 +1,88 @@
+#pragma once
+
+// What the window tests share: finding controls, answering message boxes, screenshots.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+// A control of a window by its object name; the test stops when there is none.
+template <class W> W* control(const QWidget* ventana, const char* nombre) {
+    W* w = ventana->findChild<W*>(QString::fromLatin1(nombre));
+    if (!w) {
+        qFatal("No existe el control %s", nombre);
+    }
+    return w;
+}
+
+// What a message box showed.
+struct CajaVista {
+    QString titulo;
+    QString texto;
+    QMessageBox::Icon icono = QMessageBox::NoIcon;
+    QStringList botones;
+    bool cursorOcupado = false;
+};
+
+// Answers the message boxes that open while it lives, in order, with the buttons given
+// (then with the default one, or closes them), and records each.
+class Contestador {
+public:
+    explicit Contestador(QStringList botones = {}) : botones_(std::move(botones)) {
+        QObject::connect(&reloj_, &QTimer::timeout, [this] { contestar(); });
+        reloj_.start(5);
+    }
+    QList<CajaVista> cajas;
+
+private:
+    void contestar() {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || box == ultima_) {
+            return;
+        }
+        ultima_ = box;
+        CajaVista caja{box->windowTitle(),
+                       box->text(),
+                       box->icon(),
+                       {},
+                       QApplication::overrideCursor() != nullptr};
+        for (QAbstractButton* b : box->buttons()) {
+            caja.botones << b->text();
+        }
+        cajas.append(caja);
+        const QString boton = botones_.isEmpty() ? QString() : botones_.takeFirst();
+        for (QAbstractButton* b : box->buttons()) {
+            if (b->text() == boton) {
+                b->click();
+                return;
+            }
+        }
+        box->defaultButton() && boton.isNull() ? box->defaultButton()->click() : box->reject();
+    }
+
+    QStringList botones_;
+    QTimer reloj_;
+    QPointer<QMessageBox> ultima_;
+};
+
+// Records the object name of the next modal window and closes it; empty when none opens.
+inline void cerrarProximoModal(QString& nombre) {
+    QTimer::singleShot(0, [&nombre] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            nombre = modal->objectName();
+            modal->close();
+        }
+    });
+}
+
+// With LEXNET_CAPTURAS naming a folder, the window is also saved there for review.
+inline void guardarCaptura(QWidget& ventana, const char* nombre) {
+    const QByteArray carpeta = qgetenv("LEXNET_CAPTURAS");
+    if (!carpeta.isEmpty()) {
+        ventana.show();
+        QVERIFY(ventana.grab().save(QString::fromLocal8Bit(carpeta) + "/" + nombre));
+    }
+}
