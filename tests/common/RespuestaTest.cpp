@@ -1,5 +1,6 @@
 #include "common/Respuesta.h"
 
+#include "common/ArbolRespuesta.h"
 #include "common/Interaccion.h"
 #include "common/Peticiones.h"
 #include "tests/support/InteraccionGuionada.h"
@@ -7,27 +8,75 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
+using Nodo = ArbolRespuesta::Nodo;
+using Textos = std::vector<std::string>;
+
+Textos textos(std::string_view xml) {
+    ArbolRespuesta a;
+    a.CargarTreeview(xml);
+    Textos r;
+    for (const Nodo n : a.nodos()) {
+        r.emplace_back(a.texto(n));
+    }
+    return r;
+}
+
+TEST(ArbolRespuesta, NodosEnOrdenDelDocumento) {
+    const std::string raiz = "Respuesta procesada de Lexnet";
+    const std::pair<std::string, Textos> casos[] = {
+        {R"(<?xml version="1.0"?><m xmlns="urn:m"><c><id>1</id><asunto>Cédula</asunto></c>)"
+         "\n  <c><id>2</id></c></m>",
+         {raiz, "m [xmlns=urn:m]", "c", "id", "1", "asunto", "Cédula", "c", "id", "2"}},
+        {R"(<env:S xmlns:env="urn:e"><p id="7" env:t="a &amp; b"/><!--abc-->dos &lt;3&gt;</env:S>)",
+         {raiz, "S [env=urn:e]", "p [id=7] [t=a & b]", "* abc *", "dos <3>"}},
+        // What is not XML leaves the root alone.
+        {"", {raiz}},
+        {"<html><body>Error<br></body></html>", {raiz}},
+    };
+    for (const auto& [xml, esperados] : casos) {
+        EXPECT_EQ(textos(xml), esperados) << xml;
+    }
+}
+
+TEST(ArbolRespuesta, ValoresYNodosInexistentes) {
+    ArbolRespuesta a;
+    a.CargarTreeview("<r><c><asunto/></c><codigo>A</codigo><x><codigo>B</codigo></x><codigo/></r>");
+    // An empty element has an empty value, not the name of the element after it; the last
+    // element of a name wins, even when empty.
+    EXPECT_EQ(a.valorDe(a.buscarPrimero("asunto")), "");
+    EXPECT_EQ(a.valorDe(a.buscarPrimero("x")), "codigo");
+    EXPECT_EQ(a.valorDe(a.buscarPrimero("codigo")), "A");
+    EXPECT_EQ(a.valorDeElemento("codigo"), "");
+    // Numbers that name no node give nothing.
+    for (const Nodo n : {Nodo{0}, Nodo{a.tamano() + 1}, Nodo{100000}}) {
+        EXPECT_EQ(a.texto(n), "");
+        EXPECT_EQ(a.valorDe(n), "");
+        EXPECT_EQ(a.hijo(n) + a.padre(n) + a.siguienteHermano(n) + a.ultimoHermano(n), 0u);
+    }
+}
+
+TEST(ArbolRespuesta, AnidamientoProfundoNoAgotaLaPila) {
+    constexpr std::size_t kNiveles = 500000;
+    std::string abre, cierra;
+    for (std::size_t i = 0; i < kNiveles; ++i) {
+        abre += "<a>";
+        cierra += "</a>";
+    }
+    ArbolRespuesta a;
+    a.CargarTreeview(abre + "fondo" + cierra);
+    ASSERT_EQ(a.tamano(), kNiveles + 2);
+    EXPECT_EQ(a.texto(a.tamano()), "fondo");
+    EXPECT_EQ(a.padre(a.tamano()), kNiveles + 1);
+}
+
 const std::string kNsMensaje = "http://www.lexnet.justicia.es/ws/mensajeWS";
-const std::string kRaizMensaje = "mensajeWS [xmlns=" + kNsMensaje + "]";
 
-// A login answer as the service sends it: the mensajeWS document, escaped, as the text of
-// the operation's Out element.
-const std::string kRespuestaLogin =
-    R"(<?xml version="1.0" encoding="utf-8"?>)"
-    R"(<soap:Envelope xmlns:soap="http://schemas.xmlsoap.org/soap/envelope/" )"
-    R"(xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance" )"
-    R"(xmlns:xsd="http://www.w3.org/2001/XMLSchema"><soap:Body>)"
-    R"(<LoginOut xmlns="http://www.lexnet.justicia.es/ws/Login">)"
-    R"(&lt;?xml version="1.0" encoding="UTF-8"?&gt;)"
-    R"(&lt;mensajeWS xmlns="http://www.lexnet.justicia.es/ws/mensajeWS"&gt;)"
-    R"(&lt;respuestaLogin&gt;&lt;idSesion&gt;1234&lt;/idSesion&gt;)"
-    R"(&lt;numeroPendientes&gt;3&lt;/numeroPendientes&gt;&lt;/respuestaLogin&gt;)"
-    R"(&lt;/mensajeWS&gt;</LoginOut></soap:Body></soap:Envelope>)";
-
-// The same shape for any operation and message body.
+// An answer as the service sends it: the mensajeWS document, escaped, as the text of the
+// operation's Out element.
 std::string sobre(const std::string& operacion, const std::string& cuerpo) {
     return R"(<?xml version="1.0" encoding="utf-8"?>)"
            R"(<soap:Envelope xmlns:soap="http://schemas.xmlsoap.org/soap/envelope/">)"
@@ -72,47 +121,17 @@ struct Ventana {
 
 // The last value of each wins; a missing session keeps the one before.
 TEST(Respuesta, LoginLeeSesionYPendientes) {
-    for (const Programa p : {Programa::Ambrel, Programa::Corvane}) {
-        Ventana v{p};
-        EXPECT_FALSE(v.recibir(kRespuestaLogin, "Login"));
-        EXPECT_EQ(v.estado.idSesion, 1234);
-        EXPECT_EQ(v.estado.NumeroPendientes, 3);
-        EXPECT_EQ(v.estado.textoSesion, "1234");
-        EXPECT_EQ(v.vista.texto(2), kRaizMensaje);
-        EXPECT_TRUE(v.ui.mensajes.empty());
-    }
-    Ventana v;
-    v.estado.idSesion = 77;
-    v.recibir(login(""), "login");
-    EXPECT_EQ(v.estado.textoSesion, "77");
-    v.recibir(login("<idSesion>11</idSesion><numeroPendientes>1</numeroPendientes><otra>"
-                    "<idSesion> -22 </idSesion><numeroPendientes>+4</numeroPendientes></otra>"),
-              "Login");
+    Ventana v{Programa::Corvane};
+    EXPECT_FALSE(v.recibir(login("<idSesion>1234</idSesion><numeroPendientes>3</numeroPendientes>"),
+                           "Login"));
+    EXPECT_EQ(v.estado.NumeroPendientes, 3);
+    EXPECT_EQ(v.estado.textoSesion, "1234");
+    EXPECT_EQ(v.vista.texto(2), "mensajeWS [xmlns=" + kNsMensaje + "]");
+    EXPECT_TRUE(v.ui.mensajes.empty());
+    v.recibir(login("<idSesion>11</idSesion><otra><idSesion> -22 </idSesion></otra>"), "login");
     EXPECT_EQ(v.estado.idSesion, -22);
-    EXPECT_EQ(v.estado.NumeroPendientes, 4);
-}
-
-TEST(Respuesta, LoginConValorQueNoEsNumeroOQueNoCabeLanzaErrorDeConversion) {
-    const std::pair<std::string, std::int32_t> casos[] = {
-        {"<idSesion>abc</idSesion>", 13},
-        {"<idSesion>1.5</idSesion>", 13},
-        {"<idSesion>99999999999x</idSesion>", 13},
-        {"<idSesion>2147483648</idSesion>", 6},
-        {"<idSesion>" + std::string(5000, '9') + "</idSesion>", 6},
-        {"<numeroPendientes>32768</numeroPendientes>", 6},
-    };
-    for (const auto& [valores, numero] : casos) {
-        Ventana v;
-        try {
-            v.recibir(login(valores), "Login");
-            ADD_FAILURE() << "sin error: " << valores;
-        } catch (const ErrorConversion& e) {
-            EXPECT_EQ(e.numero(), numero) << valores;
-            EXPECT_EQ(e.descripcion(), numero == 13 ? "No coinciden los tipos" : "Desbordamiento");
-        }
-    }
-    EXPECT_EQ(comoEntero32("-2147483648"), INT32_MIN);
-    EXPECT_EQ(comoEntero16("-32768"), -32768);
+    v.recibir(login(""), "Login");
+    EXPECT_EQ(v.estado.textoSesion, "-22");
 }
 
 // A 503 page ends either program at once; a 500 page ends Ambrel, while Corvane takes it as
@@ -148,19 +167,6 @@ TEST(Respuesta, RespuestaQueNoTraeUnMensajeXmlDejaSoloLaRaiz) {
               "uno<dos>&tres");
 }
 
-// A block error marks ErrorBloque (set only: clearing is the caller's) and keeps the tree.
-TEST(Respuesta, BloqueConErrorMarcaErrorBloqueYConservaLaVista) {
-    Ventana v;
-    v.recibir(sobre("ObtenerBloque", "<bytesContenido>QUJD</bytesContenido>"), "ObtenerBloque");
-    EXPECT_FALSE(v.recibir(respuestaError("ObtenerBloque", "204", "Bloque inexistente"),
-                           "ObtenerBloque", "201800001"));
-    EXPECT_TRUE(v.estado.ErrorBloque);
-    EXPECT_EQ(v.vista.valorDeElemento("bytesContenido"), "QUJD");
-    v.recibir(sobre("ObtenerBloque", "<esUltimo>true</esUltimo>"), "OBTENERBLOQUE");
-    EXPECT_TRUE(v.estado.ErrorBloque);
-    EXPECT_EQ(v.vista.valorDeElemento("esUltimo"), "true");
-}
-
 std::string mensajeError(Programa p, const std::string& codigo, const std::string& texto,
                          const std::string& id) {
     const std::string comun = "El servidor LexNet ha devuelto el siguiente error:\r\n\r\n"
@@ -174,42 +180,31 @@ std::string mensajeError(Programa p, const std::string& codigo, const std::strin
 }
 
 TEST(Respuesta, ErrorDeServicioSeMuestraYTerminaSalvoDondeElLlamanteSigue) {
-    struct Caso {
-        Programa programa;
-        std::string servicio;
-        bool termina;
-    };
-    const Caso casos[] = {
+    const std::tuple<Programa, std::string, bool> casos[] = {
         {Programa::Ambrel, "Login", true},          {Programa::Ambrel, "ObtenerMensaje", false},
         {Programa::Ambrel, "obtenerbloque", false}, {Programa::Corvane, "ObtenerBloque", true},
         {Programa::Corvane, "ENVIARBLOQUE", false},
     };
-    for (const Caso& c : casos) {
-        Ventana v{c.programa};
+    for (const auto& [programa, servicio, termina] : casos) {
+        Ventana v{programa};
         const auto fin =
-            v.recibir(respuestaError("Op", "101", "Sesión no válida"), c.servicio, "201800007");
-        ASSERT_EQ(v.ui.mensajes.size(), 1u) << c.servicio;
+            v.recibir(respuestaError("Op", "101", "Sesión no válida"), servicio, "201800007");
+        ASSERT_EQ(v.ui.mensajes.size(), 1u) << servicio;
         EXPECT_EQ(v.ui.mensajes[0].texto,
-                  mensajeError(c.programa, "101", "Sesión no válida", "201800007"));
+                  mensajeError(programa, "101", "Sesión no válida", "201800007"));
         EXPECT_EQ(v.ui.mensajes[0].titulo, "Control de erorres");
         EXPECT_EQ(v.ui.mensajes[0].icono, Icono::Critico);
-        ASSERT_EQ(fin.has_value(), c.termina) << c.servicio;
+        ASSERT_EQ(fin.has_value(), termina) << servicio;
         // The end goes through the main window's shutdown, not an immediate end.
         EXPECT_TRUE(v.ui.terminaciones.empty());
         if (fin) {
             EXPECT_TRUE(fin->conCierre);
         }
     }
-
-    Ventana sinError;
-    EXPECT_FALSE(sinError.recibir(sobre("ObtenerCabeceras", "<cabecera/>"), "ObtenerCabeceras"));
-    EXPECT_TRUE(sinError.ui.mensajes.empty());
-    Ventana vacio{Programa::Corvane};
-    vacio.recibir(sobre("EnviarBloque", "<respuestaError/>"), "EnviarBloque");
-    ASSERT_EQ(vacio.ui.mensajes.size(), 1u);
-    EXPECT_EQ(vacio.ui.mensajes[0].texto, mensajeError(Programa::Corvane, "", "", ""));
 }
 
+// The message shows this answer's code; a block error marks ErrorBloque (set only: clearing is
+// the caller's) and keeps the tree.
 TEST(Respuesta, ErrorDeServicioMuestraElCodigoDeEstaRespuesta) {
     // The tree holds a message whose procedure type has its own "codigo" and "texto".
     Ventana v;
@@ -227,6 +222,9 @@ TEST(Respuesta, ErrorDeServicioMuestraElCodigoDeEstaRespuesta) {
               mensajeError(Programa::Ambrel, "204", "Bloque inexistente", "9"));
     EXPECT_EQ(v.ui.mensajes[1].texto, mensajeError(Programa::Ambrel, "305", "Ya confirmado", ""));
     EXPECT_EQ(v.vista.valorDeElemento("codigo"), "ORD");
+    EXPECT_TRUE(v.estado.ErrorBloque);
+    v.recibir(sobre("ObtenerBloque", "<esUltimo>true</esUltimo>"), "OBTENERBLOQUE");
+    EXPECT_TRUE(v.estado.ErrorBloque);
 }
 
 } // namespace
