@@ -1,9 +1,7 @@
-// ambrel-cli killed outright at random instants of a download, then run to the end: the
-// documents are exactly those of a run never stopped, and at no instant is a row complete
-// without its whole file, nor any file under a final name anything but whole.
+// ambrel-cli killed at any instant of a download, then run to the end: the documents are
+// those of a run never stopped; no row is ever complete without its whole file.
 #ifndef _WIN32
 #include "download/NombresArchivo.h"
-#include "tests/download/AmbrelCliPrueba.h"
 #include "tests/download/DatosPrueba.h"
 
 #include <algorithm>
@@ -27,26 +25,23 @@ namespace {
 
 constexpr int kRondas = 12;
 constexpr int kCortesPorRonda = 2;
-const char* const kDesde = "01/11/2026";
-const char* const kHasta = "30/11/2026";
 
-// Three documents in blocks of 1 KiB: 40, 20 and 10 blocks.
+// Three documents of 40, 20 and 10 blocks.
 json datosEnBloques() {
     return {
         {"tamBloque", 1024},
         {"notificaciones",
          {notificacion("C1", "2026-11-02T10:00:00", kJuzgado, "ORD", "0000001/2026",
                        {generado("Sentencia.pdf", 40000, 11), generado("Anexo.pdf", 20000, 12)}),
-          notificacion("C2", "2026-11-03T10:00:00", kProcuradora, "VER", "20260000002",
+          notificacion("C2", "2026-11-03T10:00:00", kJuzgado, "VER", "20260000002",
                        {generado("Escrito.pdf", 10000, 13)})}}};
 }
 
 // ambrel-cli descargar started in the background.
 pid_t lanzar(const InstalacionCli& cli) {
     const std::string programa = programaAmbrelCli().string();
-    const std::string pin = cli.pin().string();
-    std::vector<std::string> args = {programa,  "descargar", "--desde",       kDesde,
-                                     "--hasta", kHasta,      "--pin-archivo", pin};
+    std::vector<std::string> args = {programa,  "descargar",  "--desde",       "01/11/2026",
+                                     "--hasta", "30/11/2026", "--pin-archivo", cli.pin().string()};
     std::vector<char*> argv;
     for (std::string& a : args) {
         argv.push_back(a.data());
@@ -63,8 +58,7 @@ pid_t lanzar(const InstalacionCli& cli) {
     return pid;
 }
 
-// Waits until a document has all its bytes in its temporary file, that is, until the program
-// is about to put it in place and record it; false when the program ended before.
+// Waits until a temporary file holds a whole document; false when the program ended before.
 bool esperarDocumentoEntero(const fs::path& carpeta, pid_t pid) {
     const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (std::chrono::steady_clock::now() < limite) {
@@ -86,22 +80,12 @@ bool esperarDocumentoEntero(const fs::path& carpeta, pid_t pid) {
     return false;
 }
 
-// The documents of the downloads folder, by name.
-std::map<std::string, std::string> archivos(const fs::path& carpeta) {
-    std::map<std::string, std::string> r;
-    for (const auto& e : fs::directory_iterator(carpeta)) {
-        r[e.path().filename().string()] = leerArchivo(e.path());
-    }
-    return r;
-}
-
 struct FilaAdjunto {
     std::string nombreQuarel;
     bool completo = false;
 };
 
-// Read with SQLite directly, as another program would while this one lies dead: opened for
-// writing, as a reader must be to roll back the journal a killed writer leaves behind.
+// Read as another program would: for writing, to roll back the journal a killed writer left.
 std::vector<FilaAdjunto> filas(const fs::path& baseDatos) {
     std::vector<FilaAdjunto> r;
     sqlite3* db = nullptr;
@@ -120,18 +104,9 @@ std::vector<FilaAdjunto> filas(const fs::path& baseDatos) {
     return r;
 }
 
-class CaidaDescargaTest : public ::testing::Test {
-protected:
-    const TarjetaPrueba& tarjeta = TarjetaPrueba::comun();
-    void SetUp() override {
-        ASSERT_TRUE(fs::exists(programaAmbrelCli()))
-            << programaAmbrelCli() << " no existe: compile el objetivo ambrel-cli";
-    }
-};
-
-TEST_F(CaidaDescargaTest, MatadoEnCualquierInstanteTerminaConLosMismosDocumentos) {
+TEST(CaidaDescargaTest, MatadoEnCualquierInstanteTerminaConLosMismosDocumentos) {
     Simulador sim(datosEnBloques().dump());
-    const std::string orden = std::string("descargar --desde ") + kDesde + " --hasta " + kHasta;
+    const std::string orden = "descargar --desde 01/11/2026 --hasta 30/11/2026";
 
     // A run never stopped, and how long it takes.
     std::map<std::string, std::string> esperados;
@@ -140,10 +115,10 @@ TEST_F(CaidaDescargaTest, MatadoEnCualquierInstanteTerminaConLosMismosDocumentos
         InstalacionCli cli;
         cli.preparar(sim);
         const auto inicio = std::chrono::steady_clock::now();
-        const SalidaCli s = cli.ejecutar(orden + " --pin-archivo \"" + cli.pin().string() + "\"");
+        const SalidaCli s = cli.conPin(orden);
         duracion = std::chrono::steady_clock::now() - inicio;
         ASSERT_EQ(s.estado, 0) << s.errores;
-        esperados = archivos(cli.descargas());
+        esperados = archivosEn(cli.descargas());
     }
     ASSERT_EQ(esperados.size(), 3u);
     EXPECT_EQ(esperados.at("0000001_2026_1.pdf"), bytesGenerados(40000, 11));
@@ -156,20 +131,17 @@ TEST_F(CaidaDescargaTest, MatadoEnCualquierInstanteTerminaConLosMismosDocumentos
         std::chrono::duration_cast<std::chrono::microseconds>(duracion).count();
     std::uniform_int_distribution<long> instante(0, microsegundos);
     std::uniform_int_distribution<long> tras(0, 3000);
-    // Confirmations received for a notification; each round confirms both at least once.
     const auto confirmaciones = [&sim](const char* id) {
         const auto ps = sim.peticiones("TerminarDescarga");
         return std::count_if(ps.begin(), ps.end(),
                              [id](const json& p) { return p["valores"]["idMensaje"] == id; });
     };
 
-    // What another program sees after a kill: a complete row has its whole file, and every
-    // file under a final name is whole. Counts the kills that found a document half-way
-    // (its temporary file there) and those after which some document was already complete.
+    // After a kill a complete row has its file and every file under a final name is whole.
     int cortesAMedias = 0;
     int cortesConDocumentos = 0;
     const auto comprobarCorte = [&](const InstalacionCli& cli, const std::string& donde) {
-        const auto presentes = archivos(cli.descargas());
+        const auto presentes = archivosEn(cli.descargas());
         bool hayCompletos = false;
         for (const FilaAdjunto& f : filas(cli.inst.baseDatos())) {
             if (f.completo) {
@@ -190,19 +162,18 @@ TEST_F(CaidaDescargaTest, MatadoEnCualquierInstanteTerminaConLosMismosDocumentos
         }
         cortesAMedias += aMedias ? 1 : 0;
     };
-    // The run after the kills ends with the same documents, and both notifications were
-    // confirmed since the installation was made.
+    // The run after the kills ends with the same documents and both notifications confirmed.
     const auto terminar = [&](InstalacionCli& cli, long antesC1, long antesC2,
                               const std::string& donde) {
-        const SalidaCli fin = cli.ejecutar(orden + " --pin-archivo \"" + cli.pin().string() + "\"");
+        const SalidaCli fin = cli.conPin(orden);
         ASSERT_EQ(fin.estado, 0) << fin.errores;
-        EXPECT_EQ(archivos(cli.descargas()), esperados) << donde;
+        EXPECT_EQ(archivosEn(cli.descargas()), esperados) << donde;
         EXPECT_GT(confirmaciones("C1"), antesC1) << donde;
         EXPECT_GT(confirmaciones("C2"), antesC2) << donde;
     };
 
-    // One kill that surely lands inside a document after another one was completed: the
-    // answer to a block of the second document is held back while the program waits for it.
+    // One kill surely inside a document after another was completed: the answer to a block
+    // of the second document is held back.
     {
         const TarjetaPropia tarjetaPropia;
         InstalacionCli cli;
@@ -225,8 +196,7 @@ TEST_F(CaidaDescargaTest, MatadoEnCualquierInstanteTerminaConLosMismosDocumentos
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         kill(pid, SIGKILL);
-        int estado = 0;
-        waitpid(pid, &estado, 0);
+        waitpid(pid, nullptr, 0);
         sim.fallar(json::array());
         ASSERT_EQ(detenidas(), 1) << "la descarga no llegó al bloque retenido";
         comprobarCorte(cli, " (corte retenido)");
@@ -236,7 +206,7 @@ TEST_F(CaidaDescargaTest, MatadoEnCualquierInstanteTerminaConLosMismosDocumentos
     }
 
     for (int ronda = 0; ronda < kRondas; ++ronda) {
-        // A kill may land while the card library rewrites the token: never on the shared card.
+        // A kill may land while the token is rewritten: never on the shared card.
         const TarjetaPropia tarjetaPropia;
         InstalacionCli cli;
         cli.preparar(sim);
@@ -244,16 +214,14 @@ TEST_F(CaidaDescargaTest, MatadoEnCualquierInstanteTerminaConLosMismosDocumentos
         const long antesC2 = confirmaciones("C2");
         for (int corte = 0; corte < kCortesPorRonda; ++corte) {
             const pid_t pid = lanzar(cli);
-            // Any instant of the run; or, every other time, one of the few milliseconds in
-            // which a whole document is put in place and recorded.
+            // Any instant; or, every other time, just as a whole document is put in place.
             if (corte % 2 == 0 || !esperarDocumentoEntero(cli.descargas(), pid)) {
                 std::this_thread::sleep_for(std::chrono::microseconds(instante(azar)));
             } else {
                 std::this_thread::sleep_for(std::chrono::microseconds(tras(azar)));
             }
             kill(pid, SIGKILL);
-            int estado = 0;
-            waitpid(pid, &estado, 0);
+            waitpid(pid, nullptr, 0);
             comprobarCorte(cli, " ronda " + std::to_string(ronda));
         }
         terminar(cli, antesC1, antesC2, " ronda " + std::to_string(ronda));

@@ -1,39 +1,30 @@
 #pragma once
 
-// The notifications the download tests get from the simulator, and the documents they
-// must leave in the downloads folder.
+// The notifications the download tests get from the simulator, the documents they must leave in the
+// downloads folder, and ambrel-cli run as a program on an installation of its own.
+#include "common/ArchivoIni.h"
+#include "common/Sistema.h"
+#include "tests/support/InstalacionPrueba.h"
+#include "tests/support/Simulador.h"
+#include "tests/support/TarjetaPrueba.h"
 #include "tools/lexnet-sim/Generador.h"
 
+#include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <string>
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 namespace datos_prueba {
 
 using nlohmann::json;
 
-inline const json kJuzgado = {
-    {"clase", "organoJudicial"}, {"codigoPoblacion", "28079"},
-    {"tipoOrgano", "02"},        {"numeroOrgano", "5"},
-    {"dn", "CN=Juzgado 5"},      {"nombre", "Juzgado de Primera Instancia 5"}};
-inline const json kProcuradora = {{"clase", "profesional"},
-                                  {"nif", "11111111H"},
-                                  {"nombre", "ANA"},
-                                  {"apellido1", "LOPEZ"},
-                                  {"apellido2", "RUIZ"},
-                                  {"email", "ana@example.com"},
-                                  {"dn", "CN=Ana"},
-                                  {"tipo", "PROCURADOR"},
-                                  {"codigo", "P123"},
-                                  {"entidad",
-                                   {{"nombre", "Colegio de Procuradores"},
-                                    {"partidoJudicial", "28079"},
-                                    {"tipo", "COLEGIO"},
-                                    {"dn", "CN=Colegio"}}}};
-inline const json kAbogacia = {{"clase", "entidad"},
-                               {"nombre", "Abogacía del Estado"},
-                               {"partidoJudicial", "28079"},
-                               {"dn", "CN=Abogacia"}};
+inline const json kJuzgado = {{"clase", "organoJudicial"},
+                              {"dn", "CN=Juzgado 5"},
+                              {"nombre", "Juzgado de Primera Instancia 5"}};
 
 inline json notificacion(const std::string& id, const std::string& fecha, const json& origen,
                          const std::string& codigo, const std::string& numero, json documentos) {
@@ -52,8 +43,8 @@ inline json generado(const std::string& nombre, std::size_t tamano, int semilla)
     return {{"nombre", nombre}, {"generar", {{"tamano", tamano}, {"semilla", semilla}}}};
 }
 
-// Three notifications in November 2026 (five documents, two of several 4 KiB blocks, one
-// empty) and one in October.
+// Three notifications in November 2026 (five documents, two of several 4 KiB blocks, one empty) and
+// one in October.
 inline json datosNoviembre() {
     return {
         {"tamBloque", 4096},
@@ -61,9 +52,9 @@ inline json datosNoviembre() {
         {"notificaciones",
          {notificacion("N1", "2026-11-02T10:00:00.000+01:00", kJuzgado, "ORD", "0000123/2026",
                        {generado("Cedula.pdf", 10000, 1), generado("Sentencia.pdf", 8192, 2)}),
-          notificacion("N2", "2026-11-03T09:30:00", kProcuradora, "VER", "20260000456",
+          notificacion("N2", "2026-11-03T09:30:00", kJuzgado, "VER", "20260000456",
                        {{{"nombre", "Escrito.rtf"}, {"texto", "{\\rtf1 escrito}"}}}),
-          notificacion("N3", "2026-11-04T12:00:00", kAbogacia, "ORD", "../../fuera",
+          notificacion("N3", "2026-11-04T12:00:00", kJuzgado, "ORD", "../../fuera",
                        {generado("Oficio.pdf", 4096, 3), {{"nombre", "Vacio.txt"}, {"texto", ""}}}),
           notificacion("N9", "2026-10-01T08:00:00", kJuzgado, "ORD", "1/2026",
                        {{{"nombre", "x.pdf"}, {"texto", "x"}}})}}};
@@ -81,4 +72,72 @@ inline const std::map<std::string, std::string>& documentosNoviembre() {
     return d;
 }
 
+// The files of a folder, by name.
+inline std::map<std::string, std::string> archivosEn(const std::filesystem::path& carpeta) {
+    std::map<std::string, std::string> r;
+    for (const auto& e : std::filesystem::directory_iterator(carpeta)) {
+        r[e.path().filename().string()] = leerArchivo(e.path());
+    }
+    return r;
+}
+
 } // namespace datos_prueba
+
+struct SalidaCli {
+    int estado = -1;
+    std::string salida;
+    std::string errores;
+};
+
+inline std::filesystem::path programaAmbrelCli() {
+    return std::filesystem::path(carpetaDelEjecutable()) / "ambrel-cli";
+}
+
+// A fresh program folder (LEXNET_CARPETA_PROGRAMA while it lives) and a file with the PIN.
+class InstalacionCli {
+public:
+    InstalacionCli() { escribirPin(TarjetaPrueba::pin() + "\n"); }
+
+    // The PIN file, readable by its owner only as ambrel-cli requires.
+    void escribirPin(const std::string& contenido) const {
+        escribirArchivo(pin(), contenido);
+        std::filesystem::permissions(pin(), std::filesystem::perms::owner_read |
+                                                std::filesystem::perms::owner_write);
+    }
+
+    // Runs ambrel-cli with the arguments (already quoted for the shell).
+    SalidaCli ejecutar(const std::string& argumentos) const {
+        const std::filesystem::path out = trabajo / "salida";
+        const std::filesystem::path err = trabajo / "errores";
+        int estado = std::system(("\"" + programaAmbrelCli().string() + "\" " + argumentos +
+                                  " >\"" + out.string() + "\" 2>\"" + err.string() + "\"")
+                                     .c_str());
+#ifndef _WIN32
+        estado = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
+#endif
+        return {estado, leerArchivo(out), leerArchivo(err)};
+    }
+    SalidaCli conPin(const std::string& argumentos) const {
+        return ejecutar(argumentos + " --pin-archivo \"" + pin().string() + "\"");
+    }
+
+    // The first start, then the settings for the simulator, the soft card and no waits.
+    void preparar(const Simulador& sim) const {
+        ejecutar("listar");
+        const ArchivoIni ini(inst.ini());
+        ini.escribir("GENERAL", "URLPruebas", sim.url());
+        ini.escribir("GENERAL", "CAServidor", TarjetaPrueba::comun().ca().string());
+        ini.escribir("GENERAL", "ModuloPKCS11", TarjetaPrueba::modulo());
+        ini.escribir("GENERAL", "Pausas", "N");
+    }
+
+    std::filesystem::path pin() const {
+        return trabajo / "pin";
+    }
+    std::filesystem::path descargas() const {
+        return inst / "DATOS" / "DESCARGAS";
+    }
+
+    InstalacionPrueba inst;
+    CarpetaTemporal trabajo;
+};

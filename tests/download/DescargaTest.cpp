@@ -1,18 +1,18 @@
-// Whole download runs for real: the simulator over HTTPS on 127.0.0.1, the client
-// authenticated by the key on the soft card, a real database and downloads folder.
+// Whole download runs, through the library and through ambrel-cli: the simulator over HTTPS on
+// 127.0.0.1, the client authenticated by the key on the soft card, a real database and folder.
 #include "download/Descarga.h"
 
+#include "common/Arranque.h"
 #include "common/Certificados.h"
+#include "common/Esquema.h"
 #include "common/Interaccion.h"
 #include "download/Ambrel.h"
 #include "tests/download/DatosPrueba.h"
 #include "tests/support/InstalacionPrueba.h"
 #include "tests/support/InteraccionGuionada.h"
-#include "tests/support/ServidorTlsCrudo.h"
 #include "tests/support/Simulador.h"
 #include "tests/support/TarjetaPrueba.h"
 
-#include <algorithm>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -22,6 +22,7 @@ using nlohmann::json;
 namespace {
 
 using namespace datos_prueba;
+using Textos = std::vector<std::string>;
 
 class DescargaTest : public ::testing::Test {
 protected:
@@ -32,10 +33,10 @@ protected:
     std::unique_ptr<Ambrel> ambrel;
     std::unique_ptr<AlmacenTarjeta> almacen;
 
-    // Ambrel started on a fresh installation, talking to the simulator with the card's
-    // first certificate, waits off.
-    void arrancar(const json& datos = datosNoviembre()) {
-        sim = std::make_unique<Simulador>(datos.dump());
+    // Ambrel on a fresh installation, talking to the simulator with the card's first certificate,
+    // waits off.
+    void SetUp() override {
+        sim = std::make_unique<Simulador>(datosNoviembre().dump());
         ambrel = std::make_unique<Ambrel>(ui);
         ambrel->arrancar("");
         General& g = ambrel->general;
@@ -47,144 +48,120 @@ protected:
         ambrel->cliente.usarCertificado(*almacen, 0);
         ui.pines = {TarjetaPrueba::pin()};
     }
-    ResultadoDescarga descargar(const std::string& desde = "01/11/2026",
-                                const std::string& hasta = "30/11/2026") {
+    ResultadoDescarga descargar() {
         Descarga d(*ambrel, ui);
-        return d.ProcesarDescarga(rangoDeFechas(desde, hasta), true, false);
+        return d.ProcesarDescarga(rangoDeFechas("01/11/2026", "30/11/2026"), true, false);
     }
     BaseDatos& db() { return *ambrel->general.Conexion; }
     fs::path descargas() const { return comoRuta(ambrel->general.CarpetaDescargas); }
+    std::map<std::string, std::string> archivos() const { return archivosEn(descargas()); }
     std::int64_t cuenta(const std::string& sql) { return db().primerValor(sql)->entero(); }
-
-    std::map<std::string, std::string> archivos() const {
-        std::map<std::string, std::string> r;
-        for (const auto& e : fs::directory_iterator(descargas())) {
-            r[e.path().filename().string()] = leerArchivo(e.path());
-        }
-        return r;
-    }
     // The operations the simulator received, with the identifiers they carried.
-    std::vector<std::string> recibidas(const std::string& operacion) const {
-        std::vector<std::string> r;
+    Textos recibidas(const std::string& operacion) const {
+        Textos r;
         for (const json& p : sim->peticiones(operacion)) {
             const json& v = p["valores"];
-            std::string s = v.value("id", v.value("idMensaje", ""));
-            if (v.contains("idBloquePedido")) {
-                s += "/" + v["idAdjunto"].get<std::string>() + "/" +
-                     v["idBloquePedido"].get<std::string>();
-            }
-            r.push_back(s);
+            r.push_back(v.value("id", v.value("idMensaje", "")) +
+                        (v.contains("idBloquePedido")
+                             ? "/" + v["idAdjunto"].get<std::string>() + "/" +
+                                   v["idBloquePedido"].get<std::string>()
+                             : ""));
         }
         return r;
     }
     bool completo(const std::string& id, int orden) {
-        return db()
-            .primerValor("SELECT Completo FROM Adjuntos WHERE IdLexNet = ? AND IdOrdenAdjunto = ?",
-                         id, orden)
-            ->logico();
-    }
-    bool mostrado(const std::string& texto) const {
-        return std::find(ui.estados.begin(), ui.estados.end(), texto) != ui.estados.end();
+        const std::string sql =
+            "SELECT Completo FROM Adjuntos WHERE IdLexNet = ? AND IdOrdenAdjunto = ?";
+        return db().primerValor(sql, id, orden)->logico();
     }
 };
 
-// A second run adds nothing and fetches nothing: every stored header of the range is asked
-// for again; no block, no confirmation.
+// A second run asks for every stored header of the range again but fetches and confirms nothing.
 TEST_F(DescargaTest, UnaDescargaGuardaTodoYConfirmaCadaNotificacionUnaVez) {
-    arrancar();
     const ResultadoDescarga r = descargar();
     EXPECT_TRUE(ui.mensajes.empty()) << ui.mensajes.at(0).texto;
     EXPECT_FALSE(r.interrumpida);
     EXPECT_EQ(r.documentosCompletados, 5);
     EXPECT_EQ(r.notificacionesConfirmadas, 3);
-    // Four notifications were pending at login: their list comes first.
     EXPECT_EQ(r.pendientes, "N1\tAsunto de N1\r\nN2\tAsunto de N2\r\nN3\tAsunto de N3\r\n"
                             "N9\tAsunto de N9\r\n");
-    EXPECT_EQ(cuenta("SELECT count(*) FROM Cabecera"), 3);
     EXPECT_EQ(cuenta("SELECT count(*) FROM Adjuntos WHERE Completo = 1 AND DatosAdjunto = ' '"), 5);
     EXPECT_EQ(archivos(), documentosNoviembre());
-    EXPECT_EQ(recibidas("ObtenerBloque"),
-              (std::vector<std::string>{"N1/1/0", "N1/1/1", "N1/1/2", "N1/2/0", "N1/2/1", "N2/1/0",
-                                        "N3/1/0", "N3/2/0"}));
-    EXPECT_EQ(recibidas("TerminarDescarga"), (std::vector<std::string>{"N1", "N2", "N3"}));
-    const auto cabeceras = sim->peticiones("ObtenerCabeceras");
-    ASSERT_EQ(cabeceras.size(), 1u);
-    EXPECT_EQ(cabeceras[0]["valores"]["fechaInicio"], "2026-11-01T00:00:00");
-    EXPECT_EQ(sim->peticiones().back()["operacion"], "Logout");
-    EXPECT_TRUE(mostrado("Descargando adjuntos (1 de 5) N1\r\n\r\n Número adjunto : 1     "
-                         "Bloque : 3 (último)"));
-    EXPECT_TRUE(mostrado("Notificando descarga (3 de 3) N3 ..."));
-    EXPECT_EQ(ui.estados.back(), "");
+    EXPECT_EQ(recibidas("ObtenerBloque"), (Textos{"N1/1/0", "N1/1/1", "N1/1/2", "N1/2/0", "N1/2/1",
+                                                  "N2/1/0", "N3/1/0", "N3/2/0"}));
+    EXPECT_EQ(recibidas("TerminarDescarga"), (Textos{"N1", "N2", "N3"}));
+    EXPECT_EQ(sim->peticiones("ObtenerCabeceras").at(0)["valores"]["fechaInicio"],
+              "2026-11-01T00:00:00");
 
-    const std::size_t antes = sim->peticiones().size();
     const ResultadoDescarga r2 = descargar();
     EXPECT_EQ(r2.documentosCompletados + r2.notificacionesConfirmadas, 0);
-    EXPECT_EQ(archivos(), documentosNoviembre());
-    std::vector<std::string> operaciones;
-    const auto todas = sim->peticiones();
-    for (std::size_t i = antes; i < todas.size(); ++i) {
-        operaciones.push_back(todas[i]["operacion"]);
-    }
-    EXPECT_EQ(operaciones, (std::vector<std::string>{
-                               "Login", "ObtenerPendientes", "ObtenerCabeceras", "ObtenerMensaje",
-                               "ObtenerMensaje", "ObtenerMensaje", "Logout"}));
+    EXPECT_EQ(recibidas("ObtenerMensaje"), (Textos{"N1", "N2", "N3", "N1", "N2", "N3"}));
+    EXPECT_EQ(recibidas("ObtenerBloque").size(), 8u);
 }
 
-// A notification with a document missing is not confirmed; the next run fetches that
-// document alone, from its first block, and confirms it.
-TEST_F(DescargaTest, ErrorEnUnBloqueDejaElDocumentoIncompletoYSinConfirmar) {
-    arrancar();
-    sim->fallar({{{"operacion", "ObtenerBloque"},
+// A failed block (an error, or Base64 that does not decode) leaves its document incomplete, with no
+// file; a failed message gives its notification nothing, least of all the attachments of the answer
+// before it. None of them is confirmed; the next run fetches only what is missing, each document
+// from its first block, and confirms them.
+TEST_F(DescargaTest, FallosDejanLaNotificacionIncompletaYSinConfirmar) {
+    sim->fallar({{{"operacion", "ObtenerMensaje"},
+                  {"tipo", "error"},
+                  {"veces", 1},
+                  {"si", {{"idLexNet", "N2"}}}},
+                 {{"operacion", "ObtenerBloque"},
+                  {"tipo", "base64Erroneo"},
+                  {"veces", 1},
+                  {"si", {{"idLexNet", "N3"}}}},
+                 {{"operacion", "ObtenerBloque"},
                   {"tipo", "error"},
                   {"codigo", "E1"},
                   {"texto", "No disponible"},
                   {"si", {{"idLexNet", "N1"}, {"idAdjunto", "2"}, {"bloque", "1"}}}}});
     const ResultadoDescarga r = descargar();
-    EXPECT_EQ(r.documentosFallidos, 1);
+    EXPECT_EQ(r.mensajesFallidos, 1);
+    EXPECT_EQ(r.documentosFallidos, 2);
     EXPECT_FALSE(r.interrumpida);
+    EXPECT_EQ(cuenta("SELECT count(*) FROM Adjuntos WHERE IdLexNet = 'N2'"), 0);
     EXPECT_FALSE(completo("N1", 2));
+    EXPECT_FALSE(completo("N3", 1));
     EXPECT_TRUE(completo("N1", 1));
-    auto esperados = documentosNoviembre();
-    esperados.erase("0000123_2026_2.pdf");
-    EXPECT_EQ(archivos(), esperados);
-    ASSERT_EQ(ui.mensajes.size(), 1u);
-    EXPECT_NE(ui.mensajes[0].texto.find("Código : E1\r\nTexto : No disponible"), std::string::npos);
+    EXPECT_EQ(archivos(),
+              (std::map<std::string, std::string>{{"0000123_2026_1.pdf", bytesGenerados(10000, 1)},
+                                                  {"_._._._fuera_4.txt", ""}}));
     EXPECT_EQ(detalleNotificacion(db(), "N1").adjuntos.at(1).texto, "     *** ERROR ***");
-    EXPECT_EQ(recibidas("TerminarDescarga"), (std::vector<std::string>{"N2", "N3"}));
+    EXPECT_TRUE(recibidas("TerminarDescarga").empty());
 
     sim->fallar(json::array());
     const std::size_t bloquesAntes = recibidas("ObtenerBloque").size();
-    EXPECT_EQ(descargar().documentosCompletados, 1);
+    EXPECT_EQ(descargar().documentosCompletados, 3);
     const auto bloques = recibidas("ObtenerBloque");
-    EXPECT_EQ(
-        std::vector<std::string>(bloques.begin() + static_cast<long>(bloquesAntes), bloques.end()),
-        (std::vector<std::string>{"N1/2/0", "N1/2/1"}));
-    EXPECT_EQ(recibidas("TerminarDescarga"), (std::vector<std::string>{"N2", "N3", "N1"}));
-    EXPECT_EQ(archivos(), documentosNoviembre());
+    EXPECT_EQ(Textos(bloques.begin() + static_cast<long>(bloquesAntes), bloques.end()),
+              (Textos{"N1/2/0", "N1/2/1", "N2/1/0", "N3/1/0"}));
+    EXPECT_EQ(recibidas("TerminarDescarga"), (Textos{"N1", "N2", "N3"}));
+    // Numbered in the order stored: N2's document comes last.
+    EXPECT_EQ(cuenta("SELECT count(*) FROM Adjuntos WHERE Completo = 0"), 0);
+    EXPECT_EQ(archivos().at("2026_0000456_5.rtf"), "{\\rtf1 escrito}");
 }
 
-// A dropped line the user gives up on stops the run at that request, in whatever phase: no
-// question per remaining request, no logout. The next run fetches the rest and confirms
+// A dropped line the user gives up on stops the run at that request, in whatever phase: no question
+// per remaining request, no logout. The next run reuses the session, fetches the rest and confirms
 // every notification, also one that was whole before the drop.
 class ConexionPerdidaTest : public DescargaTest, public ::testing::WithParamInterface<json> {};
 
 TEST_P(ConexionPerdidaTest, SinReintentoDetieneLaDescarga) {
-    arrancar();
     json corte = GetParam();
     corte["tipo"] = "cortar";
     corte["veces"] = 1;
     sim->fallar(json::array({corte}));
     ui.respuestas = {Respuesta::Cancelar};
-    const ResultadoDescarga r = descargar();
+    EXPECT_TRUE(descargar().interrumpida);
     ASSERT_EQ(ui.mensajes.size(), 1u);
     EXPECT_EQ(ui.mensajes[0].botones, Botones::ReintentarCancelar);
-    EXPECT_TRUE(r.interrumpida);
     EXPECT_EQ(sim->peticiones().back()["operacion"], corte["operacion"]);
-    EXPECT_TRUE(recibidas("Logout").empty());
     EXPECT_NE(ambrel->cliente.estado.idSesion, 0);
 
-    const ResultadoDescarga r2 = descargar();
-    EXPECT_FALSE(r2.interrumpida);
+    EXPECT_FALSE(descargar().interrumpida);
+    EXPECT_EQ(sim->peticiones("Login").size(), 1u);
     EXPECT_EQ(archivos(), documentosNoviembre());
     const auto confirmadas = recibidas("TerminarDescarga");
     EXPECT_EQ(std::set<std::string>(confirmadas.begin(), confirmadas.end()),
@@ -193,92 +170,18 @@ TEST_P(ConexionPerdidaTest, SinReintentoDetieneLaDescarga) {
 
 INSTANTIATE_TEST_SUITE_P(
     Fases, ConexionPerdidaTest,
-    ::testing::Values(json{{"operacion", "ObtenerMensaje"}, {"si", {{"idLexNet", "N2"}}}},
+    ::testing::Values(json{{"operacion", "ObtenerCabeceras"}},
+                      json{{"operacion", "ObtenerMensaje"}, {"si", {{"idLexNet", "N2"}}}},
                       json{{"operacion", "ObtenerBloque"},
                            {"si", {{"idLexNet", "N2"}, {"bloque", "0"}}}},
                       json{{"operacion", "TerminarDescarga"}, {"si", {{"idLexNet", "N2"}}}}));
 
-// A message that could not be asked for gives its notification nothing, least of all the
-// attachments of the answer before it.
-TEST_F(DescargaTest, MensajeFallidoNoTomaLosAdjuntosDeOtro) {
-    arrancar();
-    sim->fallar({{{"operacion", "ObtenerMensaje"},
-                  {"tipo", "error"},
-                  {"veces", 1},
-                  {"si", {{"idLexNet", "N2"}}}}});
-    const ResultadoDescarga r = descargar();
-    EXPECT_EQ(r.mensajesFallidos, 1);
-    EXPECT_FALSE(r.interrumpida);
-    EXPECT_EQ(cuenta("SELECT count(*) FROM Adjuntos WHERE IdLexNet = 'N2'"), 0);
-    EXPECT_EQ(r.documentosCompletados, 4);
-    EXPECT_EQ(recibidas("TerminarDescarga"), (std::vector<std::string>{"N1", "N3"}));
-
-    const ResultadoDescarga r2 = descargar();
-    EXPECT_EQ(r2.mensajesFallidos, 0);
-    EXPECT_EQ(db().primerValor("SELECT Nombre FROM Adjuntos WHERE IdLexNet = 'N2'")->texto(),
-              "Escrito.rtf");
-    EXPECT_EQ(cuenta("SELECT count(*) FROM Adjuntos WHERE IdLexNet = 'N2'"), 1);
-    EXPECT_EQ(recibidas("TerminarDescarga"), (std::vector<std::string>{"N1", "N3", "N2"}));
-}
-
-TEST_F(DescargaTest, BloqueConBase64NoValidoEsUnBloqueFallido) {
-    arrancar();
-    sim->fallar({{{"operacion", "ObtenerBloque"},
-                  {"tipo", "base64Erroneo"},
-                  {"si", {{"idLexNet", "N2"}}}}});
-    const ResultadoDescarga r = descargar();
-    EXPECT_EQ(r.documentosFallidos, 1);
-    EXPECT_FALSE(completo("N2", 1));
-    ASSERT_EQ(ui.mensajes.size(), 1u);
-    EXPECT_EQ(recibidas("TerminarDescarga"), (std::vector<std::string>{"N1", "N3"}));
-    // Nothing half-written is left behind.
-    auto esperados = documentosNoviembre();
-    esperados.erase("2026_0000456_3.rtf");
-    EXPECT_EQ(archivos(), esperados);
-}
-
-// The next run uses the session it kept.
-TEST_F(DescargaTest, FalloEnCabecerasSaltaLasFasesYConservaLaSesion) {
-    arrancar();
-    sim->fallar({{{"operacion", "ObtenerCabeceras"}, {"tipo", "cortar"}, {"veces", 1}}});
-    ui.respuestas = {Respuesta::Cancelar};
-    EXPECT_TRUE(descargar().interrumpida);
-    for (const char* op : {"ObtenerMensaje", "ObtenerBloque", "TerminarDescarga", "Logout"}) {
-        EXPECT_TRUE(sim->peticiones(op).empty()) << op;
-    }
-    EXPECT_NE(ambrel->cliente.estado.idSesion, 0);
-    EXPECT_FALSE(descargar().interrumpida);
-    EXPECT_EQ(sim->peticiones("Login").size(), 1u);
-    EXPECT_EQ(archivos(), documentosNoviembre());
-}
-
-TEST_F(DescargaTest, SinSesionNoSePuedeContinuar) {
-    arrancar();
-    Descarga d(*ambrel, ui);
-    const ResultadoDescarga r = d.ProcesarDescarga(std::nullopt, false, false);
-    EXPECT_TRUE(ui.mensajes.empty() && sim->peticiones().empty() && r.pendientes.empty());
-    ui.pines = {std::string("0000")};
-    try {
-        d.ProcesarDescarga(std::nullopt, true, false);
-        FAIL() << "el programa debía terminar";
-    } catch (const FinPrograma& fin) {
-        EXPECT_FALSE(fin.conCierre);
-    }
-    ASSERT_EQ(ui.mensajes.size(), 2u);
-    EXPECT_EQ(ui.mensajes[1].texto, "No se ha podido iniciar la sesión con en servidor de LexNet. "
-                                    "No se puede continuar el proceso.");
-    EXPECT_EQ(ui.mensajes[1].titulo, "Atención");
-    EXPECT_TRUE(sim->peticiones().empty());
-}
-
-// A document whose file cannot be put in place (no folder, or a folder holding its name)
-// stays incomplete and its notification unconfirmed; the run still ends normally.
+// A document whose file cannot be put in place (no folder, or a folder holding its name) stays
+// incomplete and its notification unconfirmed; the run still ends normally.
 TEST_F(DescargaTest, SinCarpetaDeDescargasLosDocumentosQuedanIncompletos) {
-    arrancar();
     const std::string carpeta = ambrel->general.CarpetaDescargas;
     ambrel->general.CarpetaDescargas = (inst / "no-existe").string() + "/";
-    const ResultadoDescarga r = descargar();
-    EXPECT_EQ(r.documentosFallidos, 5);
+    EXPECT_EQ(descargar().documentosFallidos, 5);
     EXPECT_EQ(ui.mensajes.at(0).texto.rfind("Se ha producido el error 2\r\n", 0), 0u);
     EXPECT_EQ(cuenta("SELECT count(*) FROM Adjuntos WHERE Completo = 0"), 5);
     EXPECT_TRUE(recibidas("TerminarDescarga").empty());
@@ -288,106 +191,136 @@ TEST_F(DescargaTest, SinCarpetaDeDescargasLosDocumentosQuedanIncompletos) {
     fs::create_directories(descargas() / "0000123_2026_2.pdf" / "ocupado");
     EXPECT_EQ(descargar().documentosCompletados, 4);
     EXPECT_FALSE(completo("N1", 2));
-    EXPECT_EQ(recibidas("TerminarDescarga"), (std::vector<std::string>{"N2", "N3"}));
+    EXPECT_EQ(recibidas("TerminarDescarga"), (Textos{"N2", "N3"}));
 }
 
-// A block as another LexNET server may write it: indented, its Base64 broken into lines.
-TEST_F(DescargaTest, BloqueConSangriaYSaltosDeLinea) {
-    arrancar();
-    const std::string mensaje = "<mensajeWS xmlns=\"urn:otro\">\n  <respuestaGetBloque>\n"
-                                "    <idBloque>0</idBloque>\n    <bytesContenido>\n"
-                                "      SG9sYSwg\r\n      bXVuZG8=\n    </bytesContenido>\n"
-                                "    <esUltimo> true </esUltimo>\n  </respuestaGetBloque>\n"
-                                "</mensajeWS>";
-    std::string escapado;
-    for (const char c : mensaje) {
-        escapado += c == '<'   ? std::string("&lt;")
-                    : c == '>' ? std::string("&gt;")
-                               : std::string(1, c);
-    }
-    ServidorTlsCrudo crudo(tarjeta.certificadoServidor(), tarjeta.claveServidor(), tarjeta.ca(),
-                           "<?xml version=\"1.0\"?>\n<soap:Envelope xmlns:soap=\"http://"
-                           "schemas.xmlsoap.org/soap/envelope/\">\n <soap:Body>\n  "
-                           "<ObtenerBloqueOut>" +
-                               escapado + "</ObtenerBloqueOut>\n </soap:Body>\n</soap:Envelope>");
-    ambrel->general.URLServicio =
-        "https://127.0.0.1:" + std::to_string(crudo.puerto()) + "/services/";
-    ambrel->cliente.estado.idSesion = 77;
-    db().ejecutar("INSERT INTO Adjuntos (IdLexNet, IdOrdenAdjunto, Nombre, Completo, "
-                  "NumeroProcedimiento) VALUES ('X', 1, 'Saludo.txt', 0, '5/2026')");
-    Descarga d(*ambrel, ui);
-    d.DescargarAdjuntos();
-    EXPECT_TRUE(ui.mensajes.empty());
-    EXPECT_EQ(d.resultado().documentosCompletados, 1);
-    EXPECT_EQ(leerArchivo(descargas() / "5_2026_1.txt"), "Hola, mundo");
-    EXPECT_NE(crudo.peticion().find("POST /services/ObtenerBloque "), std::string::npos);
-}
-
-TEST_F(DescargaTest, ComprobacionDeLasFechas) {
-    ambrel = std::make_unique<Ambrel>(ui);
-    ambrel->arrancar("");
-    Descarga d(*ambrel, ui);
-    const char* formato = "Entre una fecha en format ddmmaaaa.";
-    const std::tuple<const char*, const char*, const char*, FocoFecha> casos[] = {
-        {"", "05/12/2026", "Tiene que indicar Fecha Inicial", FocoFecha::Inicial},
-        {"05/12/2026", "  ", "Tiene que indicar Fecha Final", FocoFecha::Final},
-        {"05/12/2026", "04/12/2026", "La fecha final no puede ser inferior a la inicial",
-         FocoFecha::Final},
-        {"31/02/2026", "04/12/2026", formato, FocoFecha::Inicial},
-        {"05/12/2026", "7/12", formato, FocoFecha::Final},
-        {" 05/12/2026 ", "05/12/2026", nullptr, FocoFecha::Inicial},
-        {"", "", nullptr, FocoFecha::Inicial},
-    };
-    for (const auto& [desde, hasta, texto, foco] : casos) {
-        ui.mensajes.clear();
-        const ComprobacionFechas r = d.ComprobarFechas(desde, hasta);
-        EXPECT_EQ(r.valida, texto == nullptr) << desde;
-        if (texto != nullptr) {
-            EXPECT_EQ(r.foco, foco) << desde;
-            ASSERT_EQ(ui.mensajes.size(), 1u) << desde;
-            EXPECT_EQ(ui.mensajes[0].texto, texto);
-            EXPECT_EQ(ui.mensajes[0].titulo, texto == formato ? "Fecha no válida" : "Atención:");
-        }
-    }
-    const ComprobacionFechas r = d.ComprobarFechas("05/12/2026", "07/12/2026");
-    EXPECT_EQ(FechaDesde(r.rango), "2026-12-05T00:00:00");
-    EXPECT_EQ(FechaHasta(r.rango), "2026-12-07T23:59:59");
-}
-
-// A refused confirmation ends the program; the next run confirms that notification and the
-// ones after it although none of their documents is fetched again.
+// A refused confirmation ends the program; the next run confirms that notification and the ones
+// after it although none of their documents is fetched again.
 TEST_F(DescargaTest, ConfirmacionRechazadaLaHaceLaSiguienteDescarga) {
-    arrancar();
     sim->fallar({{{"operacion", "TerminarDescarga"},
                   {"tipo", "error"},
                   {"veces", 1},
                   {"si", {{"idLexNet", "N2"}}}}});
     EXPECT_THROW(descargar(), FinPrograma);
-    EXPECT_EQ(recibidas("TerminarDescarga"), (std::vector<std::string>{"N1", "N2"}));
+    EXPECT_EQ(recibidas("TerminarDescarga"), (Textos{"N1", "N2"}));
 
-    const ResultadoDescarga r = descargar();
-    EXPECT_EQ(r.documentosCompletados, 0);
-    EXPECT_EQ(recibidas("TerminarDescarga"), (std::vector<std::string>{"N1", "N2", "N2", "N3"}));
+    EXPECT_EQ(descargar().documentosCompletados, 0);
+    EXPECT_EQ(recibidas("TerminarDescarga"), (Textos{"N1", "N2", "N2", "N3"}));
     descargar();
     EXPECT_EQ(recibidas("TerminarDescarga").size(), 4u);
 }
 
-// LexNET may leave out a header's date: the notification is still fetched, confirmed and
-// listed in whatever range is asked for, marked as undated.
+// LexNET may leave out a header's date: the notification is still fetched, confirmed and listed in
+// whatever range is asked for, marked as undated.
 TEST_F(DescargaTest, CabeceraSinFechaSeDescargaYSeListaSiempre) {
-    arrancar();
     sim->fallar(
         {{{"operacion", "ObtenerCabeceras"}, {"tipo", "omitir"}, {"elementos", {"fechaEnvio"}}}});
-    const ResultadoDescarga r = descargar();
+    EXPECT_EQ(descargar().documentosCompletados, 5);
     EXPECT_EQ(cuenta("SELECT count(*) FROM Cabecera WHERE FechaEnvio IS NULL"), 3);
-    EXPECT_EQ(r.documentosCompletados, 5);
-    EXPECT_EQ(recibidas("TerminarDescarga"), (std::vector<std::string>{"N1", "N2", "N3"}));
-    for (const char* desde : {"01/11/2026", "01/01/2020"}) {
-        const auto lista = notificacionesDeLista(db(), rangoDeFechas(desde, "02/01/2027"));
-        ASSERT_EQ(lista.size(), 3u) << desde;
-        EXPECT_NE(lista[0].linea.find(" | SIN FECHA           | REF-"), std::string::npos)
-            << lista[0].linea;
+    EXPECT_EQ(recibidas("TerminarDescarga"), (Textos{"N1", "N2", "N3"}));
+    const auto lista = notificacionesDeLista(db(), rangoDeFechas("01/01/2020", "02/01/2020"));
+    ASSERT_EQ(lista.size(), 3u);
+    EXPECT_NE(lista[0].linea.find(" | SIN FECHA           | REF-"), std::string::npos);
+}
+
+// ambrel-cli's contract: subcommands, options, exit statuses, settings and messages.
+class AmbrelCliTest : public ::testing::Test {
+protected:
+    InstalacionCli cli;
+    const std::string noviembre = "descargar --desde 01/11/2026 --hasta 30/11/2026";
+};
+
+// Wrong usage is told before anything is set up.
+TEST_F(AmbrelCliTest, UsoIncorrectoYAyuda) {
+    for (const char* mal : {"", "bajar", "descargar --desde 01/11/2026",
+                            "descargar --desde 31/02/2026 --hasta 01/03/2026",
+                            "descargar --certificado 0", "descargar --reintentos -1",
+                            "descargar --pin-archivo /no/existe", "listar --solo-pendientes"}) {
+        const SalidaCli s = cli.ejecutar(mal);
+        EXPECT_EQ(s.estado, 2) << mal;
+        EXPECT_NE(s.errores.find("Uso: ambrel-cli"), std::string::npos) << mal;
+        EXPECT_EQ(s.salida, "") << mal;
     }
+    EXPECT_NE(cli.ejecutar("descargar --desde 05/11/2026 --hasta 04/11/2026")
+                  .errores.find("La fecha final no puede ser inferior a la inicial"),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists(cli.inst / "DATOS"));
+    EXPECT_EQ(cli.ejecutar("--help").estado, 0);
+}
+
+// The first start takes the executable's template when the program folder has none. A document
+// left incomplete exits with 1; a LexNET error that ends the run with 3, after closing the session;
+// a certificate the card lacks with 2.
+TEST_F(AmbrelCliTest, CodigosDeSalida) {
+    fs::remove(cli.inst / kArchivoPlantilla);
+    Simulador sim(datosNoviembre().dump());
+    EXPECT_EQ(cli.ejecutar("listar").errores,
+              "Atención: No existen mensajes entre las fechas indicadas.\n");
+    cli.preparar(sim);
+    sim.fallar({{{"operacion", "ObtenerBloque"},
+                 {"tipo", "error"},
+                 {"codigo", "E1"},
+                 {"texto", "No disponible"},
+                 {"si", {{"idLexNet", "N2"}}}}});
+    const SalidaCli d = cli.conPin(noviembre);
+    EXPECT_EQ(d.estado, 1) << d.errores;
+    EXPECT_EQ(d.salida, "Documentos descargados: 4\nDocumentos no descargados: 1\n"
+                        "Notificaciones confirmadas: 2\n");
+    EXPECT_EQ(d.errores.rfind("Control de erorres: El servidor LexNet ha devuelto el siguiente "
+                              "error:\n\nCódigo : E1\nTexto : No disponible\n",
+                              0),
+              0u)
+        << d.errores;
+
+    sim.fallar({{{"operacion", "ObtenerCabeceras"},
+                 {"tipo", "error"},
+                 {"codigo", "E9"},
+                 {"texto", "Fuera de servicio"}}});
+    const SalidaCli error = cli.conPin("descargar");
+    EXPECT_EQ(error.estado, 3);
+    EXPECT_NE(error.errores.find("Código : E9"), std::string::npos);
+    EXPECT_EQ(sim.peticiones("Logout").size(), 2u);
+
+    const SalidaCli c = cli.conPin("descargar --certificado 2");
+    EXPECT_EQ(c.estado, 2);
+    EXPECT_EQ(c.errores, "ambrel-cli: La tarjeta tiene 1 certificado: no existe el número 2.\n");
+    EXPECT_EQ(sim.peticiones("Login").size(), 2u);
+}
+
+// A PIN file the card refused is not tried again until it changes (the PIN is kept nowhere); one
+// others may read is refused outright.
+TEST_F(AmbrelCliTest, ArchivoDePinRechazadoOAjenoNoLlegaALaTarjeta) {
+    Simulador sim(datosNoviembre().dump());
+    cli.preparar(sim);
+    cli.escribirPin("pinmalo\r\n");
+    const SalidaCli d = cli.conPin("descargar");
+    EXPECT_EQ(d.estado, 3);
+    EXPECT_EQ(d.errores, "Atención: No se puede continuar el proceso. El pasword "
+                         "introducido NO es "
+                         "correcto.\nAtención: No se ha podido iniciar la sesión con en "
+                         "servidor de LexNet. "
+                         "No se puede continuar el proceso.\nambrel-cli: La tarjeta ha "
+                         "rechazado el PIN del "
+                         "archivo " +
+                             cli.pin().string() +
+                             ": no se volverá a probar hasta que el archivo cambie.\n");
+    const SalidaCli otra = cli.conPin("descargar");
+    EXPECT_EQ(otra.estado, 3);
+    EXPECT_EQ(otra.errores, "ambrel-cli: la tarjeta ya rechazó el PIN del archivo " +
+                                cli.pin().string() +
+                                " y el archivo no ha cambiado desde entonces; para no bloquear "
+                                "la tarjeta no se vuelve a probar: corrija el PIN del archivo.\n");
+    EXPECT_EQ(sim.peticiones("Login").size(), 0u);
+    const std::string registro = leerArchivo(cli.inst / "PinesRechazados.dat");
+    EXPECT_FALSE(registro.empty());
+    EXPECT_EQ(registro.find("pinmalo"), std::string::npos);
+
+    cli.escribirPin(TarjetaPrueba::pin() + "\n");
+    EXPECT_EQ(cli.conPin("descargar").estado, 0);
+    fs::permissions(cli.pin(), fs::perms::group_read, fs::perm_options::add);
+    const SalidaCli ajeno = cli.conPin("descargar");
+    EXPECT_EQ(ajeno.estado, 2);
+    EXPECT_NE(ajeno.errores.find("(permisos 0640)"), std::string::npos) << ajeno.errores;
 }
 
 } // namespace
