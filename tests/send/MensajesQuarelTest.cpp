@@ -4,8 +4,6 @@
 
 namespace {
 
-using Textos = std::vector<std::string>;
-
 EscritoQuarel aceptada(std::string_view linea) {
     LineaAnalizada a = analizarLinea(linea);
     EXPECT_EQ(a.fallo, "") << linea;
@@ -16,18 +14,6 @@ std::string rechazada(std::string_view linea) {
     LineaAnalizada a = analizarLinea(linea);
     EXPECT_FALSE(a.escrito) << linea;
     return a.fallo;
-}
-
-// Fields as they are, untrimmed; number, reference and type may be empty.
-TEST(MensajesQuarel, CamposSinRecortarYListasEnSuOrden) {
-    const EscritoQuarel e =
-        aceptada(" 1 # O'Brien & Cía #PO #& 2807902005#&11111111H#&B2#$ a b.RTF #%uno.pdf#% c ");
-    EXPECT_EQ(e.NumeroProcedimiento + "|" + e.Referencia + "|" + e.TipoProcedimiento + "|" +
-                  e.Destinatario + "|" + e.Adjunto,
-              " 1 | O'Brien & Cía |PO | 2807902005| a b.RTF ");
-    EXPECT_EQ(e.destinos, (Textos{"11111111H", "B2"}));
-    EXPECT_EQ(e.adjuntos, (Textos{"uno.pdf", " c "}));
-    EXPECT_EQ(aceptada("###&X#$D").NumeroProcedimiento, "");
 }
 
 // Missing marks, empty pieces the database refuses, widths counted in characters and
