@@ -1,10 +1,14 @@
+// Corvane's start: its command line, and corvane-cli run as the office's scripts run it.
 #include "send/Corvane.h"
 
+#include "common/ArchivoIni.h"
 #include "common/Esquema.h"
-#include "tests/support/CarpetaTemporal.h"
+#include "common/Sistema.h"
+#include "tests/support/InstalacionPrueba.h"
 #include "tests/support/InteraccionGuionada.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 namespace fs = std::filesystem;
 
@@ -32,27 +36,97 @@ protected:
 TEST_F(CorvaneEnZelta, BotonesYProgramaAlCerrarSegunLaOrden) {
     struct Caso {
         const char* linea;
-        bool cambia, proceso, directorio, feldo, noRelanzar;
+        bool cambia, proceso, directorio;
         std::vector<fs::path> programas;
     };
-    for (const Caso& k :
-         {Caso{"", true, true, false, false, false, {"C:\\ZELTA\\ZELTA.EXE"}},
-          Caso{"##FELDO", true, false, true, true, false, {"C:\\ZELTA\\FELDO.EXE"}},
-          Caso{" ##FELDO ", true, false, true, true, false, {"C:\\ZELTA\\FELDO.EXE"}},
-          Caso{"##TODO", false, true, true, false, false, {"C:\\ZELTA\\ZELTA.EXE"}},
-          Caso{"##OTRA", true, false, true, false, true, {}}}) {
+    for (const Caso& k : {Caso{"", true, true, false, {"C:\\ZELTA\\ZELTA.EXE"}},
+                          Caso{"##FELDO", true, false, true, {"C:\\ZELTA\\FELDO.EXE"}},
+                          Caso{" ##FELDO ", true, false, true, {"C:\\ZELTA\\FELDO.EXE"}},
+                          Caso{"##TODO", false, true, true, {"C:\\ZELTA\\ZELTA.EXE"}},
+                          Caso{"##OTRA", true, false, true, {}}}) {
         InteraccionGuionada ui;
         Corvane c(ui);
         const auto p = c.arrancar(k.linea);
-        EXPECT_EQ(p.cambiaBotones, k.cambia) << k.linea;
-        EXPECT_EQ(p.bpProcesoVisible, k.proceso) << k.linea;
-        EXPECT_EQ(p.botonesDirectorioVisibles, k.directorio) << k.linea;
-        EXPECT_EQ(c.general.RelanzarFeldo, k.feldo) << k.linea;
-        EXPECT_EQ(c.general.NoRelanzar, k.noRelanzar) << k.linea;
+        EXPECT_EQ(std::tuple(p.cambiaBotones, p.bpProcesoVisible, p.botonesDirectorioVisibles),
+                  std::tuple(k.cambia, k.proceso, k.directorio))
+            << k.linea;
         ui.programasIniciados.clear();
         c.cerrar();
         EXPECT_EQ(ui.programasIniciados, k.programas) << k.linea;
     }
+}
+
+struct Salida {
+    int estado = -1;
+    std::string salida;
+    std::string errores;
+};
+
+class CorvaneCliTest : public ::testing::Test {
+protected:
+    InstalacionPrueba inst; // names the program folder in LEXNET_CARPETA_PROGRAMA
+    CarpetaTemporal trabajo;
+    fs::path envios() const { return inst / "DATOS" / "ENVIOS"; }
+
+    Salida ejecutar(const std::string& argumentos) {
+        const std::string orden = "\"" + carpetaDelEjecutable() + "/corvane-cli\" " + argumentos +
+                                  " >\"" + (trabajo / "out").string() + "\" 2>\"" +
+                                  (trabajo / "err").string() + "\"";
+        const int estado = std::system(orden.c_str());
+        return {WIFEXITED(estado) ? WEXITSTATUS(estado) : -1, leerArchivo(trabajo / "out"),
+                leerArchivo(trabajo / "err")};
+    }
+};
+
+// Wrong usage is told, with status 2, before anything is set up.
+TEST_F(CorvaneCliTest, UsoIncorrecto) {
+    const Salida s = ejecutar("listar --enviados otra");
+    EXPECT_EQ(s.estado, 2);
+    EXPECT_NE(s.errores.find("Uso: corvane-cli"), std::string::npos);
+    EXPECT_FALSE(fs::exists(inst / "DATOS"));
+}
+
+// A UTF-8 file with its byte-order mark.
+TEST_F(CorvaneCliTest, PrimerArranqueImportaYLista) {
+    fs::create_directories(envios());
+    escribirArchivo(envios() / "MENSAJES.TXT",
+                    "\xEF\xBB\xBF"
+                    "123/2010#REF-7#PO#&2807902005#$ESCRITO7.RTF\r\n"
+                    "9/2011#Peña#ORD#&2807902005#&11111111H#$E9.RTF#%anexo á.pdf");
+    const Salida importar = ejecutar("importar");
+    EXPECT_EQ(importar.estado, 0) << importar.errores;
+    EXPECT_EQ(importar.salida.find("Escritos importados de " +
+                                   (envios() / "MENSAJES.TXT").string() + ": 2\n"),
+              0u)
+        << importar.salida;
+    EXPECT_NE(importar.salida.find("  Destinatario: 2807902005 -  *** OBTENGA DESTINATARIOS ***\n"
+                                   "  Tipo Proc.: PO - \n"
+                                   "  Num. Proc.: 123/2010\n"
+                                   "  Referencia: REF-7\n"),
+              std::string::npos);
+    EXPECT_NE(importar.salida.find("  Con Copia para: *** OBTENGA DESTINATARIOS ***\n"
+                                   "  Adjunto: E9.RTF (principal)\n"
+                                   "  Adjunto: anexo á.pdf\n"),
+              std::string::npos);
+    EXPECT_EQ(ejecutar("listar").salida.find("Escritos pendientes de envío: 2\n\nEscrito 1\n"), 0u);
+}
+
+// A rejected file and a missing database end with status 1 and say why.
+TEST_F(CorvaneCliTest, ArchivoRechazadoYSinBaseDeDatosSalenConUno) {
+    fs::create_directories(envios());
+    escribirArchivo(envios() / "MENSAJES.TXT", "1#A#PO#&2807902005#$E1.RTF\r\nsin marcas\r\n");
+    const Salida importar = ejecutar("importar");
+    EXPECT_EQ(importar.estado, 1);
+    EXPECT_EQ(importar.errores.find("Atención: No se ha importado ningún escrito del archivo " +
+                                    (envios() / "MENSAJES.TXT").string() + ".\n\nLínea 2: "),
+              0u);
+
+    ArchivoIni(inst.ini()).escribir("GENERAL", "Ruta", (trabajo / "no-existe").string());
+    const Salida s = ejecutar("listar");
+    EXPECT_EQ(s.estado, 1);
+    EXPECT_EQ(s.errores, "Error al iniciar: No se encuentra la Base de Datos en el directorio "
+                         "especificado [" +
+                             (trabajo / "no-existe" / "QUARELLEXNET.MDB").string() + "]\n");
 }
 
 } // namespace
