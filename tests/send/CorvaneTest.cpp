@@ -1,84 +1,128 @@
+// Corvane's start: its command line, and corvane-cli run as the office's scripts run it.
 #include "send/Corvane.h"
 
+#include "common/ArchivoIni.h"
 #include "common/Esquema.h"
-#include "common/Interaccion.h"
+#include "common/Sistema.h"
 #include "tests/support/InstalacionPrueba.h"
 #include "tests/support/InteraccionGuionada.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+
+namespace fs = std::filesystem;
 
 namespace {
 
-class CorvaneTest : public ::testing::Test {
-protected:
-    InstalacionPrueba inst;
-    InteraccionGuionada ui;
-};
-
-TEST_F(CorvaneTest, PrimerArranqueYPantalla) {
-    Corvane c(ui);
-    const PantallaInicioCorvane p = c.arrancar("");
-    EXPECT_TRUE(c.PrimerArranque);
-    EXPECT_EQ(p.titulo,
-              "Envío de Escritos LexNet - [PRUEBAS - " + inst.carpeta() + "/DATOS/DESCARGAS/]");
-    EXPECT_EQ(p.Label5, "[" + inst.carpeta() + "/DATOS/ENVIOS/]");
-    EXPECT_EQ(c.general.RutaDatos, inst.carpeta() + "/DATOS/");
-    EXPECT_TRUE(ui.mensajes.empty());
-    ASSERT_FALSE(ui.cambiosOcupado.empty());
-    EXPECT_FALSE(ui.cambiosOcupado.back());
-}
-
-TEST_F(CorvaneTest, BotonesSegunLaOrden) {
-    struct Caso {
-        const char* linea;
-        bool cambia, proceso, directorio, feldo, noRelanzar;
-    };
-    for (const Caso k : {Caso{"", true, true, false, false, false},
-                         Caso{"##FELDO", true, false, true, true, false},
-                         Caso{" ##FELDO ", true, false, true, true, false},
-                         Caso{"##TODO", false, true, true, false, false},
-                         Caso{"##OTRA", true, false, true, false, true}}) {
-        Corvane c(ui);
-        const auto p = c.arrancar(k.linea);
-        EXPECT_EQ(p.cambiaBotones, k.cambia) << k.linea;
-        EXPECT_EQ(p.bpProcesoVisible, k.proceso) << k.linea;
-        EXPECT_EQ(p.botonesDirectorioVisibles, k.directorio) << k.linea;
-        EXPECT_EQ(c.general.RelanzarFeldo, k.feldo) << k.linea;
-        EXPECT_EQ(c.general.NoRelanzar, k.noRelanzar) << k.linea;
-    }
-}
-
-class RelanzarDesdeCorvane : public ::testing::Test {
+// A program folder named as Windows names it.
+class CorvaneEnZelta : public ::testing::Test {
 protected:
     CarpetaTemporal raiz;
-    InteraccionGuionada ui;
-    std::filesystem::path anterior = std::filesystem::current_path();
+    fs::path anterior = fs::current_path();
 
     void SetUp() override {
-        std::filesystem::create_directory(raiz / "C:\\ZELTA");
+        fs::create_directory(raiz / "C:\\ZELTA");
         crearPlantilla(raiz / "C:\\ZELTA" / kArchivoPlantilla);
-        std::filesystem::current_path(raiz.ruta());
+        fs::current_path(raiz.ruta());
         setenv("LEXNET_CARPETA_PROGRAMA", "C:\\ZELTA", 1);
     }
     void TearDown() override {
-        std::filesystem::current_path(anterior);
+        fs::current_path(anterior);
         unsetenv("LEXNET_CARPETA_PROGRAMA");
-    }
-    std::vector<std::filesystem::path> cerrarTras(const char* linea) {
-        Corvane c(ui);
-        c.arrancar(linea);
-        ui.programasIniciados.clear();
-        c.cerrar();
-        return ui.programasIniciados;
     }
 };
 
-TEST_F(RelanzarDesdeCorvane, ProgramaSegunLaOrden) {
-    using Rutas = std::vector<std::filesystem::path>;
-    EXPECT_EQ(cerrarTras("##FELDO"), Rutas{"C:\\ZELTA\\FELDO.EXE"});
-    EXPECT_EQ(cerrarTras(""), Rutas{"C:\\ZELTA\\ZELTA.EXE"});
-    EXPECT_EQ(cerrarTras("##TODO"), Rutas{"C:\\ZELTA\\ZELTA.EXE"});
-    EXPECT_EQ(cerrarTras("##OTRA"), Rutas{});
+// The command line sets the buttons and the program started on closing.
+TEST_F(CorvaneEnZelta, BotonesYProgramaAlCerrarSegunLaOrden) {
+    struct Caso {
+        const char* linea;
+        bool cambia, proceso, directorio;
+        std::vector<fs::path> programas;
+    };
+    for (const Caso& k : {Caso{"", true, true, false, {"C:\\ZELTA\\ZELTA.EXE"}},
+                          Caso{"##FELDO", true, false, true, {"C:\\ZELTA\\FELDO.EXE"}},
+                          Caso{" ##FELDO ", true, false, true, {"C:\\ZELTA\\FELDO.EXE"}},
+                          Caso{"##TODO", false, true, true, {"C:\\ZELTA\\ZELTA.EXE"}},
+                          Caso{"##OTRA", true, false, true, {}}}) {
+        InteraccionGuionada ui;
+        Corvane c(ui);
+        const auto p = c.arrancar(k.linea);
+        EXPECT_EQ(std::tuple(p.cambiaBotones, p.bpProcesoVisible, p.botonesDirectorioVisibles),
+                  std::tuple(k.cambia, k.proceso, k.directorio))
+            << k.linea;
+        ui.programasIniciados.clear();
+        c.cerrar();
+        EXPECT_EQ(ui.programasIniciados, k.programas) << k.linea;
+    }
+}
+
+struct Salida {
+    int estado = -1;
+    std::string salida;
+    std::string errores;
+};
+
+class CorvaneCliTest : public ::testing::Test {
+protected:
+    InstalacionPrueba inst; // names the program folder in LEXNET_CARPETA_PROGRAMA
+    CarpetaTemporal trabajo;
+    fs::path envios() const { return inst / "DATOS" / "ENVIOS"; }
+
+    Salida ejecutar(const std::string& argumentos) {
+        const std::string orden = "\"" + carpetaDelEjecutable() + "/corvane-cli\" " + argumentos +
+                                  " >\"" + (trabajo / "out").string() + "\" 2>\"" +
+                                  (trabajo / "err").string() + "\"";
+        const int estado = std::system(orden.c_str());
+        return {WIFEXITED(estado) ? WEXITSTATUS(estado) : -1, leerArchivo(trabajo / "out"),
+                leerArchivo(trabajo / "err")};
+    }
+};
+
+// A UTF-8 file with its byte-order mark.
+TEST_F(CorvaneCliTest, PrimerArranqueImportaYLista) {
+    fs::create_directories(envios());
+    escribirArchivo(envios() / "MENSAJES.TXT",
+                    "\xEF\xBB\xBF"
+                    "123/2010#REF-7#PO#&2807902005#$ESCRITO7.RTF\r\n"
+                    "9/2011#Peña#ORD#&2807902005#&11111111H#$E9.RTF#%anexo á.pdf");
+    const Salida importar = ejecutar("importar");
+    EXPECT_EQ(importar.estado, 0) << importar.errores;
+    EXPECT_EQ(importar.salida.find("Escritos importados de " +
+                                   (envios() / "MENSAJES.TXT").string() + ": 2\n"),
+              0u);
+    EXPECT_NE(importar.salida.find("  Destinatario: 2807902005 -  *** OBTENGA DESTINATARIOS ***\n"
+                                   "  Tipo Proc.: PO - \n"
+                                   "  Num. Proc.: 123/2010\n"
+                                   "  Referencia: REF-7\n"),
+              std::string::npos);
+    EXPECT_NE(importar.salida.find("  Con Copia para: *** OBTENGA DESTINATARIOS ***\n"
+                                   "  Adjunto: E9.RTF (principal)\n"
+                                   "  Adjunto: anexo á.pdf\n"),
+              std::string::npos);
+    EXPECT_EQ(ejecutar("listar").salida.find("Escritos pendientes de envío: 2\n\nEscrito 1\n"), 0u);
+}
+
+// Wrong usage ends with status 2 before anything is set up; a rejected file and a missing
+// database with status 1, saying why.
+TEST_F(CorvaneCliTest, EstadoDeSalidaYMotivo) {
+    const Salida mal = ejecutar("listar --enviados otra");
+    EXPECT_EQ(mal.estado, 2);
+    EXPECT_NE(mal.errores.find("Uso: corvane-cli"), std::string::npos);
+    EXPECT_FALSE(fs::exists(inst / "DATOS"));
+    fs::create_directories(envios());
+    escribirArchivo(envios() / "MENSAJES.TXT", "1#A#PO#&2807902005#$E1.RTF\r\nsin marcas\r\n");
+    const Salida importar = ejecutar("importar");
+    EXPECT_EQ(importar.estado, 1);
+    EXPECT_EQ(importar.errores.find("Atención: No se ha importado ningún escrito del archivo " +
+                                    (envios() / "MENSAJES.TXT").string() + ".\n\nLínea 2: "),
+              0u);
+
+    ArchivoIni(inst.ini()).escribir("GENERAL", "Ruta", (trabajo / "no-existe").string());
+    const Salida s = ejecutar("listar");
+    EXPECT_EQ(s.estado, 1);
+    EXPECT_EQ(s.errores, "Error al iniciar: No se encuentra la Base de Datos en el directorio "
+                         "especificado [" +
+                             (trabajo / "no-existe" / "QUARELLEXNET.MDB").string() + "]\n");
 }
 
 } // namespace

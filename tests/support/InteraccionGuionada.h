@@ -36,49 +36,39 @@ public:
     }
     void estado(std::string_view texto) override { estados.emplace_back(texto); }
     void ocupado(bool activo) override { cambiosOcupado.push_back(activo); }
-    void procesarEventos() override { ++eventosProcesados; }
+    void procesarEventos() override {}
     void terminarPrograma(int codigo) override { terminaciones.push_back(codigo); }
     bool abrirArchivo(const std::filesystem::path& archivo) override {
         archivosAbiertos.push_back(archivo);
-        return exitoAbrir;
+        return true;
     }
     bool iniciarPrograma(const std::filesystem::path& programa) override {
         programasIniciados.push_back(programa);
-        return exitoIniciar;
+        return true;
     }
     void sesion(std::string_view texto) override { sesiones.emplace_back(texto); }
     std::optional<std::string> pedirPin(std::string_view tarjeta) override {
         tarjetasPin.emplace_back(tarjeta);
-        std::optional<std::string> pin;
-        if (!pines.empty()) {
-            pin = pines.front();
-            pines.pop_front();
+        if (pines.empty()) {
+            return std::nullopt;
         }
+        const std::optional<std::string> pin = pines.front();
+        pines.pop_front();
         return pin;
     }
-    void mostrarDepuracion(const ArbolRespuesta& arbol, std::string_view respuesta) override {
-        depuraciones.emplace_back(std::string(respuesta), arbol.tamano());
-    }
+    void mostrarDepuracion(const ArbolRespuesta&, std::string_view) override {}
 
-    // Answers for the next message boxes, in order.
-    std::deque<Respuesta> respuestas;
+    std::deque<Respuesta> respuestas; // for the next message boxes, in order
     // Run while each message box is up, as the user would be reading it.
     std::function<void(const Mensaje&)> alMostrar;
-    // Result of abrirArchivo / iniciarPrograma.
-    bool exitoAbrir = true;
-    bool exitoIniciar = true;
-    // PINs for the next requests, in order; nullopt = cancelled; an empty queue cancels.
-    std::deque<std::optional<std::string>> pines;
+    std::deque<std::optional<std::string>> pines; // for the next requests; nullopt cancels
 
     std::vector<Mensaje> mensajes;
     std::vector<std::string> estados;
     std::vector<bool> cambiosOcupado;
-    int eventosProcesados = 0;
     std::vector<int> terminaciones;
     std::vector<std::filesystem::path> archivosAbiertos;
     std::vector<std::filesystem::path> programasIniciados;
     std::vector<std::string> sesiones;
     std::vector<std::string> tarjetasPin;
-    // Raw answers shown in the debug viewer, with the node count of their tree.
-    std::vector<std::pair<std::string, std::size_t>> depuraciones;
 };

@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <stdexcept>
-#include <string>
 
 namespace {
 
@@ -34,16 +33,8 @@ std::filesystem::path TarjetaPrueba::fuentes() {
 
 TarjetaPrueba::TarjetaPrueba() {
     // One card for every test program of the build: the script locks and reuses it.
-    if (const char* compartida = std::getenv("LEXNET_TARJETA"); compartida && *compartida) {
-        carpeta_ = compartida;
-#ifdef LEXNET_TARJETA_COMPARTIDA
-    } else if (std::string(LEXNET_TARJETA_COMPARTIDA).size() > 0) {
-        carpeta_ = LEXNET_TARJETA_COMPARTIDA;
-#endif
-    } else {
-        temporal_ = std::make_unique<CarpetaTemporal>();
-        carpeta_ = temporal_->ruta();
-    }
+    const char* compartida = std::getenv("LEXNET_TARJETA");
+    carpeta_ = compartida && *compartida ? compartida : LEXNET_TARJETA_COMPARTIDA;
     const std::filesystem::path guion = fuentes() / "scripts" / "tarjeta-prueba.sh";
     const ResultadoPrograma r = ejecutarPrograma({"bash", guion.string(), carpeta_.string()});
     if (r.estado != 0) {

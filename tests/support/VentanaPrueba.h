@@ -6,7 +6,6 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
-#include <QTimer>
 #include <QtTest>
 
 // A control of a window by its object name; the test stops when there is none.
@@ -44,6 +43,8 @@ private:
             return;
         }
         ultima_ = box;
+        const QString boton = botones_.isEmpty() ? QString() : botones_.takeFirst();
+        QAbstractButton* pulsar = boton.isNull() ? box->defaultButton() : nullptr;
         CajaVista caja{box->windowTitle(),
                        box->text(),
                        box->icon(),
@@ -51,16 +52,10 @@ private:
                        QApplication::overrideCursor() != nullptr};
         for (QAbstractButton* b : box->buttons()) {
             caja.botones << b->text();
+            pulsar = b->text() == boton ? b : pulsar;
         }
         cajas.append(caja);
-        const QString boton = botones_.isEmpty() ? QString() : botones_.takeFirst();
-        for (QAbstractButton* b : box->buttons()) {
-            if (b->text() == boton) {
-                b->click();
-                return;
-            }
-        }
-        box->defaultButton() && boton.isNull() ? box->defaultButton()->click() : box->reject();
+        pulsar ? pulsar->click() : box->reject();
     }
 
     QStringList botones_;
