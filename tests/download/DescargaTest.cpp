@@ -104,19 +104,14 @@ TEST_F(DescargaTest, UnaDescargaGuardaTodoYConfirmaCadaNotificacionUnaVez) {
 // before it. None of them is confirmed; the next run fetches only what is missing, each document
 // from its first block, and confirms them.
 TEST_F(DescargaTest, FallosDejanLaNotificacionIncompletaYSinConfirmar) {
-    sim->fallar({{{"operacion", "ObtenerMensaje"},
-                  {"tipo", "error"},
-                  {"veces", 1},
-                  {"si", {{"idLexNet", "N2"}}}},
-                 {{"operacion", "ObtenerBloque"},
-                  {"tipo", "base64Erroneo"},
-                  {"veces", 1},
-                  {"si", {{"idLexNet", "N3"}}}},
-                 {{"operacion", "ObtenerBloque"},
-                  {"tipo", "error"},
-                  {"codigo", "E1"},
-                  {"texto", "No disponible"},
-                  {"si", {{"idLexNet", "N1"}, {"idAdjunto", "2"}, {"bloque", "1"}}}}});
+    sim->fallar(
+        {Simulador::fallo("ObtenerMensaje", "error", {{"veces", 1}, {"si", {{"idLexNet", "N2"}}}}),
+         Simulador::fallo("ObtenerBloque", "base64Erroneo",
+                          {{"veces", 1}, {"si", {{"idLexNet", "N3"}}}}),
+         Simulador::fallo("ObtenerBloque", "error",
+                          {{"codigo", "E1"},
+                           {"texto", "No disponible"},
+                           {"si", {{"idLexNet", "N1"}, {"idAdjunto", "2"}, {"bloque", "1"}}}})});
     const ResultadoDescarga r = descargar();
     EXPECT_EQ(r.mensajesFallidos, 1);
     EXPECT_EQ(r.documentosFallidos, 2);
@@ -197,10 +192,8 @@ TEST_F(DescargaTest, SinCarpetaDeDescargasLosDocumentosQuedanIncompletos) {
 // A refused confirmation ends the program; the next run confirms that notification and the ones
 // after it although none of their documents is fetched again.
 TEST_F(DescargaTest, ConfirmacionRechazadaLaHaceLaSiguienteDescarga) {
-    sim->fallar({{{"operacion", "TerminarDescarga"},
-                  {"tipo", "error"},
-                  {"veces", 1},
-                  {"si", {{"idLexNet", "N2"}}}}});
+    sim->fallar(json::array({Simulador::fallo("TerminarDescarga", "error",
+                                              {{"veces", 1}, {"si", {{"idLexNet", "N2"}}}})}));
     EXPECT_THROW(descargar(), FinPrograma);
     EXPECT_EQ(recibidas("TerminarDescarga"), (Textos{"N1", "N2"}));
 
@@ -257,11 +250,9 @@ TEST_F(AmbrelCliTest, CodigosDeSalida) {
     EXPECT_EQ(cli.ejecutar("listar").errores,
               "Atención: No existen mensajes entre las fechas indicadas.\n");
     cli.preparar(sim);
-    sim.fallar({{{"operacion", "ObtenerBloque"},
-                 {"tipo", "error"},
-                 {"codigo", "E1"},
-                 {"texto", "No disponible"},
-                 {"si", {{"idLexNet", "N2"}}}}});
+    sim.fallar(json::array({Simulador::fallo(
+        "ObtenerBloque", "error",
+        {{"codigo", "E1"}, {"texto", "No disponible"}, {"si", {{"idLexNet", "N2"}}}})}));
     const SalidaCli d = cli.conPin(noviembre);
     EXPECT_EQ(d.estado, 1) << d.errores;
     EXPECT_EQ(d.salida, "Documentos descargados: 4\nDocumentos no descargados: 1\n"
@@ -272,10 +263,8 @@ TEST_F(AmbrelCliTest, CodigosDeSalida) {
               0u)
         << d.errores;
 
-    sim.fallar({{{"operacion", "ObtenerCabeceras"},
-                 {"tipo", "error"},
-                 {"codigo", "E9"},
-                 {"texto", "Fuera de servicio"}}});
+    sim.fallar(json::array({Simulador::fallo("ObtenerCabeceras", "error",
+                                             {{"codigo", "E9"}, {"texto", "Fuera de servicio"}})}));
     const SalidaCli error = cli.conPin("descargar");
     EXPECT_EQ(error.estado, 3);
     EXPECT_NE(error.errores.find("Código : E9"), std::string::npos);
@@ -295,13 +284,10 @@ TEST_F(AmbrelCliTest, ArchivoDePinRechazadoOAjenoNoLlegaALaTarjeta) {
     cli.escribirPin("pinmalo\r\n");
     const SalidaCli d = cli.conPin("descargar");
     EXPECT_EQ(d.estado, 3);
-    EXPECT_EQ(d.errores, "Atención: No se puede continuar el proceso. El pasword "
-                         "introducido NO es "
-                         "correcto.\nAtención: No se ha podido iniciar la sesión con en "
-                         "servidor de LexNet. "
-                         "No se puede continuar el proceso.\nambrel-cli: La tarjeta ha "
-                         "rechazado el PIN del "
-                         "archivo " +
+    EXPECT_EQ(d.errores, "Atención: No se puede continuar el proceso. El pasword introducido NO "
+                         "es correcto.\nAtención: No se ha podido iniciar la sesión con en "
+                         "servidor de LexNet. No se puede continuar el proceso.\nambrel-cli: La "
+                         "tarjeta ha rechazado el PIN del archivo " +
                              cli.pin().string() +
                              ": no se volverá a probar hasta que el archivo cambie.\n");
     const SalidaCli otra = cli.conPin("descargar");
