@@ -100,9 +100,7 @@ std::string login(const std::string& valores) {
 // A main window's share of one exchange, run as the command door runs it: the answer
 // processed, then the error check.
 struct Ventana {
-    explicit Ventana(Programa p = Programa::Ambrel) : programa(p) {}
-
-    Programa programa;
+    Programa programa = Programa::Ambrel;
     ArbolRespuesta vista;
     EstadoSesion estado;
     InteraccionGuionada ui;
@@ -169,14 +167,11 @@ TEST(Respuesta, RespuestaQueNoTraeUnMensajeXmlDejaSoloLaRaiz) {
 
 std::string mensajeError(Programa p, const std::string& codigo, const std::string& texto,
                          const std::string& id) {
-    const std::string comun = "El servidor LexNet ha devuelto el siguiente error:\r\n\r\n"
-                              "Código : " +
-                              codigo + "\r\nTexto : " + texto + "\r\n\r\n";
-    return p == Programa::Corvane ? comun + "El proceso no se completará."
-                                  : comun +
-                                        "El proceso no se completará correctamente.\r\n\r\n"
-                                        "Identificador LexNEt : " +
-                                        id + "\r\n";
+    return "El servidor LexNet ha devuelto el siguiente error:\r\n\r\nCódigo : " + codigo +
+           "\r\nTexto : " + texto + "\r\n\r\nEl proceso no se completará" +
+           (p == Programa::Corvane
+                ? "."
+                : " correctamente.\r\n\r\nIdentificador LexNEt : " + id + "\r\n");
 }
 
 TEST(Respuesta, ErrorDeServicioSeMuestraYTerminaSalvoDondeElLlamanteSigue) {
