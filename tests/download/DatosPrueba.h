@@ -98,8 +98,7 @@ public:
 
     // Runs ambrel-cli with the arguments (already quoted for the shell).
     SalidaCli ejecutar(const std::string& argumentos) const {
-        return ejecutarCli("\"" + programaAmbrelCli().string() + "\" " + argumentos,
-                           trabajo.ruta());
+        return ejecutarCli(programaAmbrelCli(), argumentos, trabajo.ruta());
     }
     SalidaCli conPin(const std::string& argumentos) const {
         return ejecutar(argumentos + " --pin-archivo \"" + pin().string() + "\"");

@@ -63,8 +63,7 @@ protected:
     fs::path envios() const { return inst / "DATOS" / "ENVIOS"; }
 
     SalidaCli ejecutar(const std::string& argumentos) {
-        return ejecutarCli("\"" + carpetaDelEjecutable() + "/corvane-cli\" " + argumentos,
-                           trabajo.ruta());
+        return ejecutarCli(carpetaDelEjecutable() + "/corvane-cli", argumentos, trabajo.ruta());
     }
 };
 
@@ -92,8 +91,7 @@ TEST_F(CorvaneCliTest, PrimerArranqueImportaYLista) {
     EXPECT_EQ(ejecutar("listar").salida.find("Escritos pendientes de envío: 2\n\nEscrito 1\n"), 0u);
 }
 
-// Wrong usage ends with status 2 before anything is set up; a rejected file and a missing
-// database with status 1, saying why.
+// Wrong usage exits 2 before any set-up; a rejected file or a missing database exits 1, saying why.
 TEST_F(CorvaneCliTest, EstadoDeSalidaYMotivo) {
     const SalidaCli mal = ejecutar("listar --enviados otra");
     EXPECT_EQ(mal.estado, 2);

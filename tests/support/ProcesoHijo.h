@@ -59,12 +59,14 @@ struct SalidaCli {
     std::string errores;
 };
 
-// Runs a command line (words already quoted for the shell) to its end, its output and error
-// output kept apart in files of the folder `trabajo`.
-inline SalidaCli ejecutarCli(const std::string& orden, const std::filesystem::path& trabajo) {
+// Runs a program with its arguments (already quoted for the shell) to its end, its output and
+// error output kept apart in files of the folder `trabajo`.
+inline SalidaCli ejecutarCli(const std::filesystem::path& programa, const std::string& argumentos,
+                             const std::filesystem::path& trabajo) {
     const std::filesystem::path out = trabajo / "salida", err = trabajo / "errores";
-    const int estado =
-        std::system((orden + " >\"" + out.string() + "\" 2>\"" + err.string() + "\"").c_str());
+    const int estado = std::system(("\"" + programa.string() + "\" " + argumentos + " >\"" +
+                                    out.string() + "\" 2>\"" + err.string() + "\"")
+                                       .c_str());
     return {WIFEXITED(estado) ? WEXITSTATUS(estado) : -1, leerArchivo(out), leerArchivo(err)};
 }
 
