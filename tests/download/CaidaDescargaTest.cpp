@@ -1,5 +1,4 @@
-// ambrel-cli killed at any instant of a download, then run to the end: the documents are
-// those of a run never stopped; no row is ever complete without its whole file.
+// ambrel-cli killed at any instant ends, rerun, with the documents of a run never stopped.
 #include "tests/download/DatosPrueba.h"
 
 #include <algorithm>

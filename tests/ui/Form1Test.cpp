@@ -242,8 +242,7 @@ private slots:
         QCOMPARE(cierresDeSesion_, 0);
     }
 
-    // Message boxes as the port shows them; the hourglass gives way to the arrow while a
-    // box is open and stays balanced.
+    // Message boxes as the port shows them, with the arrow, not the hourglass, while open.
     void mensajesYErrores() {
         ui_->ocupado(true);
         ui_->ocupado(true);
