@@ -5,12 +5,9 @@
 #include <chrono>
 #include <gtest/gtest.h>
 #include <stdexcept>
-#include <thread>
-
-#ifndef _WIN32
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
-#endif
 
 namespace {
 
@@ -31,8 +28,7 @@ protected:
     }
 };
 
-// Every way to bind a value comes back as the stored type and value; quotes and SQL in a
-// value are stored as they are, never run.
+// Every bound value comes back with its type; quotes and SQL in a value are stored, never run.
 TEST_F(BaseDatosTest, VinculaCadaTipoYLoDevuelve) {
     BaseDatos db = nueva();
     const Blob bytes = {0x00, 0xff, 0x41, 0x00};
@@ -93,7 +89,6 @@ TEST_F(BaseDatosTest, AbrirOCrearNuncaPisaNiCreaLoQueNoEs) {
     EXPECT_EQ(leerArchivo(archivo), access);
 }
 
-#ifndef _WIN32
 // Two processes, as the two programs, write at once: each waits for the other's lock and
 // both succeed. A file left in WAL mode goes back to the rollback journal on opening.
 TEST_F(BaseDatosTest, DosProcesosEscribenALaVez) {
@@ -126,7 +121,6 @@ TEST_F(BaseDatosTest, DosProcesosEscribenALaVez) {
     EXPECT_EQ(db.primerValor("SELECT count(*) FROM Datos WHERE v = 'otro'")->entero(), 100);
     EXPECT_EQ(contar(db), 200);
 }
-#endif
 
 // Dates are stored as sortable text and shown in the Spanish form.
 TEST(FechaHora, TextosDePantallaYDeLaBase) {

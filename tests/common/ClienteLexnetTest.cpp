@@ -19,8 +19,7 @@
 
 namespace {
 
-// A LexNET exchange for real: the simulator over HTTPS on 127.0.0.1, the client
-// authenticated by the key on the soft card.
+// The simulator over HTTPS on 127.0.0.1, the client authenticated by the soft card's key.
 class ClienteLexnetTest : public ::testing::Test {
 protected:
     const TarjetaPrueba& tarjeta = TarjetaPrueba::comun();
@@ -73,8 +72,7 @@ TEST(Certificados, TarjetaSinCertificadosTerminaConSuMensaje) {
     EXPECT_EQ(ui.mensajes[0].titulo, "Atención");
 }
 
-// The card's certificate as listed; the PIN is asked once for the whole run; the service name
-// is matched without regard to case; a second login or a logout without a session only tells.
+// The card's certificate as listed; one PIN request per run; a needless login or logout only tells.
 TEST_F(ClienteLexnetTest, LoginYLogoutConLaClaveDeLaTarjeta) {
     const CertificadoTarjeta& c = almacen->certificados().at(0);
     EXPECT_EQ(c.emisor, "Autoridad de Pruebas LexNET");
@@ -99,8 +97,7 @@ TEST_F(ClienteLexnetTest, LoginYLogoutConLaClaveDeLaTarjeta) {
     EXPECT_EQ(ui.tarjetasPin, std::vector<std::string>{TarjetaPrueba::etiqueta()});
 }
 
-// The request as it goes over the wire: the HTTP libraries drop an empty SOAPAction
-// when they parse, so a raw TLS listener keeps what came.
+// The request as sent: a raw TLS listener keeps the empty SOAPAction HTTP parsers drop.
 TEST_F(ClienteLexnetTest, CabecerasYSoapActionComoLasEsperaLexnet) {
     ServidorTlsCrudo crudo(tarjeta.certificadoServidor(), tarjeta.claveServidor(), tarjeta.ca(),
                            "<x/>");
@@ -118,8 +115,7 @@ TEST_F(ClienteLexnetTest, CabecerasYSoapActionComoLasEsperaLexnet) {
     EXPECT_FALSE(cliente->ErrorComunicacion);
 }
 
-// A lost connection is retried while the user says so (the same request each time) and
-// marked as an error when cancelled.
+// A lost connection is retried (same request) while the user says so; cancelling is an error.
 TEST_F(ClienteLexnetTest, ConexionPerdidaReintentadaOCancelada) {
     sim->fallar({{{"operacion", "Login"}, {"tipo", "cortar"}, {"veces", 3}}});
     ui.respuestas = {Respuesta::Reintentar, Respuesta::Reintentar, Respuesta::Cancelar};
@@ -149,8 +145,7 @@ TEST_F(ClienteLexnetTest, ServidorDeAutoridadDesconocidaRechazado) {
     EXPECT_TRUE(sim->peticiones().empty());
 }
 
-// Only the server the card's certificate and the session were meant for may take a
-// redirected request.
+// A redirected request may only go to the same server and port.
 TEST_F(ClienteLexnetTest, RedireccionSoloAlMismoServidorYPuerto) {
     const std::pair<std::string, bool> casos[] = {
         {"/services/Login", true},
@@ -187,8 +182,7 @@ TEST_F(ClienteLexnetTest, LogoutAnteUnServidorMudoFallaConElTiempo) {
         << ui.mensajes[0].texto;
 }
 
-// An answer over the limit fails the exchange, whether the server announces a length (true or
-// not: the memory it claims is never reserved) or only closes the connection after the body.
+// An answer over the limit fails, with a true, false or no length announced (none reserved).
 TEST_F(ClienteLexnetTest, RespuestaMayorQueElLimiteNoSeRecibe) {
     const auto leer = [](const std::filesystem::path& archivo, auto lector) {
         std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(archivo.c_str(), "r"), std::fclose);

@@ -6,16 +6,6 @@
 
 namespace {
 
-// The whole schema as text, to compare before and after.
-std::string esquema(BaseDatos& db) {
-    std::string texto;
-    auto s = db.preparar("SELECT type, name, sql FROM sqlite_master ORDER BY type, name");
-    while (s.paso()) {
-        texto += s.texto(0) + " " + s.texto(1) + ": " + s.texto(2) + "\n";
-    }
-    return texto;
-}
-
 std::vector<std::string> filas(BaseDatos& db, std::string_view sql) {
     std::vector<std::string> r;
     auto s = db.preparar(sql);
@@ -27,6 +17,11 @@ std::vector<std::string> filas(BaseDatos& db, std::string_view sql) {
         r.push_back(fila);
     }
     return r;
+}
+
+// The whole schema, to compare before and after.
+std::vector<std::string> esquema(BaseDatos& db) {
+    return filas(db, "SELECT type, name, sql FROM sqlite_master ORDER BY type, name");
 }
 
 class EsquemaTest : public ::testing::Test {
@@ -99,18 +94,17 @@ TEST_F(EsquemaTest, ActualizacionCreaTablasEnvioYColumnasUnaSolaVez) {
     db.ejecutar("DELETE FROM MensajeEnvio");
     db.ejecutar("INSERT INTO MensajeEnvio (Destinatario) VALUES (?)", "2807942001");
     EXPECT_EQ(db.ultimoId(), 2);
-    const std::string antes = esquema(db);
+    const auto antes = esquema(db);
     EXPECT_EQ(actualizarEsquema(db), ResultadoActualizacion{});
     EXPECT_EQ(esquema(db), antes);
 }
 
-// An upgrade that fails leaves nothing half done; once it can run, it widens the narrow texts
-// keeping rows, constraints, defaults and indexes, and the kept keys and codes then match
-// whatever their letter case.
+// A failed upgrade leaves nothing half done; a good one widens texts keeping rows, constraints,
+// defaults and indexes, and keys then match in any letter case.
 TEST_F(EsquemaTest, AsuntoEstrechoSeAmpliaConservandoFilas) {
     BaseDatos db = antigua();
     db.ejecutar("ALTER TABLE OrigenDestino RENAME TO Apartada");
-    const std::string antes = esquema(db);
+    const auto antes = esquema(db);
     EXPECT_THROW(actualizarEsquema(db), ErrorBaseDatos);
     EXPECT_FALSE(db.enTransaccion());
     EXPECT_EQ(esquema(db), antes);

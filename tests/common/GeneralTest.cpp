@@ -4,7 +4,6 @@
 #include "common/Arranque.h"
 #include "common/Interaccion.h"
 #include "common/Parametros.h"
-#include "tests/support/CarpetaTemporal.h"
 #include "tests/support/InstalacionPrueba.h"
 #include "tests/support/InteraccionGuionada.h"
 

@@ -75,8 +75,7 @@ TEST(ArbolRespuesta, AnidamientoProfundoNoAgotaLaPila) {
 
 const std::string kNsMensaje = "http://www.lexnet.justicia.es/ws/mensajeWS";
 
-// An answer as the service sends it: the mensajeWS document, escaped, as the text of the
-// operation's Out element.
+// An answer as the service sends it: the escaped mensajeWS document inside the Out element.
 std::string sobre(const std::string& operacion, const std::string& cuerpo) {
     return R"(<?xml version="1.0" encoding="utf-8"?>)"
            R"(<soap:Envelope xmlns:soap="http://schemas.xmlsoap.org/soap/envelope/">)"
@@ -97,12 +96,9 @@ std::string login(const std::string& valores) {
     return sobre("Login", "<respuestaLogin>" + valores + "</respuestaLogin>");
 }
 
-// A main window's share of one exchange, run as the command door runs it: the answer
-// processed, then the error check.
+// One exchange as a main window runs it: the answer processed, then the error check.
 struct Ventana {
-    explicit Ventana(Programa p = Programa::Ambrel) : programa(p) {}
-
-    Programa programa;
+    Programa programa = Programa::Ambrel;
     ArbolRespuesta vista;
     EstadoSesion estado;
     InteraccionGuionada ui;
@@ -134,8 +130,7 @@ TEST(Respuesta, LoginLeeSesionYPendientes) {
     EXPECT_EQ(v.estado.textoSesion, "-22");
 }
 
-// A 503 page ends either program at once; a 500 page ends Ambrel, while Corvane takes it as
-// an answer that brings no message.
+// A 503 page ends either program at once; a 500 page ends Ambrel only.
 TEST(Respuesta, PaginasDeErrorDelServidorTerminanAlMomento) {
     const std::string p503 = "<html><head><title>503 Service Temporarily Unavailable</title>";
     const std::string p500 = "<html><head><title>500 Internal Server Error</title></head>";
@@ -169,14 +164,11 @@ TEST(Respuesta, RespuestaQueNoTraeUnMensajeXmlDejaSoloLaRaiz) {
 
 std::string mensajeError(Programa p, const std::string& codigo, const std::string& texto,
                          const std::string& id) {
-    const std::string comun = "El servidor LexNet ha devuelto el siguiente error:\r\n\r\n"
-                              "Código : " +
-                              codigo + "\r\nTexto : " + texto + "\r\n\r\n";
-    return p == Programa::Corvane ? comun + "El proceso no se completará."
-                                  : comun +
-                                        "El proceso no se completará correctamente.\r\n\r\n"
-                                        "Identificador LexNEt : " +
-                                        id + "\r\n";
+    return "El servidor LexNet ha devuelto el siguiente error:\r\n\r\nCódigo : " + codigo +
+           "\r\nTexto : " + texto + "\r\n\r\nEl proceso no se completará" +
+           (p == Programa::Corvane
+                ? "."
+                : " correctamente.\r\n\r\nIdentificador LexNEt : " + id + "\r\n");
 }
 
 TEST(Respuesta, ErrorDeServicioSeMuestraYTerminaSalvoDondeElLlamanteSigue) {
@@ -203,8 +195,7 @@ TEST(Respuesta, ErrorDeServicioSeMuestraYTerminaSalvoDondeElLlamanteSigue) {
     }
 }
 
-// The message shows this answer's code; a block error marks ErrorBloque (set only: clearing is
-// the caller's) and keeps the tree.
+// The message shows this answer's code; a block error sets ErrorBloque and keeps the tree.
 TEST(Respuesta, ErrorDeServicioMuestraElCodigoDeEstaRespuesta) {
     // The tree holds a message whose procedure type has its own "codigo" and "texto".
     Ventana v;

@@ -81,8 +81,7 @@ protected:
     }
 };
 
-// What is stored already, whatever its case, is neither duplicated nor changed; new senders and
-// types still are.
+// What is stored, in any case, is neither duplicated nor changed; new senders and types are added.
 TEST_F(CabecerasTest, GuardaCabecerasRemitentesYTipos) {
     EXPECT_EQ(grabar(e("otra", e("id", "X"))), 0);
     EXPECT_EQ(
@@ -127,8 +126,7 @@ TEST_F(CabecerasTest, GuardaCabecerasRemitentesYTipos) {
         (std::vector<std::int64_t>{3, 4, 3}));
 }
 
-// Texts cut in characters. Each header reads its own values: an empty element is an empty value
-// (never the name of the element after it), a missing one too, not the previous header's.
+// Texts cut in characters; empty or missing elements are empty, never another element's value.
 TEST_F(CabecerasTest, CadaCabeceraConSusPropiosValoresCortadosYFechas) {
     const std::string texto = std::string(254, 'x') + "éé"; // 256 characters, 258 bytes
     grabar(cabecera({{"id", "A"},

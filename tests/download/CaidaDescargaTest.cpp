@@ -1,7 +1,4 @@
-// ambrel-cli killed at any instant of a download, then run to the end: the documents are
-// those of a run never stopped; no row is ever complete without its whole file.
-#ifndef _WIN32
-#include "download/NombresArchivo.h"
+// ambrel-cli killed at any instant ends, rerun, with the documents of a run never stopped.
 #include "tests/download/DatosPrueba.h"
 
 #include <algorithm>
@@ -180,11 +177,11 @@ TEST(CaidaDescargaTest, MatadoEnCualquierInstanteTerminaConLosMismosDocumentos) 
         cli.preparar(sim);
         const long antesC1 = confirmaciones("C1");
         const long antesC2 = confirmaciones("C2");
-        sim.fallar(json::array({{{"operacion", "ObtenerBloque"},
-                                 {"tipo", "esperar"},
-                                 {"segundos", 20},
-                                 {"veces", 1},
-                                 {"si", {{"idLexNet", "C1"}, {"idAdjunto", 2}, {"bloque", 5}}}}}));
+        sim.fallar(json::array(
+            {Simulador::fallo("ObtenerBloque", "esperar",
+                              {{"segundos", 20},
+                               {"veces", 1},
+                               {"si", {{"idLexNet", "C1"}, {"idAdjunto", 2}, {"bloque", 5}}}})}));
         const auto detenidas = [&sim] {
             const auto ps = sim.peticiones("ObtenerBloque");
             return std::count_if(ps.begin(), ps.end(),
@@ -232,4 +229,3 @@ TEST(CaidaDescargaTest, MatadoEnCualquierInstanteTerminaConLosMismosDocumentos) 
 }
 
 } // namespace
-#endif

@@ -14,9 +14,6 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <string>
-#ifndef _WIN32
-#include <sys/wait.h>
-#endif
 
 namespace datos_prueba {
 
@@ -83,12 +80,6 @@ inline std::map<std::string, std::string> archivosEn(const std::filesystem::path
 
 } // namespace datos_prueba
 
-struct SalidaCli {
-    int estado = -1;
-    std::string salida;
-    std::string errores;
-};
-
 inline std::filesystem::path programaAmbrelCli() {
     return std::filesystem::path(carpetaDelEjecutable()) / "ambrel-cli";
 }
@@ -107,15 +98,7 @@ public:
 
     // Runs ambrel-cli with the arguments (already quoted for the shell).
     SalidaCli ejecutar(const std::string& argumentos) const {
-        const std::filesystem::path out = trabajo / "salida";
-        const std::filesystem::path err = trabajo / "errores";
-        int estado = std::system(("\"" + programaAmbrelCli().string() + "\" " + argumentos +
-                                  " >\"" + out.string() + "\" 2>\"" + err.string() + "\"")
-                                     .c_str());
-#ifndef _WIN32
-        estado = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
-#endif
-        return {estado, leerArchivo(out), leerArchivo(err)};
+        return ejecutarCli(programaAmbrelCli(), argumentos, trabajo.ruta());
     }
     SalidaCli conPin(const std::string& argumentos) const {
         return ejecutar(argumentos + " --pin-archivo \"" + pin().string() + "\"");
@@ -131,12 +114,8 @@ public:
         ini.escribir("GENERAL", "Pausas", "N");
     }
 
-    std::filesystem::path pin() const {
-        return trabajo / "pin";
-    }
-    std::filesystem::path descargas() const {
-        return inst / "DATOS" / "DESCARGAS";
-    }
+    std::filesystem::path pin() const { return trabajo / "pin"; }
+    std::filesystem::path descargas() const { return inst / "DATOS" / "DESCARGAS"; }
 
     InstalacionPrueba inst;
     CarpetaTemporal trabajo;

@@ -1,8 +1,6 @@
-// Whole download runs, through the library and through ambrel-cli: the simulator over HTTPS on
-// 127.0.0.1, the client authenticated by the key on the soft card, a real database and folder.
+// Whole download runs, through the library and ambrel-cli, against the simulator on 127.0.0.1.
 #include "download/Descarga.h"
 
-#include "common/Arranque.h"
 #include "common/Certificados.h"
 #include "common/Esquema.h"
 #include "common/Interaccion.h"
@@ -33,8 +31,7 @@ protected:
     std::unique_ptr<Ambrel> ambrel;
     std::unique_ptr<AlmacenTarjeta> almacen;
 
-    // Ambrel on a fresh installation, talking to the simulator with the card's first certificate,
-    // waits off.
+    // A fresh Ambrel on the simulator with the card's first certificate, waits off.
     void SetUp() override {
         sim = std::make_unique<Simulador>(datosNoviembre().dump());
         ambrel = std::make_unique<Ambrel>(ui);
@@ -99,24 +96,17 @@ TEST_F(DescargaTest, UnaDescargaGuardaTodoYConfirmaCadaNotificacionUnaVez) {
     EXPECT_EQ(recibidas("ObtenerBloque").size(), 8u);
 }
 
-// A failed block (an error, or Base64 that does not decode) leaves its document incomplete, with no
-// file; a failed message gives its notification nothing, least of all the attachments of the answer
-// before it. None of them is confirmed; the next run fetches only what is missing, each document
-// from its first block, and confirms them.
+// Failed blocks (error, bad Base64) and messages leave their notification incomplete, unconfirmed
+// and never with the answer before's attachments; the next run fetches what is missing.
 TEST_F(DescargaTest, FallosDejanLaNotificacionIncompletaYSinConfirmar) {
-    sim->fallar({{{"operacion", "ObtenerMensaje"},
-                  {"tipo", "error"},
-                  {"veces", 1},
-                  {"si", {{"idLexNet", "N2"}}}},
-                 {{"operacion", "ObtenerBloque"},
-                  {"tipo", "base64Erroneo"},
-                  {"veces", 1},
-                  {"si", {{"idLexNet", "N3"}}}},
-                 {{"operacion", "ObtenerBloque"},
-                  {"tipo", "error"},
-                  {"codigo", "E1"},
-                  {"texto", "No disponible"},
-                  {"si", {{"idLexNet", "N1"}, {"idAdjunto", "2"}, {"bloque", "1"}}}}});
+    sim->fallar(
+        {Simulador::fallo("ObtenerMensaje", "error", {{"veces", 1}, {"si", {{"idLexNet", "N2"}}}}),
+         Simulador::fallo("ObtenerBloque", "base64Erroneo",
+                          {{"veces", 1}, {"si", {{"idLexNet", "N3"}}}}),
+         Simulador::fallo("ObtenerBloque", "error",
+                          {{"codigo", "E1"},
+                           {"texto", "No disponible"},
+                           {"si", {{"idLexNet", "N1"}, {"idAdjunto", "2"}, {"bloque", "1"}}}})});
     const ResultadoDescarga r = descargar();
     EXPECT_EQ(r.mensajesFallidos, 1);
     EXPECT_EQ(r.documentosFallidos, 2);
@@ -143,9 +133,8 @@ TEST_F(DescargaTest, FallosDejanLaNotificacionIncompletaYSinConfirmar) {
     EXPECT_EQ(archivos().at("2026_0000456_5.rtf"), "{\\rtf1 escrito}");
 }
 
-// A dropped line the user gives up on stops the run at that request, in whatever phase: no question
-// per remaining request, no logout. The next run reuses the session, fetches the rest and confirms
-// every notification, also one that was whole before the drop.
+// A dropped line the user gives up on stops the run in any phase, with no logout; the next run
+// reuses the session and confirms every notification.
 class ConexionPerdidaTest : public DescargaTest, public ::testing::WithParamInterface<json> {};
 
 TEST_P(ConexionPerdidaTest, SinReintentoDetieneLaDescarga) {
@@ -176,8 +165,7 @@ INSTANTIATE_TEST_SUITE_P(
                            {"si", {{"idLexNet", "N2"}, {"bloque", "0"}}}},
                       json{{"operacion", "TerminarDescarga"}, {"si", {{"idLexNet", "N2"}}}}));
 
-// A document whose file cannot be put in place (no folder, or a folder holding its name) stays
-// incomplete and its notification unconfirmed; the run still ends normally.
+// A file that cannot be put in place leaves its document incomplete and unconfirmed.
 TEST_F(DescargaTest, SinCarpetaDeDescargasLosDocumentosQuedanIncompletos) {
     const std::string carpeta = ambrel->general.CarpetaDescargas;
     ambrel->general.CarpetaDescargas = (inst / "no-existe").string() + "/";
@@ -194,13 +182,10 @@ TEST_F(DescargaTest, SinCarpetaDeDescargasLosDocumentosQuedanIncompletos) {
     EXPECT_EQ(recibidas("TerminarDescarga"), (Textos{"N2", "N3"}));
 }
 
-// A refused confirmation ends the program; the next run confirms that notification and the ones
-// after it although none of their documents is fetched again.
+// A refused confirmation ends the program; the next run confirms it and the ones after it.
 TEST_F(DescargaTest, ConfirmacionRechazadaLaHaceLaSiguienteDescarga) {
-    sim->fallar({{{"operacion", "TerminarDescarga"},
-                  {"tipo", "error"},
-                  {"veces", 1},
-                  {"si", {{"idLexNet", "N2"}}}}});
+    sim->fallar(json::array({Simulador::fallo("TerminarDescarga", "error",
+                                              {{"veces", 1}, {"si", {{"idLexNet", "N2"}}}})}));
     EXPECT_THROW(descargar(), FinPrograma);
     EXPECT_EQ(recibidas("TerminarDescarga"), (Textos{"N1", "N2"}));
 
@@ -210,8 +195,7 @@ TEST_F(DescargaTest, ConfirmacionRechazadaLaHaceLaSiguienteDescarga) {
     EXPECT_EQ(recibidas("TerminarDescarga").size(), 4u);
 }
 
-// LexNET may leave out a header's date: the notification is still fetched, confirmed and listed in
-// whatever range is asked for, marked as undated.
+// An undated header is still fetched, confirmed and listed in any range, marked as undated.
 TEST_F(DescargaTest, CabeceraSinFechaSeDescargaYSeListaSiempre) {
     sim->fallar(
         {{{"operacion", "ObtenerCabeceras"}, {"tipo", "omitir"}, {"elementos", {"fechaEnvio"}}}});
@@ -248,20 +232,17 @@ TEST_F(AmbrelCliTest, UsoIncorrectoYAyuda) {
     EXPECT_EQ(cli.ejecutar("--help").estado, 0);
 }
 
-// The first start takes the executable's template when the program folder has none. A document
-// left incomplete exits with 1; a LexNET error that ends the run with 3, after closing the session;
-// a certificate the card lacks with 2.
+// Exit 1 for an incomplete document, 3 for a LexNET error (session closed), 2 for a missing
+// certificate; the first start takes the executable's template.
 TEST_F(AmbrelCliTest, CodigosDeSalida) {
     fs::remove(cli.inst / kArchivoPlantilla);
     Simulador sim(datosNoviembre().dump());
     EXPECT_EQ(cli.ejecutar("listar").errores,
               "Atención: No existen mensajes entre las fechas indicadas.\n");
     cli.preparar(sim);
-    sim.fallar({{{"operacion", "ObtenerBloque"},
-                 {"tipo", "error"},
-                 {"codigo", "E1"},
-                 {"texto", "No disponible"},
-                 {"si", {{"idLexNet", "N2"}}}}});
+    sim.fallar(json::array({Simulador::fallo(
+        "ObtenerBloque", "error",
+        {{"codigo", "E1"}, {"texto", "No disponible"}, {"si", {{"idLexNet", "N2"}}}})}));
     const SalidaCli d = cli.conPin(noviembre);
     EXPECT_EQ(d.estado, 1) << d.errores;
     EXPECT_EQ(d.salida, "Documentos descargados: 4\nDocumentos no descargados: 1\n"
@@ -272,10 +253,8 @@ TEST_F(AmbrelCliTest, CodigosDeSalida) {
               0u)
         << d.errores;
 
-    sim.fallar({{{"operacion", "ObtenerCabeceras"},
-                 {"tipo", "error"},
-                 {"codigo", "E9"},
-                 {"texto", "Fuera de servicio"}}});
+    sim.fallar(json::array({Simulador::fallo("ObtenerCabeceras", "error",
+                                             {{"codigo", "E9"}, {"texto", "Fuera de servicio"}})}));
     const SalidaCli error = cli.conPin("descargar");
     EXPECT_EQ(error.estado, 3);
     EXPECT_NE(error.errores.find("Código : E9"), std::string::npos);
@@ -287,21 +266,17 @@ TEST_F(AmbrelCliTest, CodigosDeSalida) {
     EXPECT_EQ(sim.peticiones("Login").size(), 2u);
 }
 
-// A PIN file the card refused is not tried again until it changes (the PIN is kept nowhere); one
-// others may read is refused outright.
+// A refused PIN file is not tried again until it changes; one others may read is refused.
 TEST_F(AmbrelCliTest, ArchivoDePinRechazadoOAjenoNoLlegaALaTarjeta) {
     Simulador sim(datosNoviembre().dump());
     cli.preparar(sim);
     cli.escribirPin("pinmalo\r\n");
     const SalidaCli d = cli.conPin("descargar");
     EXPECT_EQ(d.estado, 3);
-    EXPECT_EQ(d.errores, "Atención: No se puede continuar el proceso. El pasword "
-                         "introducido NO es "
-                         "correcto.\nAtención: No se ha podido iniciar la sesión con en "
-                         "servidor de LexNet. "
-                         "No se puede continuar el proceso.\nambrel-cli: La tarjeta ha "
-                         "rechazado el PIN del "
-                         "archivo " +
+    EXPECT_EQ(d.errores, "Atención: No se puede continuar el proceso. El pasword introducido NO "
+                         "es correcto.\nAtención: No se ha podido iniciar la sesión con en "
+                         "servidor de LexNet. No se puede continuar el proceso.\nambrel-cli: La "
+                         "tarjeta ha rechazado el PIN del archivo " +
                              cli.pin().string() +
                              ": no se volverá a probar hasta que el archivo cambie.\n");
     const SalidaCli otra = cli.conPin("descargar");

@@ -1,11 +1,9 @@
 #include "download/ListaNotificaciones.h"
 
-#include "common/Arranque.h"
 #include "common/BaseDatos.h"
 #include "common/General.h"
 #include "download/Ambrel.h"
 #include "download/NombresArchivo.h"
-#include "tests/support/CarpetaTemporal.h"
 #include "tests/support/InstalacionPrueba.h"
 #include "tests/support/InteraccionGuionada.h"
 
@@ -65,8 +63,7 @@ protected:
     }
 };
 
-// Fixed-width columns counted in characters; a sender or type the directory or catalogue lacks
-// never hides a notification nor lends it another's values.
+// Fixed-width columns in characters; an unknown sender or type never hides or borrows a value.
 TEST_F(ListaNotificacionesTest, LineasDeAnchoFijoConSusValores) {
     remitente(1, "CN=Juzgado", "  Juzgado de Primera Instancia nº 3 de Málaga  ");
     remitente(3, "CN=Ana", "Ana", "Ruiz");
@@ -138,9 +135,8 @@ TEST_F(ListaNotificacionesTest, BusquedasSinMayusculas) {
     EXPECT_EQ(detalleNotificacion(db(), "").acuse, "");
 }
 
-// Only its rows and its files, never anything outside the downloads folder; a file already gone no
-// longer keeps its notification from going. A file that cannot be removed stops the deletion: what
-// went before stays gone, the rest and every row stay.
+// Only its rows and files, never outside the downloads folder; a file already gone is no obstacle,
+// one that cannot be removed stops the deletion with every row kept.
 TEST_F(ListaNotificacionesTest, EliminarBorraSusFilasYArchivosYNadaMas) {
     remitente(1, "CN=J", "Juzgado");
     cabecera("N1", fecha(5));
@@ -174,8 +170,7 @@ TEST_F(ListaNotificacionesTest, EliminarBorraSusFilasYArchivosYNadaMas) {
     EXPECT_EQ(filas("Cabecera", "N2") + filas("Adjuntos", "N2"), 4);
 }
 
-// A stored name opens from the downloads folder only, made safe; an incomplete document has no
-// file. Opening a program or a script would run it: it is refused with a message.
+// Documents open from the downloads folder only, made safe; programs and scripts are refused.
 TEST_F(ListaNotificacionesTest, AbrirDocumentoSoloSeguroYNoEjecutable) {
     const std::string& carpeta = ambrel.general.CarpetaDescargas;
     EXPECT_EQ(rutaDocumento(carpeta, {"../../Ambrel.INI", "../../Ambrel.INI", true}),
@@ -219,8 +214,7 @@ TEST(AmbrelTest, SinBaseDeDatosTerminaConSuMensaje) {
     EXPECT_EQ(leerArchivo(inst.baseDatos()), basura);
 }
 
-// Whatever LexNET sends, the name stays one file inside the downloads folder, one that Windows
-// admits too; long names are cut keeping their end, never splitting a character in two.
+// Any name from LexNET becomes one file in the downloads folder, valid on Windows too, cut whole.
 TEST(NombresArchivoTest, NombreSeguroSegunElNumeroDeProcedimiento) {
     const std::tuple<std::string, std::string, std::string> casos[] = {
         {"0000123/2008", "Cedula.pdf", "0000123_2008_57.pdf"},

@@ -6,9 +6,9 @@
 #include "common/Sistema.h"
 #include "tests/support/InstalacionPrueba.h"
 #include "tests/support/InteraccionGuionada.h"
+#include "tests/support/ProcesoHijo.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 namespace fs = std::filesystem;
 
@@ -56,25 +56,14 @@ TEST_F(CorvaneEnZelta, BotonesYProgramaAlCerrarSegunLaOrden) {
     }
 }
 
-struct Salida {
-    int estado = -1;
-    std::string salida;
-    std::string errores;
-};
-
 class CorvaneCliTest : public ::testing::Test {
 protected:
     InstalacionPrueba inst; // names the program folder in LEXNET_CARPETA_PROGRAMA
     CarpetaTemporal trabajo;
     fs::path envios() const { return inst / "DATOS" / "ENVIOS"; }
 
-    Salida ejecutar(const std::string& argumentos) {
-        const std::string orden = "\"" + carpetaDelEjecutable() + "/corvane-cli\" " + argumentos +
-                                  " >\"" + (trabajo / "out").string() + "\" 2>\"" +
-                                  (trabajo / "err").string() + "\"";
-        const int estado = std::system(orden.c_str());
-        return {WIFEXITED(estado) ? WEXITSTATUS(estado) : -1, leerArchivo(trabajo / "out"),
-                leerArchivo(trabajo / "err")};
+    SalidaCli ejecutar(const std::string& argumentos) {
+        return ejecutarCli(carpetaDelEjecutable() + "/corvane-cli", argumentos, trabajo.ruta());
     }
 };
 
@@ -85,7 +74,7 @@ TEST_F(CorvaneCliTest, PrimerArranqueImportaYLista) {
                     "\xEF\xBB\xBF"
                     "123/2010#REF-7#PO#&2807902005#$ESCRITO7.RTF\r\n"
                     "9/2011#Peña#ORD#&2807902005#&11111111H#$E9.RTF#%anexo á.pdf");
-    const Salida importar = ejecutar("importar");
+    const SalidaCli importar = ejecutar("importar");
     EXPECT_EQ(importar.estado, 0) << importar.errores;
     EXPECT_EQ(importar.salida.find("Escritos importados de " +
                                    (envios() / "MENSAJES.TXT").string() + ": 2\n"),
@@ -102,23 +91,22 @@ TEST_F(CorvaneCliTest, PrimerArranqueImportaYLista) {
     EXPECT_EQ(ejecutar("listar").salida.find("Escritos pendientes de envío: 2\n\nEscrito 1\n"), 0u);
 }
 
-// Wrong usage ends with status 2 before anything is set up; a rejected file and a missing
-// database with status 1, saying why.
+// Wrong usage exits 2 before any set-up; a rejected file or a missing database exits 1, saying why.
 TEST_F(CorvaneCliTest, EstadoDeSalidaYMotivo) {
-    const Salida mal = ejecutar("listar --enviados otra");
+    const SalidaCli mal = ejecutar("listar --enviados otra");
     EXPECT_EQ(mal.estado, 2);
     EXPECT_NE(mal.errores.find("Uso: corvane-cli"), std::string::npos);
     EXPECT_FALSE(fs::exists(inst / "DATOS"));
     fs::create_directories(envios());
     escribirArchivo(envios() / "MENSAJES.TXT", "1#A#PO#&2807902005#$E1.RTF\r\nsin marcas\r\n");
-    const Salida importar = ejecutar("importar");
+    const SalidaCli importar = ejecutar("importar");
     EXPECT_EQ(importar.estado, 1);
     EXPECT_EQ(importar.errores.find("Atención: No se ha importado ningún escrito del archivo " +
                                     (envios() / "MENSAJES.TXT").string() + ".\n\nLínea 2: "),
               0u);
 
     ArchivoIni(inst.ini()).escribir("GENERAL", "Ruta", (trabajo / "no-existe").string());
-    const Salida s = ejecutar("listar");
+    const SalidaCli s = ejecutar("listar");
     EXPECT_EQ(s.estado, 1);
     EXPECT_EQ(s.errores, "Error al iniciar: No se encuentra la Base de Datos en el directorio "
                          "especificado [" +

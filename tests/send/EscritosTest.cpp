@@ -102,8 +102,7 @@ protected:
     }
 };
 
-// Every line a pending writ, fields untrimmed (number and reference may be empty), copies and
-// attachments in order; Windows-1252, quotes, CR LF, LF, no final break; the file goes.
+// Each line of the Windows-1252 file a pending writ, fields untrimmed, lists in order; file gone.
 TEST_F(EscritosPrueba, CadaLineaUnEscritoPendiente) {
     const auto r = importar(" 123/2010#Pe\xF1\x61 O'Donnell & C\xED"
                             "a #PO#&2807902005#$ESCRITO7.RTF\r\n"
@@ -147,8 +146,7 @@ TEST_F(EscritosPrueba, UnaLineaMalaNoGuardaNadaYDejaElArchivo) {
                   "a importarlo.");
 }
 
-// Files set aside and left by a crash: after the commit only deleted, before it imported
-// again. A file that cannot be set aside is not imported.
+// Files a crash left set aside: deleted if committed, else imported again; never imported twice.
 TEST_F(EscritosPrueba, ArchivoApartadoPorUnCorteSeTerminaSinPerderNiRepetir) {
     ASSERT_EQ(importar("1#A#PO#&2807902005#$E1.RTF\r\n").escritos.size(), 1u);
     escribirArchivo(envios() / "MENSAJES.TXT.0.importando", "1#A#PO#&2807902005#$E1.RTF\r\n");
@@ -181,8 +179,7 @@ protected:
     }
 };
 
-// A copy under the writ's prefix, registered once, no temporary left; six documents at
-// most, the main one included; choosing nothing changes nothing.
+// A copy under the writ's prefix, registered once, no temporary left; six documents at most.
 TEST_F(DocumentosEscritoTest, AnadirCopiaConPrefijoHastaSeisDocumentos) {
     EXPECT_EQ(prefijoAdjuntos("escrito7.rtf") + prefijoAdjuntos("A.RTF.B.RTF"), "escrito7_A_");
     EXPECT_EQ(prefijoAdjuntos("ESCRITO7.PDF"), "ESCRITO7.PDF_");
@@ -201,8 +198,7 @@ TEST_F(DocumentosEscritoTest, AnadirCopiaConPrefijoHastaSeisDocumentos) {
     EXPECT_FALSE(fs::exists(envios() / "ESCRITO7_a6.pdf"));
 }
 
-// Overwriting asks; the same file again, or under other capitals, leaves one row; a file
-// that already is the target (another name for it) is not copied onto itself.
+// Overwriting asks; the same file again, in any case, leaves one row and is never self-copied.
 TEST_F(DocumentosEscritoTest, SobrescribirPreguntaYNoDuplica) {
     escribirArchivo(envios() / "ESCRITO7_anexo.pdf", "viejo");
     ui.respuestas = {Respuesta::No};
@@ -237,8 +233,7 @@ TEST_F(DocumentosEscritoTest, CopiaFallidaSeAvisaYNoCambiaNada) {
               "No se encuentra el documento " + (envios() / "ESCRITO7_falta.pdf").string() + ".");
 }
 
-// Removing an attachment keeps its file; removing a writ, its main document unless a twin
-// uses it; a document that cannot go keeps the writ, with no lock held while that is told.
+// Removing a writ takes its main document unless a twin uses it; one that cannot go keeps the writ.
 TEST_F(DocumentosEscritoTest, QuitarAdjuntoYBajaDelEscrito) {
     db().ejecutar("INSERT INTO MensajeDestino (IdMensajeDestino, Destino) VALUES (?, 'X')", sel.id);
     ASSERT_TRUE(docs.anadirAdjunto(sel, pdf("uno.pdf")));
@@ -278,8 +273,7 @@ TEST_F(DocumentosEscritoTest, QuitarAdjuntoYBajaDelEscrito) {
     EXPECT_EQ(contar("MensajeEnvio"), 0);
 }
 
-// Pending oldest first, sent newest first (a blank for no signing date); a type found in any
-// case, or missing from the catalogue, is listed once even when the catalogue repeats it.
+// Pending oldest first, sent newest first; a type in any case, or unknown, is listed once.
 TEST_F(EscritosPrueba, PendientesDelMasAntiguoYEnviadosDelMasReciente) {
     db().ejecutar("INSERT INTO TipoProcedimiento (codigoTipoProcedimiento, "
                   "descrTipoProcedimiento) VALUES ('ord', 'Ordinario'), ('ORD', 'Otro')");
@@ -298,8 +292,7 @@ TEST_F(EscritosPrueba, PendientesDelMasAntiguoYEnviadosDelMasReciente) {
     EXPECT_EQ(p[0].tipo + "|" + p[1].tipo, "ORD - Ordinario|PO - ");
 }
 
-// Courts by the value of their number; copy recipients by the directory's name, whatever
-// the case of their code.
+// Courts by the value of their number; copy recipients by name, whatever their code's case.
 TEST_F(EscritosPrueba, OrganosYDestinatariosEnCopiaDelDirectorio) {
     db().ejecutar("INSERT INTO OrigenDestino (tipo, nombre, apellido1, apellido2, cif, "
                   "codPartidoJudicial, tipoOrgano, numeroOrgano) VALUES (2, 'Ana', 'Pérez', "

@@ -1,16 +1,16 @@
 #pragma once
 
 #include "common/ArbolRespuesta.h"
-#include "common/Interaccion.h"
+#include "tests/support/InteraccionMuda.h"
 
 #include <deque>
 #include <functional>
 #include <string>
 #include <vector>
 
-// Scripted interaction port for tests: records every call and answers message boxes
-// from a queue (the first button when the queue is empty).
-class InteraccionGuionada : public Interaccion {
+// Scripted interaction port for tests: records what the tests check and answers message
+// boxes from a queue (the first button when the queue is empty).
+class InteraccionGuionada : public InteraccionMuda {
 public:
     struct Mensaje {
         std::string texto;
@@ -34,9 +34,6 @@ public:
                : botones == Botones::ReintentarCancelar                     ? Respuesta::Reintentar
                                                                             : Respuesta::Aceptar;
     }
-    void estado(std::string_view texto) override { estados.emplace_back(texto); }
-    void ocupado(bool activo) override { cambiosOcupado.push_back(activo); }
-    void procesarEventos() override {}
     void terminarPrograma(int codigo) override { terminaciones.push_back(codigo); }
     bool abrirArchivo(const std::filesystem::path& archivo) override {
         archivosAbiertos.push_back(archivo);
@@ -56,7 +53,6 @@ public:
         pines.pop_front();
         return pin;
     }
-    void mostrarDepuracion(const ArbolRespuesta&, std::string_view) override {}
 
     std::deque<Respuesta> respuestas; // for the next message boxes, in order
     // Run while each message box is up, as the user would be reading it.
@@ -64,8 +60,6 @@ public:
     std::deque<std::optional<std::string>> pines; // for the next requests; nullopt cancels
 
     std::vector<Mensaje> mensajes;
-    std::vector<std::string> estados;
-    std::vector<bool> cambiosOcupado;
     std::vector<int> terminaciones;
     std::vector<std::filesystem::path> archivosAbiertos;
     std::vector<std::filesystem::path> programasIniciados;

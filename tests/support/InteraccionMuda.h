@@ -2,8 +2,8 @@
 
 #include "common/Interaccion.h"
 
-// A port nobody answers, for benchmarks and fuzzers: every box takes Aceptar, nothing is
-// shown, opened or started, and no PIN is given.
+// A port nobody answers, for benchmarks, fuzzers and as the scripted port's base: every box
+// takes Aceptar, nothing is shown, opened or started, and no PIN is given.
 class InteraccionMuda : public Interaccion {
 public:
     Respuesta mensaje(std::string_view, std::string_view, Icono, Botones) override {

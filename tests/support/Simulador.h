@@ -23,6 +23,13 @@ struct OpcionesSimulador {
 // variable LEXNET_SIMULADOR, or beside the test program.
 class Simulador {
 public:
+    // One fault for fallar(): `operacion` answered as `tipo` says, with the fields of `mas`.
+    static nlohmann::json fallo(std::string operacion, std::string tipo, nlohmann::json mas = {}) {
+        mas["operacion"] = std::move(operacion);
+        mas["tipo"] = std::move(tipo);
+        return mas;
+    }
+
     explicit Simulador(OpcionesSimulador opciones);
     explicit Simulador(std::string datosJson)
         : Simulador(OpcionesSimulador{.datos = std::move(datosJson)}) {}
