@@ -5,9 +5,11 @@
 #include <chrono>
 #include <gtest/gtest.h>
 #include <stdexcept>
-#include <sys/wait.h>
 #include <thread>
+#ifndef _WIN32
+#include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -89,6 +91,7 @@ TEST_F(BaseDatosTest, AbrirOCrearNuncaPisaNiCreaLoQueNoEs) {
     EXPECT_EQ(leerArchivo(archivo), access);
 }
 
+#ifndef _WIN32
 // Two processes, as the two programs, write at once: each waits for the other's lock and
 // both succeed. A file left in WAL mode goes back to the rollback journal on opening.
 TEST_F(BaseDatosTest, DosProcesosEscribenALaVez) {
@@ -121,6 +124,7 @@ TEST_F(BaseDatosTest, DosProcesosEscribenALaVez) {
     EXPECT_EQ(db.primerValor("SELECT count(*) FROM Datos WHERE v = 'otro'")->entero(), 100);
     EXPECT_EQ(contar(db), 200);
 }
+#endif
 
 // Dates are stored as sortable text and shown in the Spanish form.
 TEST(FechaHora, TextosDePantallaYDeLaBase) {

@@ -6,8 +6,8 @@
 #include "common/Transporte.h"
 #include "tests/support/CarpetaTemporal.h"
 #include "tests/support/InteraccionGuionada.h"
-#include "tests/support/ProcesoHijo.h"
-#include "tests/support/ServidorTlsCrudo.h"
+#include "tests/support/ProcesoHijo_posix.h"
+#include "tests/support/ServidorTlsCrudo_posix.h"
 #include "tests/support/Simulador.h"
 #include "tests/support/TarjetaPrueba.h"
 

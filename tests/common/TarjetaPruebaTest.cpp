@@ -3,7 +3,7 @@
 #include "tests/support/TarjetaPrueba.h"
 
 #include "common/Tarjeta.h"
-#include "tests/support/ProcesoHijo.h"
+#include "tests/support/ProcesoHijo_posix.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

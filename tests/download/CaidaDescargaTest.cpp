@@ -1,4 +1,5 @@
 // ambrel-cli killed at any instant ends, rerun, with the documents of a run never stopped.
+#ifndef _WIN32
 #include "tests/download/DatosPrueba.h"
 
 #include <algorithm>
@@ -229,3 +230,4 @@ TEST(CaidaDescargaTest, MatadoEnCualquierInstanteTerminaConLosMismosDocumentos) 
 }
 
 } // namespace
+#endif

@@ -6,7 +6,7 @@
 #include "common/Sistema.h"
 #include "tests/support/InstalacionPrueba.h"
 #include "tests/support/InteraccionGuionada.h"
-#include "tests/support/ProcesoHijo.h"
+#include "tests/support/ProcesoHijo_posix.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "tests/support/CarpetaTemporal.h"
-#include "tests/support/ProcesoHijo.h"
+#include "tests/support/ProcesoHijo_posix.h"
 #include "tests/support/TarjetaPrueba.h"
 #include "tools/lexnet-sim/Generador.h" // bytesGenerados: the content of "generar" documents
 

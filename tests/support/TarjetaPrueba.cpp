@@ -1,6 +1,6 @@
 #include "tests/support/TarjetaPrueba.h"
 
-#include "tests/support/ProcesoHijo.h"
+#include "tests/support/ProcesoHijo_posix.h"
 
 #include <cstdlib>
 #include <stdexcept>
