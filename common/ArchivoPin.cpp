@@ -1,6 +1,7 @@
 #include "common/ArchivoPin.h"
 
 #include "common/General.h"
+#include "common/Texto.h"
 
 #include <cstddef>
 #include <cstdio>
@@ -26,16 +27,6 @@ struct Rechazo {
     std::string sal;   // hexadecimal
     std::string huella;
 };
-
-std::string hexadecimal(const unsigned char* datos, std::size_t n) {
-    static constexpr char kDigitos[] = "0123456789abcdef";
-    std::string r;
-    for (std::size_t i = 0; i < n; ++i) {
-        r += kDigitos[datos[i] >> 4];
-        r += kDigitos[datos[i] & 15];
-    }
-    return r;
-}
 
 std::string huellaDe(const std::string& contenido, const std::string& salHex) {
     unsigned char h[kLongitudHuella];
@@ -99,12 +90,10 @@ fs::path registroPinesRechazados(const std::string& carpetaPrograma) {
 std::string leerArchivoPin(const fs::path& archivo, const fs::path& registro) {
     const Estado e = estadoDe(archivo);
 #ifndef _WIN32
-    const fs::perms ajenos =
-        fs::status(archivo).permissions() & (fs::perms::group_all | fs::perms::others_all);
-    if (ajenos != fs::perms::none) {
+    const fs::perms permisos = fs::status(archivo).permissions();
+    if ((permisos & (fs::perms::group_all | fs::perms::others_all)) != fs::perms::none) {
         char modo[8];
-        std::snprintf(modo, sizeof modo, "%04o",
-                      static_cast<unsigned>(fs::status(archivo).permissions() & fs::perms::mask));
+        std::snprintf(modo, sizeof modo, "%04o", static_cast<unsigned>(permisos & fs::perms::mask));
         throw ErrorArchivoPin(ErrorArchivoPin::Motivo::Expuesto,
                               "el archivo del PIN " + archivo.string() +
                                   " está al alcance de otros usuarios (permisos " + modo +

@@ -1,5 +1,7 @@
 #include "common/Tarjeta.h"
 
+#include "common/Texto.h"
+
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -44,16 +46,6 @@ std::string fecha(const ASN1_TIME* t) {
     std::snprintf(texto, sizeof texto, "%02d/%02d/%04d", tm.tm_mday, tm.tm_mon + 1,
                   tm.tm_year + 1900);
     return texto;
-}
-
-std::string hexadecimal(const unsigned char* datos, std::size_t n) {
-    static constexpr char kDigitos[] = "0123456789ABCDEF";
-    std::string r;
-    for (std::size_t i = 0; i < n; ++i) {
-        r += kDigitos[datos[i] >> 4];
-        r += kDigitos[datos[i] & 15];
-    }
-    return r;
 }
 
 std::string numeroSerie(X509* x) {

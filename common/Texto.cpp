@@ -15,6 +15,16 @@ std::string recortar(std::string_view texto) {
     return std::string(texto);
 }
 
+std::string hexadecimal(const unsigned char* datos, std::size_t n) {
+    static constexpr char kDigitos[] = "0123456789ABCDEF";
+    std::string r;
+    for (std::size_t i = 0; i < n; ++i) {
+        r += kDigitos[datos[i] >> 4];
+        r += kDigitos[datos[i] & 15];
+    }
+    return r;
+}
+
 std::string mayusculas(std::string_view texto) {
     std::string r(texto);
     for (char& c : r) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -18,5 +19,7 @@ std::string desdeWindows1252(std::string_view texto);
 std::string comoUtf8(std::string_view texto);
 // The first `maximo` characters (code points) of a UTF-8 text.
 std::string primerosCaracteres(std::string_view texto, std::size_t maximo);
+// Bytes as upper-case hexadecimal digits, two per byte.
+std::string hexadecimal(const unsigned char* datos, std::size_t n);
 // Case-insensitive (ASCII) equality.
 bool igualesSinMayusculas(std::string_view a, std::string_view b);
