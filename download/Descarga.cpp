@@ -77,7 +77,6 @@ ComprobacionFechas Descarga::ComprobarFechas(std::string_view desde, std::string
 ResultadoDescarga Descarga::ProcesarDescarga(const std::optional<RangoFechas>& rango,
                                              bool descargar, bool soloPendientes) {
     resultado_ = ResultadoDescarga{};
-    porConfirmar_.clear();
     cliente_.estado.ErrorBloque = false;
     cliente_.ErrorComunicacion = false;
 

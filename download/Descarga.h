@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 class Ambrel;
 class ClienteLexnet;
@@ -64,8 +63,6 @@ public:
     void DescargarAdjuntos();
     void NotificarDescargas();
 
-    // Notifications whose documents this run worked on, in first-seen order.
-    const std::vector<std::string>& PorConfirmar() const { return porConfirmar_; }
     const ResultadoDescarga& resultado() const { return resultado_; }
 
 private:
@@ -77,6 +74,5 @@ private:
     General& g_;
     ClienteLexnet& cliente_;
     Interaccion& ui_;
-    std::vector<std::string> porConfirmar_;
     ResultadoDescarga resultado_;
 };

@@ -80,7 +80,6 @@ bool esVerdadero(std::string_view valor) {
 
 void Descarga::DescargarAdjuntos() {
     ui_.ocupado(true);
-    porConfirmar_.clear();
     BaseDatos& db = *g_.Conexion;
     std::vector<Documento> documentos;
     {
@@ -97,16 +96,13 @@ void Descarga::DescargarAdjuntos() {
         return;
     }
     borrarTemporales(g_.CarpetaDescargas);
-    for (const Documento& d : documentos) {
-        if (porConfirmar_.empty() || d.idLexNet != porConfirmar_.back()) {
-            porConfirmar_.push_back(d.idLexNet);
-        }
-    }
     {
-        // Recorded before the first block, so that no stop can lose a confirmation.
+        // The notifications to confirm, recorded before the first block so that no stop
+        // can lose a confirmation.
         Transaccion t(db);
-        for (const std::string& id : porConfirmar_) {
-            db.ejecutar("INSERT OR IGNORE INTO ConfirmacionPendiente (IdLexNet) VALUES (?)", id);
+        for (const Documento& d : documentos) {
+            db.ejecutar("INSERT OR IGNORE INTO ConfirmacionPendiente (IdLexNet) VALUES (?)",
+                        d.idLexNet);
         }
         t.confirmar();
     }
