@@ -78,11 +78,14 @@ CREATE TABLE Parametro (
     URLBase SMALLINT NOT NULL DEFAULT 0
 );
 INSERT INTO Parametro (URLBase) VALUES (0);
-CREATE TABLE ConfirmacionPendiente (
-    IdLexNet VARCHAR(255) COLLATE NOCASE PRIMARY KEY
-);
 PRAGMA user_version = 1;
 )sql";
+
+// Notifications whose documents a run set out to fetch and that LexNET has not yet been
+// told about: a run that ends before telling it leaves them for the next one. In the
+// template, and added to older files by the upgrade.
+constexpr const char* kCrearConfirmaciones =
+    "CREATE TABLE ConfirmacionPendiente (IdLexNet VARCHAR(255) COLLATE NOCASE PRIMARY KEY)";
 
 // The writ tables, in order of creation. Widths are enforced here; the columns that must
 // name something refuse Null and empty text; the identifiers are numbered by the
@@ -348,6 +351,7 @@ void crearPlantilla(const std::filesystem::path& archivo) {
     try {
         Transaccion t(db);
         db.ejecutarGuion(kPlantilla);
+        db.ejecutar(kCrearConfirmaciones);
         t.confirmar();
         // A file that stands alone, ready to be copied.
         db.ejecutar("PRAGMA journal_mode = DELETE");
@@ -392,11 +396,8 @@ ResultadoActualizacion actualizarEsquema(BaseDatos& db) {
         r.sinMayusculas = true;
     }
 
-    // Notifications whose documents a run set out to fetch and that LexNET has not yet been
-    // told about: a run that ends before telling it leaves them for the next one.
     if (!existeTabla(db, "ConfirmacionPendiente")) {
-        db.ejecutar("CREATE TABLE ConfirmacionPendiente "
-                    "(IdLexNet VARCHAR(255) COLLATE NOCASE PRIMARY KEY)");
+        db.ejecutar(kCrearConfirmaciones);
     }
 
     // Each missing table on its own, so a set left half made is completed.
