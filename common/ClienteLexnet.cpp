@@ -23,10 +23,12 @@ std::string operacionDe(std::string_view servicio, Programa programa) {
 } // namespace
 
 void ClienteLexnet::usarCertificado(AlmacenTarjeta& almacen, std::size_t indice) {
+    tomarAdelanto({}, {}, {});
     almacen_ = &almacen;
     indice_ = indice;
-    identidad_ = {almacen.x509(indice), nullptr};
     conexion_.reiniciar();
+    identidad_ = {almacen.x509(indice), nullptr};
+    tarjeta_ = almacen.vida();
 }
 
 OpcionesEnvio ClienteLexnet::opciones() const {
@@ -69,8 +71,48 @@ bool ClienteLexnet::prepararIdentidad() {
     return false;
 }
 
+std::optional<Envio> ClienteLexnet::tomarAdelanto(const std::string& sXML,
+                                                  std::string_view sSOAPAction,
+                                                  std::string_view sServicio) {
+    if (!adelanto_.envio.valid()) {
+        return std::nullopt;
+    }
+    Envio envio = adelanto_.envio.get();
+    if (adelanto_.xml != sXML || adelanto_.soapAction != sSOAPAction ||
+        adelanto_.servicio != sServicio) {
+        return std::nullopt;
+    }
+    return envio;
+}
+
+Envio ClienteLexnet::intercambiar(const std::string& url, const std::string& sXML,
+                                  std::string_view sSOAPAction, const OpcionesEnvio& o) {
+    Envio envio = conexion_.enviar(url, sXML, sSOAPAction, identidad_, o);
+    if (envio.resultado != ResultadoEnvio::Correcto) {
+        conexion_.reiniciar();
+    }
+    return envio;
+}
+
+void ClienteLexnet::adelantarComando(const std::string& sXML, std::string_view sSOAPAction,
+                                     std::string_view sServicio) {
+    tomarAdelanto({}, {}, {});
+    const std::string operacion = operacionDe(sServicio, g_.programa);
+    if (operacion.empty() || (almacen_ && !identidad_.clave)) {
+        return;
+    }
+    adelanto_.xml = sXML;
+    adelanto_.soapAction = sSOAPAction;
+    adelanto_.servicio = sServicio;
+    adelanto_.envio =
+        std::async(std::launch::async, [this, url = g_.URLServicio + operacion, o = opciones()] {
+            return intercambiar(url, adelanto_.xml, adelanto_.soapAction, o);
+        });
+}
+
 void ClienteLexnet::EnviarComando(const std::string& sXML, std::string_view sSOAPAction,
                                   std::string_view sServicio) {
+    std::optional<Envio> adelantado = tomarAdelanto(sXML, sSOAPAction, sServicio);
     ErrorComunicacion = false;
     LineaCaida = false;
     const auto errorGeneral = [this](long numero, const std::string& descripcion) {
@@ -90,8 +132,12 @@ void ClienteLexnet::EnviarComando(const std::string& sXML, std::string_view sSOA
 
     Envio envio;
     for (int intentos = 0;; ++intentos) {
-        envio =
-            enviarPeticion(g_.URLServicio + operacion, sXML, sSOAPAction, identidad_, opciones());
+        if (adelantado) {
+            envio = std::move(*adelantado);
+            adelantado.reset();
+        } else {
+            envio = intercambiar(g_.URLServicio + operacion, sXML, sSOAPAction, opciones());
+        }
         if (envio.resultado != ResultadoEnvio::ConexionPerdida) {
             break;
         }
@@ -160,6 +206,10 @@ void ClienteLexnet::Logout() {
                     Botones::Aceptar);
         return;
     }
+    tomarAdelanto({}, {}, {});
+    if (!prepararIdentidad()) { // a new connection needs the card's key too
+        return;
+    }
     ui_.estado("Desconectando del servidor ...");
     ui_.ocupado(true);
     const std::string peticion = peticiones().peticionLogout(estado.idSesion);
@@ -169,7 +219,7 @@ void ClienteLexnet::Logout() {
     o.esperaMs = kEsperaLogoutMs;
     o.limiteMs = kEsperaLogoutMs;
     o.autoridadServidor = g_.CAServidor;
-    const Envio envio = enviarPeticion(g_.URLServicio + "Logout", peticion, " ", identidad_, o);
+    const Envio envio = intercambiar(g_.URLServicio + "Logout", peticion, " ", o);
     if (envio.resultado == ResultadoEnvio::CanalSeguro) {
         mensajeCanalSeguro();
     } else if (envio.resultado != ResultadoEnvio::Correcto) {

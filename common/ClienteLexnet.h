@@ -7,6 +7,9 @@
 #include "common/Transporte.h"
 
 #include <cstddef>
+#include <future>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,6 +33,13 @@ public:
                        std::string_view sServicio);
     void Login();
     void Logout();
+    // Starts sending the request a run will make next while it still works on the current
+    // answer; EnviarComando with the very same request then takes that answer instead of
+    // sending again (another request waits for it and drops it). At most one request is in
+    // flight. Nothing starts before the card's key is in hand: the PIN is asked for only by
+    // EnviarComando.
+    void adelantarComando(const std::string& sXML, std::string_view sSOAPAction,
+                          std::string_view sServicio);
 
     Peticiones peticiones() const { return Peticiones(g_.Espacios); }
 
@@ -45,14 +55,31 @@ public:
     int reintentosSinPreguntar = -1;
 
 private:
+    struct Adelanto {
+        std::string xml;
+        std::string soapAction;
+        std::string servicio;
+        std::future<Envio> envio;
+    };
+
     bool prepararIdentidad();
     OpcionesEnvio opciones() const;
     void mensajeCanalSeguro();
+    // The answer of the request started ahead when it is this one; any other is waited for
+    // and dropped, so that the connection is free again.
+    std::optional<Envio> tomarAdelanto(const std::string& sXML, std::string_view sSOAPAction,
+                                       std::string_view sServicio);
+    // One exchange on the kept connection; a failed one drops the connection.
+    Envio intercambiar(const std::string& url, const std::string& sXML,
+                       std::string_view sSOAPAction, const OpcionesEnvio& o);
 
     General& g_;
     Interaccion& ui_;
     AlmacenTarjeta* almacen_ = nullptr;
     std::size_t indice_ = 0;
+    std::shared_ptr<const void> tarjeta_; // outlives the connection, which holds its key
     IdentidadTls identidad_;
+    // Kept from request to request while the certificate stays the same.
     ConexionHttps conexion_;
+    Adelanto adelanto_; // after conexion_: waited for before the connection goes
 };

@@ -118,7 +118,7 @@ struct AlmacenTarjeta::Impl {
     }
 };
 
-AlmacenTarjeta::AlmacenTarjeta(const std::string& modulo) : impl_(std::make_unique<Impl>()) {
+AlmacenTarjeta::AlmacenTarjeta(const std::string& modulo) : impl_(std::make_shared<Impl>()) {
     ERR_clear_error();
     impl_->ctx = PKCS11_CTX_new();
     if (!impl_->ctx) {

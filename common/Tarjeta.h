@@ -70,10 +70,14 @@ public:
     evp_pkey_st* clavePrivada(std::size_t indice, const PedirPin& pedirPin);
     // Whether a card of this store has refused a PIN.
     bool pinRechazado() const { return pinRechazado_; }
+    // Keeps the card's library loaded, and the certificates and keys handed out valid, for
+    // as long as the holder keeps it, even past the store (a kept TLS connection holds the
+    // key until it closes).
+    std::shared_ptr<const void> vida() const { return impl_; }
 
 private:
     struct Impl;
-    std::unique_ptr<Impl> impl_;
+    std::shared_ptr<Impl> impl_;
     std::vector<CertificadoTarjeta> certificados_;
     bool pinRechazado_ = false;
 };

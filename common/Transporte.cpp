@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
+#include <cstring>
 #include <curl/curl.h>
 #include <memory>
 #include <mutex>
@@ -45,6 +47,30 @@ size_t recibir(char* datos, size_t tam, size_t n, void* destino) {
     }
     r->texto->append(datos, bytes);
     return bytes;
+}
+
+// The request body, handed to the library as it asks for it.
+struct Cuerpo {
+    std::string_view texto;
+    std::size_t enviado = 0;
+};
+
+size_t leerCuerpo(char* destino, size_t tam, size_t n, void* datos) {
+    auto* c = static_cast<Cuerpo*>(datos);
+    const std::size_t bytes = std::min(tam * n, c->texto.size() - c->enviado);
+    std::memcpy(destino, c->texto.data() + c->enviado, bytes);
+    c->enviado += bytes;
+    return bytes;
+}
+
+// When a kept connection dies after the request went out, the library would send it again
+// on a new one behind the caller's back, although LexNET may already have carried it out
+// (a writ announced twice). Refusing to rewind a body already sent, even in part, makes
+// that a lost connection, which the caller retries or not as it decides.
+int rebobinarCuerpo(void* datos, curl_off_t desplazamiento, int origen) {
+    const auto* c = static_cast<const Cuerpo*>(datos);
+    return c->enviado == 0 && desplazamiento == 0 && origen == SEEK_SET ? CURL_SEEKFUNC_OK
+                                                                        : CURL_SEEKFUNC_FAIL;
 }
 
 // Whether `destino` is HTTPS on the same host and port as `origen`.
@@ -106,6 +132,7 @@ ResultadoEnvio clasificar(CURLcode codigo, std::string_view detalle) {
     case CURLE_RECV_ERROR:
     case CURLE_GOT_NOTHING:
     case CURLE_PARTIAL_FILE:
+    case CURLE_SEND_FAIL_REWIND:
         return ResultadoEnvio::ConexionPerdida;
     default:
         return ResultadoEnvio::OtroError;
@@ -133,12 +160,6 @@ void ConexionHttps::reiniciar() {
         curl_easy_cleanup(static_cast<CURL*>(curl_));
         curl_ = nullptr;
     }
-}
-
-Envio enviarPeticion(std::string_view url, std::string_view cuerpo, std::string_view soapAction,
-                     const IdentidadTls& identidad, const OpcionesEnvio& opciones) {
-    ConexionHttps conexion;
-    return conexion.enviar(url, cuerpo, soapAction, identidad, opciones);
 }
 
 Envio ConexionHttps::enviar(std::string_view url, std::string_view cuerpo,
@@ -173,8 +194,12 @@ Envio ConexionHttps::enviar(std::string_view url, std::string_view cuerpo,
     }
     cabeceras.anadir("Expect:");
 
+    Cuerpo envioCuerpo{cuerpo};
     curl_easy_setopt(c, CURLOPT_POST, 1L);
-    curl_easy_setopt(c, CURLOPT_POSTFIELDS, cuerpo.data());
+    curl_easy_setopt(c, CURLOPT_READFUNCTION, leerCuerpo);
+    curl_easy_setopt(c, CURLOPT_READDATA, &envioCuerpo);
+    curl_easy_setopt(c, CURLOPT_SEEKFUNCTION, rebobinarCuerpo);
+    curl_easy_setopt(c, CURLOPT_SEEKDATA, &envioCuerpo);
     curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(cuerpo.size()));
     curl_easy_setopt(c, CURLOPT_HTTPHEADER, cabeceras.lista);
     curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, recibir);
@@ -212,6 +237,7 @@ Envio ConexionHttps::enviar(std::string_view url, std::string_view cuerpo,
     CURLcode codigo = CURLE_OK;
     for (int saltos = 0;; ++saltos) {
         curl_easy_setopt(c, CURLOPT_URL, destino.c_str());
+        envioCuerpo.enviado = 0;
         envio.respuesta.clear();
         detalle[0] = '\0';
         codigo = curl_easy_perform(c);

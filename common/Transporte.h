@@ -64,7 +64,3 @@ public:
 private:
     void* curl_ = nullptr;
 };
-
-// One POST on a connection of its own.
-Envio enviarPeticion(std::string_view url, std::string_view cuerpo, std::string_view soapAction,
-                     const IdentidadTls& identidad, const OpcionesEnvio& opciones);

@@ -14,6 +14,7 @@
 #include <limits>
 #include <memory>
 #include <system_error>
+#include <vector>
 
 namespace {
 
@@ -151,15 +152,18 @@ bool Descarga::descargarDocumento(std::int64_t idAdjunto, const std::string& idL
                                std::to_string(n) + ") " + idLexNet + kCRLF + kCRLF +
                                " Número adjunto : " + std::to_string(k) + "     Bloque : ";
     const ArbolRespuesta& a = cliente_.Vista;
+    const auto peticion = [&](int bloque) {
+        return cliente_.peticiones().peticionObtenerBloque(
+            cliente_.estado.idSesion, idLexNet, orden, static_cast<std::int16_t>(bloque));
+    };
+    constexpr int kUltimoBloque = std::numeric_limits<std::int16_t>::max();
     bool ultimo = false;
+    std::vector<Nodo> contenidos;
     // Block numbers are 16-bit: a document that never ends stops at the last one.
-    for (int bloque = 0; !ultimo && bloque <= std::numeric_limits<std::int16_t>::max(); ++bloque) {
+    for (int bloque = 0; !ultimo && bloque <= kUltimoBloque; ++bloque) {
         ui_.estado(rotulo + std::to_string(bloque + 1));
         cliente_.Vista.limpiar();
-        cliente_.EnviarComando(
-            cliente_.peticiones().peticionObtenerBloque(cliente_.estado.idSesion, idLexNet, orden,
-                                                        static_cast<std::int16_t>(bloque)),
-            " ", "ObtenerBloque");
+        cliente_.EnviarComando(peticion(bloque), " ", "ObtenerBloque");
         if (cliente_.estado.ErrorBloque) {
             return false;
         }
@@ -169,23 +173,12 @@ bool Descarga::descargarDocumento(std::int64_t idAdjunto, const std::string& idL
             cliente_.ErrorComunicacion = cliente_.LineaCaida;
             return false;
         }
+        contenidos.clear();
         bool reconocida = false;
         for (Nodo i = 1; i <= a.tamano(); ++i) {
             if (esElemento(a, i, "bytesContenido")) {
                 reconocida = true;
-                std::string copia;
-                std::string limpio;
-                try {
-                    temporal->anadir(MyDecode(sinBlancos(textoDe(a, i, copia), limpio)));
-                } catch (const ErrorBase64& e) {
-                    ui_.mensaje("Se ha producido el error " + std::to_string(e.numero()) + kCRLF +
-                                    e.what(),
-                                "Atención:", Icono::Exclamacion, Botones::Aceptar);
-                    return false;
-                } catch (const std::system_error& e) {
-                    errorArchivo(e);
-                    return false;
-                }
+                contenidos.push_back(i);
             } else if (esElemento(a, i, "esUltimo")) {
                 reconocida = true;
                 ultimo = ultimo || esVerdadero(valorTexto(a, i));
@@ -194,6 +187,26 @@ bool Descarga::descargarDocumento(std::int64_t idAdjunto, const std::string& idL
         // No answer at all (the exchange gave none) is no block.
         if (!reconocida) {
             return false;
+        }
+        // LexNET takes one request at a time: the next block travels while this one is
+        // decoded and written.
+        if (!ultimo && bloque < kUltimoBloque) {
+            cliente_.adelantarComando(peticion(bloque + 1), " ", "ObtenerBloque");
+        }
+        for (const Nodo i : contenidos) {
+            std::string copia;
+            std::string limpio;
+            try {
+                temporal->anadir(MyDecode(sinBlancos(textoDe(a, i, copia), limpio)));
+            } catch (const ErrorBase64& e) {
+                ui_.mensaje("Se ha producido el error " + std::to_string(e.numero()) + kCRLF +
+                                e.what(),
+                            "Atención:", Icono::Exclamacion, Botones::Aceptar);
+                return false;
+            } catch (const std::system_error& e) {
+                errorArchivo(e);
+                return false;
+            }
         }
         if (ultimo) {
             ui_.estado(rotulo + std::to_string(bloque + 1) + " (último)");

@@ -90,10 +90,12 @@ TEST_F(ClienteLexnetTest, LoginYLogoutConLaClaveDeLaTarjeta) {
     ASSERT_EQ(login.size(), 1u);
     EXPECT_EQ(login[0]["certificado"], TarjetaPrueba::sujetoUsuario());
 
+    cliente->usarCertificado(*almacen, 0); // a certificate chosen again opens a new connection
     cliente->Logout();
     EXPECT_EQ(cliente->estado.idSesion, 0);
     EXPECT_EQ(ui.sesiones.back(), "< sin conexión >");
-    EXPECT_EQ(peticiones("Logout"), 1u);
+    ASSERT_EQ(peticiones("Logout"), 1u);
+    EXPECT_NE(sim->peticiones("Logout")[0]["conexion"], login[0]["conexion"]);
     EXPECT_EQ(ui.tarjetasPin, std::vector<std::string>{TarjetaPrueba::etiqueta()});
 }
 
@@ -197,7 +199,8 @@ TEST_F(ClienteLexnetTest, RespuestaMayorQueElLimiteNoSeRecibe) {
     const std::string login = Peticiones().peticionLogin();
     OpcionesEnvio opciones;
     opciones.autoridadServidor = tarjeta.ca().string();
-    const Envio completo = enviarPeticion(sim->url() + "Login", login, " ", identidad, opciones);
+    const Envio completo =
+        ConexionHttps().enviar(sim->url() + "Login", login, " ", identidad, opciones);
     ASSERT_EQ(completo.resultado, ResultadoEnvio::Correcto) << completo.descripcion;
     ASSERT_GT(completo.respuesta.size(), 100u);
 
@@ -209,7 +212,8 @@ TEST_F(ClienteLexnetTest, RespuestaMayorQueElLimiteNoSeRecibe) {
     for (const auto& fallo : {nlohmann::json::array(), falso(""), falso("9223372036854775807")}) {
         SCOPED_TRACE(fallo.dump());
         sim->fallar(fallo);
-        const Envio cortado = enviarPeticion(sim->url() + "Login", login, " ", identidad, opciones);
+        const Envio cortado =
+            ConexionHttps().enviar(sim->url() + "Login", login, " ", identidad, opciones);
         EXPECT_EQ(cortado.resultado, ResultadoEnvio::OtroError);
         EXPECT_EQ(cortado.codigo, 63) << cortado.descripcion;
         EXPECT_TRUE(cortado.respuesta.empty());

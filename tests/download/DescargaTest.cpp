@@ -89,6 +89,12 @@ TEST_F(DescargaTest, UnaDescargaGuardaTodoYConfirmaCadaNotificacionUnaVez) {
     EXPECT_EQ(recibidas("TerminarDescarga"), (Textos{"N1", "N2", "N3"}));
     EXPECT_EQ(sim->peticiones("ObtenerCabeceras").at(0)["valores"]["fechaInicio"],
               "2026-11-01T00:00:00");
+    // One TLS connection, so one handshake with the card, for the whole run.
+    std::set<int> conexiones;
+    for (const json& p : sim->peticiones()) {
+        conexiones.insert(p["conexion"].get<int>());
+    }
+    EXPECT_EQ(conexiones.size(), 1u);
 
     const ResultadoDescarga r2 = descargar();
     EXPECT_EQ(r2.documentosCompletados + r2.notificacionesConfirmadas, 0);
@@ -146,7 +152,9 @@ TEST_P(ConexionPerdidaTest, SinReintentoDetieneLaDescarga) {
     EXPECT_TRUE(descargar().interrumpida);
     ASSERT_EQ(ui.mensajes.size(), 1u);
     EXPECT_EQ(ui.mensajes[0].botones, Botones::ReintentarCancelar);
-    EXPECT_EQ(sim->peticiones().back()["operacion"], corte["operacion"]);
+    // Cut on the kept connection, and never sent again behind the user's back.
+    EXPECT_EQ(sim->peticiones().back()["fallo"], "cortar");
+    EXPECT_EQ(sim->peticiones().back()["conexion"], sim->peticiones().front()["conexion"]);
     EXPECT_NE(ambrel->cliente.estado.idSesion, 0);
 
     EXPECT_FALSE(descargar().interrumpida);

@@ -4,7 +4,9 @@
 #include "tools/lexnet-sim/Plataforma.h"
 #include "tools/lexnet-sim/Xml.h"
 
+#include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <httplib.h>
 #include <thread>
 
@@ -31,6 +33,19 @@ CertificadoCliente certificadoDe(const httplib::Request& req) {
     return c;
 }
 
+// Each TLS connection gets a number when its first handshake ends, so the registro shows
+// which requests shared a connection (and how many handshakes a client paid for).
+void numerarConexion(const SSL* ssl, int donde, int) {
+    static std::atomic<std::uintptr_t> ultima{0};
+    if ((donde & SSL_CB_HANDSHAKE_DONE) != 0 && SSL_get_app_data(ssl) == nullptr) {
+        SSL_set_app_data(const_cast<SSL*>(ssl), reinterpret_cast<void*>(++ultima));
+    }
+}
+
+std::uintptr_t conexionDe(const httplib::Request& req) {
+    return req.ssl ? reinterpret_cast<std::uintptr_t>(SSL_get_app_data(req.ssl)) : 0;
+}
+
 bool configurarTls(SSL_CTX& ctx, const Opciones& o) {
     const std::string ca = o.ca.string();
     if (SSL_CTX_use_certificate_chain_file(&ctx, o.certificado.string().c_str()) != 1 ||
@@ -42,6 +57,11 @@ bool configurarTls(SSL_CTX& ctx, const Opciones& o) {
     SSL_CTX_set_client_CA_list(&ctx, SSL_load_client_CA_file(ca.c_str()));
     SSL_CTX_set_verify(&ctx, SSL_VERIFY_PEER | SSL_VERIFY_FAIL_IF_NO_PEER_CERT, nullptr);
     SSL_CTX_set_min_proto_version(&ctx, TLS1_2_VERSION);
+    SSL_CTX_set_info_callback(&ctx, numerarConexion);
+    // Needed to resume a session whose client showed a certificate, as clients try to
+    // when they open a new connection.
+    static constexpr unsigned char kContexto[] = "lexnet-sim";
+    SSL_CTX_set_session_id_context(&ctx, kContexto, sizeof kContexto - 1);
     return true;
 }
 
@@ -66,6 +86,7 @@ Json lineaDe(const httplib::Request& req, const std::string& operacion, const st
         cabeceras[clave] = valor;
     }
     return {{"hora", horaIso()},
+            {"conexion", conexionDe(req)},
             {"operacion", operacion},
             {"certificado", sujeto},
             {"cabeceras", cabeceras}};
