@@ -1,5 +1,6 @@
 #include "common/ArbolRespuesta.h"
 
+#include <cstring>
 #include <limits>
 #include <pugixml.hpp>
 #include <stdexcept>
@@ -22,6 +23,15 @@ std::string_view nombreLocal(const char* nombre) {
 void ArbolRespuesta::limpiar() {
     nodos_.clear();
     textos_.clear();
+    fuente_.clear();
+}
+
+std::string ArbolRespuesta::reciclarTexto() {
+    std::string r;
+    r.swap(fuente_);
+    limpiar();
+    r.clear();
+    return r;
 }
 
 ArbolRespuesta::Nodo ArbolRespuesta::agregar(Nodo padre, ColorNodo color) {
@@ -53,45 +63,42 @@ void ArbolRespuesta::anadirTexto(std::string_view pieza) {
     nodos_.back().longitud += static_cast<Enlace>(pieza.size());
 }
 
-void ArbolRespuesta::CargarTreeview(std::string_view xml) {
-    limpiar();
-    agregar(0, ColorNodo::Negro);
-    anadirTexto(kTextoRaiz);
-    pugi::xml_document documento;
-    if (documento.load_buffer(xml.data(), xml.size(), kOpcionesLectura, pugi::encoding_utf8)) {
-        llenar(documento, xml.size());
+bool ArbolRespuesta::textoEnFuente(const char* texto) {
+    const char* inicio = fuente_.data();
+    if (texto < inicio || texto >= inicio + fuente_.size()) {
+        return false;
     }
+    Registro& r = nodos_.back();
+    r.enFuente = true;
+    r.inicio = static_cast<Enlace>(texto - inicio);
+    r.longitud = static_cast<Enlace>(std::strlen(texto));
+    return true;
+}
+
+void ArbolRespuesta::CargarTreeview(std::string_view xml) {
+    std::string copia = reciclarTexto();
+    copia.assign(xml);
+    CargarTreeviewEnSitio(copia);
 }
 
 void ArbolRespuesta::CargarTreeviewEnSitio(std::string& xml) {
     limpiar();
+    fuente_.swap(xml);
+    xml.clear();
+    if (fuente_.size() >= std::numeric_limits<Enlace>::max()) {
+        throw std::length_error("Respuesta demasiado larga");
+    }
     agregar(0, ColorNodo::Negro);
     anadirTexto(kTextoRaiz);
-    pugi::xml_document documento;
-    if (documento.load_buffer_inplace(xml.data(), xml.size(), kOpcionesLectura,
-                                      pugi::encoding_utf8)) {
-        llenar(documento, xml.size());
-    }
+    llenar();
 }
 
-void ArbolRespuesta::llenar(const pugi::xml_document& documento, std::size_t tamanoXml) {
-    // Sized once: a first pass counts the nodes; the texts together are about as long as
-    // the markup they come from.
-    std::size_t cuantos = 1;
-    for (pugi::xml_node x = documento.first_child(); x;) {
-        ++cuantos;
-        if (x.first_child()) {
-            x = x.first_child();
-            continue;
-        }
-        while (!x.next_sibling() && x.parent() != documento) {
-            x = x.parent();
-        }
-        x = x.next_sibling();
+void ArbolRespuesta::llenar() {
+    pugi::xml_document documento;
+    if (!documento.load_buffer_inplace(fuente_.data(), fuente_.size(), kOpcionesLectura,
+                                       pugi::encoding_utf8)) {
+        return;
     }
-    nodos_.reserve(cuantos);
-    textos_.reserve(textos_.size() + tamanoXml);
-
     // Depth first without recursion, so that nesting depth is bounded only by memory.
     // `padre` is the tree node that receives the nodes at the level of `x`.
     Nodo padre = 1;
@@ -99,9 +106,13 @@ void ArbolRespuesta::llenar(const pugi::xml_document& documento, std::size_t tam
     while (x) {
         Nodo agregado = 0;
         switch (x.type()) {
-        case pugi::node_element:
+        case pugi::node_element: {
             agregado = agregar(padre, ColorNodo::Azul);
-            anadirTexto(nombreLocal(x.name()));
+            const std::string_view local = nombreLocal(x.name());
+            if (!x.first_attribute() && textoEnFuente(local.data())) { // the name as it lies
+                break;
+            }
+            anadirTexto(local);
             for (const pugi::xml_attribute a : x.attributes()) {
                 anadirTexto(" [");
                 anadirTexto(nombreLocal(a.name()));
@@ -110,9 +121,12 @@ void ArbolRespuesta::llenar(const pugi::xml_document& documento, std::size_t tam
                 anadirTexto("]");
             }
             break;
+        }
         case pugi::node_pcdata:
             agregar(padre, ColorNodo::Negro);
-            anadirTexto(x.value());
+            if (!textoEnFuente(x.value())) {
+                anadirTexto(x.value());
+            }
             break;
         case pugi::node_comment:
             agregar(padre, ColorNodo::Verde);
@@ -146,7 +160,7 @@ std::string_view ArbolRespuesta::texto(Nodo n) const {
         return {};
     }
     const Registro& r = registro(n);
-    return std::string_view(textos_).substr(r.inicio, r.longitud);
+    return std::string_view(r.enFuente ? fuente_ : textos_).substr(r.inicio, r.longitud);
 }
 
 ColorNodo ArbolRespuesta::color(Nodo n) const {

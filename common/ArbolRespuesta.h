@@ -28,11 +28,14 @@ public:
     // Replaces the tree with the given XML text (UTF-8; any encoding it declares is
     // ignored). A text the parser rejects leaves node 1 only; no error is raised.
     void CargarTreeview(std::string_view xml);
-    // The same, parsing the text where it lies, without a copy; `xml` is left holding
-    // unspecified text.
+    // The same, taking the text and parsing it where it lies: the nodes' texts stay in it,
+    // without a copy. `xml` is left empty.
     void CargarTreeviewEnSitio(std::string& xml);
     // Removes every node (tamano() becomes 0).
     void limpiar();
+    // An empty string with the room of the text the tree holds, for the next answer's text
+    // (answers of megabytes follow one another); the tree is cleared.
+    std::string reciclarTexto();
 
     std::size_t tamano() const { return nodos_.size(); }
     // Node numbers 1 to tamano(), in order: for (Nodo n : arbol.nodos()).
@@ -82,13 +85,14 @@ private:
     using Enlace = std::uint32_t;
 
     struct Registro {
-        Enlace inicio = 0; // text in textos_
+        Enlace inicio = 0; // text in textos_, or in fuente_ when enFuente
         Enlace longitud = 0;
         Enlace padre = 0;
         Enlace primerHijo = 0;
         Enlace ultimoHijo = 0;
         Enlace siguiente = 0;
         ColorNodo color = ColorNodo::Negro;
+        bool enFuente = false;
     };
 
     bool existe(Nodo n) const { return n >= 1 && n <= nodos_.size(); }
@@ -97,9 +101,12 @@ private:
     // built with anadirTexto, which always extends the last node added.
     Nodo agregar(Nodo padre, ColorNodo color);
     void anadirTexto(std::string_view pieza);
-    // Fills the tree from a parsed document.
-    void llenar(const pugi::xml_document& documento, std::size_t tamanoXml);
+    // Gives the last node added a text that lies in fuente_ (the parsed text), when it does.
+    bool textoEnFuente(const char* texto);
+    // Parses fuente_ in place and fills the tree from it.
+    void llenar();
 
     std::vector<Registro> nodos_;
-    std::string textos_;
+    std::string textos_; // texts made up here (the root, elements with attributes, comments)
+    std::string fuente_; // the answer as parsed: most texts are read where they lie
 };

@@ -96,6 +96,10 @@ Envio ClienteLexnet::intercambiar(const std::string& url, const std::string& sXM
 
 void ClienteLexnet::adelantarComando(const std::string& sXML, std::string_view sSOAPAction,
                                      std::string_view sServicio) {
+    if (adelanto_.envio.valid() && adelanto_.xml == sXML && adelanto_.soapAction == sSOAPAction &&
+        adelanto_.servicio == sServicio) {
+        return;
+    }
     tomarAdelanto({}, {}, {});
     const std::string operacion = operacionDe(sServicio, g_.programa);
     if (operacion.empty() || (almacen_ && !identidad_.clave)) {
@@ -111,7 +115,8 @@ void ClienteLexnet::adelantarComando(const std::string& sXML, std::string_view s
 }
 
 void ClienteLexnet::EnviarComando(const std::string& sXML, std::string_view sSOAPAction,
-                                  std::string_view sServicio) {
+                                  std::string_view sServicio,
+                                  const std::function<void(std::string_view)>& alLlegar) {
     std::optional<Envio> adelantado = tomarAdelanto(sXML, sSOAPAction, sServicio);
     ErrorComunicacion = false;
     LineaCaida = false;
@@ -169,6 +174,9 @@ void ClienteLexnet::EnviarComando(const std::string& sXML, std::string_view sSOA
         return;
     }
 
+    if (alLlegar) {
+        alLlegar(envio.respuesta);
+    }
     try {
         ProcesaRespuesta(envio.respuesta, sServicio, g_.programa, Vista, estado, ui_);
     } catch (const ErrorConversion& e) {

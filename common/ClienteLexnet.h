@@ -7,6 +7,7 @@
 #include "common/Transporte.h"
 
 #include <cstddef>
+#include <functional>
 #include <future>
 #include <memory>
 #include <optional>
@@ -29,15 +30,18 @@ public:
     // Posts a request to the environment's URL of the service, processes the answer
     // into Vista and reports failures; the outcome is left in ErrorComunicacion and
     // the session state. A LexNET error answer may end the program (FinPrograma).
+    // `alLlegar`, when given, sees the answer's text as soon as it arrives, before it is
+    // processed (a run may start its next request from there).
     void EnviarComando(const std::string& sXML, std::string_view sSOAPAction,
-                       std::string_view sServicio);
+                       std::string_view sServicio,
+                       const std::function<void(std::string_view)>& alLlegar = {});
     void Login();
     void Logout();
     // Starts sending the request a run will make next while it still works on the current
     // answer; EnviarComando with the very same request then takes that answer instead of
     // sending again (another request waits for it and drops it). At most one request is in
-    // flight. Nothing starts before the card's key is in hand: the PIN is asked for only by
-    // EnviarComando.
+    // flight; the same request already started is left to go on. Nothing starts before the card's
+    // key is in hand: the PIN is asked for only by EnviarComando.
     void adelantarComando(const std::string& sXML, std::string_view sSOAPAction,
                           std::string_view sServicio);
 

@@ -3,6 +3,9 @@
 #include "common/Interaccion.h"
 #include "common/Texto.h"
 
+#include <algorithm>
+#include <cstring>
+#include <functional>
 #include <limits>
 #include <pugixml.hpp>
 
@@ -11,8 +14,12 @@ namespace {
 constexpr std::string_view kRespuestaError = "respuestaError";
 constexpr std::string_view kCrLf = "\r\n";
 
+// Answers run to megabytes of Base64, where the first letter of any word recurs every few
+// bytes: a search that skips ahead reads a fraction of them.
 bool contiene(std::string_view texto, std::string_view parte) {
-    return texto.find(parte) != std::string_view::npos;
+    return std::search(texto.begin(), texto.end(),
+                       std::boyer_moore_horspool_searcher(parte.begin(), parte.end())) !=
+           texto.end();
 }
 
 // A whole decimal number with an optional sign; the digits are all checked before the
@@ -105,30 +112,41 @@ std::int16_t comoEntero16(std::string_view texto) {
     return comoEntero<std::int16_t>(texto);
 }
 
-std::string textoDelDocumento(std::string_view xml) {
+void textoDelDocumento(std::string_view xml, std::string& texto) {
+    texto.assign(xml);
     pugi::xml_document documento;
-    if (!documento.load_buffer(xml.data(), xml.size(), pugi::parse_default, pugi::encoding_utf8)) {
-        return {};
+    if (!documento.load_buffer_inplace(texto.data(), texto.size(), pugi::parse_default,
+                                       pugi::encoding_utf8)) {
+        texto.clear();
+        return;
     }
-    std::string texto;
+    // The texts are gathered to the front of the very buffer they were parsed in: each one
+    // lies past the end of those before it, so nothing is overwritten before it is read.
+    char* const inicio = texto.data();
+    std::size_t escrito = 0;
     // Depth first without recursion, whatever the nesting.
-    pugi::xml_node x = documento.first_child();
-    while (x) {
+    for (pugi::xml_node x = documento.first_child(); x;) {
         if (x.type() == pugi::node_pcdata || x.type() == pugi::node_cdata) {
-            texto += x.value();
+            const char* valor = x.value();
+            const std::size_t largo = std::strlen(valor);
+            std::memmove(inicio + escrito, valor, largo);
+            escrito += largo;
         }
         if (x.first_child()) {
             x = x.first_child();
             continue;
         }
-        while (!x.next_sibling()) {
+        while (!x.next_sibling() && x.parent() != documento) {
             x = x.parent();
-            if (x.type() == pugi::node_document) {
-                return texto;
-            }
         }
         x = x.next_sibling();
     }
+    texto.resize(escrito);
+}
+
+std::string textoDelDocumento(std::string_view xml) {
+    std::string texto;
+    textoDelDocumento(xml, texto);
     return texto;
 }
 
@@ -149,7 +167,8 @@ void ProcesaRespuesta(std::string_view respuesta, std::string_view servicio, Pro
     if (!seCargaEnVista(servicio, programa, respuesta)) {
         return;
     }
-    std::string mensaje = textoDelDocumento(respuesta);
+    std::string mensaje = vista.reciclarTexto();
+    textoDelDocumento(respuesta, mensaje);
     vista.CargarTreeviewEnSitio(mensaje);
     if (login) {
         leerSesion(vista, estado);

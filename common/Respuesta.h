@@ -44,6 +44,8 @@ std::int16_t comoEntero16(std::string_view texto);
 // answer carries the LexNET message as escaped text, so this is the message itself.
 // "" when the text is not an XML document.
 std::string textoDelDocumento(std::string_view xml);
+// The same into `texto`, whose room is reused.
+void textoDelDocumento(std::string_view xml, std::string& texto);
 
 // Screens the answer for the server's error pages (which end the program at once), takes
 // the LexNET message out of it and, as the service calls for, loads it into `vista`. A

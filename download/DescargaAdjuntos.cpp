@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <system_error>
@@ -163,7 +164,11 @@ bool Descarga::descargarDocumento(std::int64_t idAdjunto, const std::string& idL
     for (int bloque = 0; !ultimo && bloque <= kUltimoBloque; ++bloque) {
         ui_.estado(rotulo + std::to_string(bloque + 1));
         cliente_.Vista.limpiar();
-        cliente_.EnviarComando(peticion(bloque), " ", "ObtenerBloque");
+        cliente_.EnviarComando(peticion(bloque), " ", "ObtenerBloque", [&](std::string_view r) {
+            if (bloque < kUltimoBloque && siguenMasBloques(r)) {
+                cliente_.adelantarComando(peticion(bloque + 1), " ", "ObtenerBloque");
+            }
+        });
         if (cliente_.estado.ErrorBloque) {
             return false;
         }
@@ -189,7 +194,7 @@ bool Descarga::descargarDocumento(std::int64_t idAdjunto, const std::string& idL
             return false;
         }
         // LexNET takes one request at a time: the next block travels while this one is
-        // decoded and written.
+        // decoded and written (when the answer's text did not already start it).
         if (!ultimo && bloque < kUltimoBloque) {
             cliente_.adelantarComando(peticion(bloque + 1), " ", "ObtenerBloque");
         }

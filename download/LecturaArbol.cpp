@@ -3,6 +3,10 @@
 #include "common/Respuesta.h"
 #include "common/Texto.h"
 
+#include <algorithm>
+#include <cctype>
+#include <functional>
+
 bool esElemento(const ArbolRespuesta& arbol, Nodo n) {
     return n != 0 && n <= arbol.tamano() && arbol.color(n) == ColorNodo::Azul;
 }
@@ -100,4 +104,53 @@ std::optional<FechaHora> fechaLexnet(std::string_view valor) {
         t += ":00";
     }
     return FechaHora::desdeTexto(t);
+}
+
+bool siguenMasBloques(std::string_view r) {
+    constexpr std::string_view kNombre = "esUltimo";
+    const std::boyer_moore_horspool_searcher buscador(kNombre.begin(), kNombre.end());
+    std::size_t en[3];
+    int n = 0;
+    for (auto it = r.begin(); n < 3; it += kNombre.size()) {
+        it = std::search(it, r.end(), buscador);
+        if (it == r.end()) {
+            break;
+        }
+        en[n++] = static_cast<std::size_t>(it - r.begin());
+    }
+    if (n != 2) {
+        return false;
+    }
+    const auto quitar = [](std::string_view& t, std::string_view a, std::string_view b) {
+        const bool hay = t.starts_with(a) || t.starts_with(b);
+        t.remove_prefix(hay ? (t.starts_with(a) ? a.size() : b.size()) : 0);
+        return hay;
+    };
+    const auto sinPrefijo = [](std::string_view t) { // "…<ns:" gives "…<"
+        if (t.ends_with(':')) {
+            t.remove_suffix(1);
+            while (!t.empty() && (std::isalnum(static_cast<unsigned char>(t.back())) != 0 ||
+                                  t.back() == '_' || t.back() == '-' || t.back() == '.')) {
+                t.remove_suffix(1);
+            }
+        }
+        return t;
+    };
+    const std::string_view antes = sinPrefijo(r.substr(0, en[0]));
+    std::string_view resto = r.substr(en[0] + kNombre.size());
+    if (!(antes.ends_with('<') || antes.ends_with("&lt;")) || !quitar(resto, ">", "&gt;")) {
+        return false;
+    }
+    const std::size_t finValor = resto.find_first_of("<&");
+    const std::string_view valor = resto.substr(0, finValor);
+    if ((valor != "false" && valor != "0") || finValor == std::string_view::npos) {
+        return false;
+    }
+    resto.remove_prefix(finValor);
+    const std::string_view cierre = sinPrefijo(r.substr(0, en[1]));
+    std::string_view tras = r.substr(en[1] + kNombre.size());
+    return (resto.starts_with("</") || resto.starts_with("&lt;/")) &&
+           (cierre.ends_with("</") || cierre.ends_with("&lt;/")) &&
+           r.size() - resto.size() <= cierre.size() &&
+           cierre.size() - (r.size() - resto.size()) <= 5 && quitar(tras, ">", "&gt;");
 }

@@ -42,3 +42,9 @@ bool logicoLexnet(std::string_view valor);
 // characters count, "T" read as a blank; a date alone means its midnight, and a time
 // without seconds its first second. nullopt when it is not a date.
 std::optional<FechaHora> fechaLexnet(std::string_view valor);
+
+// Whether the text of a block's answer shows beyond doubt that more blocks follow: its only
+// mention of esUltimo is one element (escaped or not, with or without a prefix) holding
+// "false". The next block may then be asked for before the answer is parsed; in any other
+// case the parsed answer decides.
+bool siguenMasBloques(std::string_view respuesta);

@@ -4,7 +4,7 @@
 #  2. ambrel-cli downloading 200 MiB of documents from the simulator with the waits off,
 #     against plain curl posting the same ObtenerBloque requests over one kept-alive TLS
 #     connection to the same simulator and discarding the answers (target: our document
-#     bytes per second >= 50% of curl's);
+#     bytes per second >= 90% of curl's), with the TLS connections each side opened;
 #  3. the peak resident memory of that ambrel-cli run (target: largest document + 64 MiB).
 #
 #   scripts/bench-descarga.sh [BIN]     BIN: the built programs (default build/bin)
@@ -89,6 +89,7 @@ guardados=$(find "$prog/DATOS/DESCARGAS" -type f -name '*.pdf' -printf '%s\n' | 
 # The same ObtenerBloque requests, in a session of curl's own (opened with the control
 # certificate), one kept-alive connection for all of them.
 peticiones_ambrel=$(wc -l <"$tmp/peticiones.log")
+conexiones_ambrel=$(jq -s 'map(.conexion) | unique | length' "$tmp/peticiones.log")
 jq -r 'select(.operacion == "Login") | .cuerpo' "$tmp/peticiones.log" | head -n 1 >"$tmp/login.xml"
 curl -sS --cert "$LEXNET_CONTROL_CERT" --key "$LEXNET_CONTROL_CLAVE" --cacert "$LEXNET_CA" \
     -H 'Content-Type: text/xml; charset=utf-8' -H 'SOAPAction: ""' \
@@ -121,12 +122,13 @@ errores=$(tail -n +"$((peticiones_ambrel + 2))" "$tmp/peticiones.log" | jq -s 'm
 
 awk -v t="$total" -v a="$segundos_ambrel" -v c="$segundos_curl" -v r="$rss_kib" \
     -v u="$cpu_usuario" -v s="$cpu_sistema" \
-    -v d="$tamano" -v b="$bloques" -v n="$conexiones" 'BEGIN {
+    -v d="$tamano" -v b="$bloques" -v n="$conexiones" -v na="$conexiones_ambrel" \
+    -v pa="$peticiones_ambrel" 'BEGIN {
     mib = 1048576
     va = t / a / mib; vc = t / c / mib
-    printf "ambrel-cli descargar : %7.2f s  %7.1f MiB/s de documento (toda la ejecución: sesión, cabeceras, mensajes, bloques, confirmación)\n", a, va
+    printf "ambrel-cli descargar (%d peticiones, %d conexión TLS) : %7.2f s  %7.1f MiB/s de documento (toda la ejecución: sesión, cabeceras, mensajes, bloques, confirmación)\n", pa, na, a, va
     printf "  (CPU de ambrel-cli: %.2f s de usuario, %.2f s de sistema)\n", u, s
-    printf "curl (%d peticiones, %d conexión) : %7.2f s  %7.1f MiB/s\n", b, n, c, vc
-    printf "proporción           : %5.1f %% de curl (objetivo >= 50 %%)\n", 100 * va / vc
+    printf "curl (%d peticiones, %d conexión TLS) : %7.2f s  %7.1f MiB/s\n", b, n, c, vc
+    printf "proporción           : %5.1f %% de curl (objetivo >= 90 %%)\n", 100 * va / vc
     printf "memoria máxima       : %7.1f MiB (objetivo <= %.1f MiB: documento mayor + 64 MiB)\n", r / 1024, d / mib + 64
 }'

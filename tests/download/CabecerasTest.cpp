@@ -4,6 +4,7 @@
 #include "common/BaseDatos.h"
 #include "common/Esquema.h"
 #include "common/Interaccion.h"
+#include "download/LecturaArbol.h"
 #include "download/Mensajes.h"
 #include "tests/support/CarpetaTemporal.h"
 #include "tests/support/InteraccionGuionada.h"
@@ -189,6 +190,26 @@ TEST_F(CabecerasTest, AdjuntoConNumeroNoValidoTerminaElMensajeConservandoLoAnter
     EXPECT_EQ(GrabarAdjuntos(vista, db, "N1"), 1);
     EXPECT_EQ(cuenta("Adjuntos"), 1);
     EXPECT_FALSE(db.enTransaccion());
+}
+
+// The next block is asked for from the answer's text only when it cannot be the last one.
+TEST(LecturaArbol, SiguenMasBloquesSoloSinLugarADudas) {
+    const std::string b = "<bytesContenido>QUJD</bytesContenido>";
+    const std::pair<std::string, bool> casos[] = {
+        {"&lt;esUltimo&gt;false&lt;/esUltimo&gt;", true},
+        {b + "<ns2:esUltimo>0</ns2:esUltimo>" + b, true},
+        {"&lt;esUltimo&gt;true&lt;/esUltimo&gt;", false},
+        {"&lt;esUltimo&gt; false &lt;/esUltimo&gt;", false},
+        {"&lt;esUltimo/&gt;", false},
+        {"<esUltimo>false</esUltimo><!-- esUltimo -->", false},
+        {"<esUltimo>false</esUltimo><esUltimo>true</esUltimo>", false},
+        {"&amp;lt;esUltimo&amp;gt;false&amp;lt;/esUltimo&amp;gt;", false},
+        {"<x>esUltimo>false</esUltimo>", false},
+        {b, false},
+    };
+    for (const auto& [texto, esperado] : casos) {
+        EXPECT_EQ(siguenMasBloques(texto), esperado) << texto;
+    }
 }
 
 } // namespace
