@@ -1,0 +1,282 @@
+#include "send/Directorio.h"
+
+#include "common/BaseDatos.h"
+#include "common/Interaccion.h"
+#include "common/LecturaArbol.h"
+#include "common/Respuesta.h"
+#include "common/Texto.h"
+
+#include <span>
+
+namespace {
+
+// The width of a procedure type's description column.
+constexpr std::size_t kLargoDescripcion = 255;
+
+using Campo = std::string DestinatarioLeido::*;
+
+struct NombreCampo {
+    std::string_view nombre;
+    Campo campo;
+};
+
+using D = DestinatarioLeido;
+constexpr NombreCampo kCamposOrgano[] = {{"codigoPoblacion", &D::codigoPoblacion},
+                                         {"tipoOrgano", &D::tipoOrgano},
+                                         {"numeroOrgano", &D::numeroOrgano},
+                                         {"dn", &D::dn},
+                                         {"nombre", &D::nombre}};
+constexpr NombreCampo kCamposEntidad[] = {{"nombre", &D::nombre},
+                                          {"partidoJudicial", &D::partidoJudicial},
+                                          {"tipo", &D::tipo},
+                                          {"dn", &D::dn}};
+constexpr NombreCampo kCamposProfesional[] = {{"certificado", &D::certificado},
+                                              {"nif", &D::nif},
+                                              {"nombre", &D::nombre},
+                                              {"apellido1", &D::apellido1},
+                                              {"apellido2", &D::apellido2},
+                                              {"email", &D::email},
+                                              {"dn", &D::dn},
+                                              {"tipo", &D::tipo},
+                                              {"codigo", &D::codigo},
+                                              {"codigoColegiado", &D::codigoColegiado}};
+
+std::span<const NombreCampo> camposDe(ClaseDestinatario clase) {
+    switch (clase) {
+    case ClaseDestinatario::Organo:
+        return kCamposOrgano;
+    case ClaseDestinatario::Entidad:
+        return kCamposEntidad;
+    case ClaseDestinatario::Profesional:
+        return kCamposProfesional;
+    }
+    return {};
+}
+
+std::optional<ClaseDestinatario> claseDe(std::string_view nombre) {
+    if (nombre == "organoJudicial") {
+        return ClaseDestinatario::Organo;
+    }
+    if (nombre == "entidad") {
+        return ClaseDestinatario::Entidad;
+    }
+    if (nombre == "profesional") {
+        return ClaseDestinatario::Profesional;
+    }
+    return std::nullopt;
+}
+
+// The first element after `n` up to `fin`; 0 when there is none.
+Nodo siguienteElemento(const ArbolRespuesta& a, Nodo n, Nodo fin) {
+    for (Nodo i = n + 1; i <= fin; ++i) {
+        if (esElemento(a, i)) {
+            return i;
+        }
+    }
+    return 0;
+}
+
+// The fields of the block opened by `inicio` (its content, or the nodes up to `fin` when
+// the element is empty and its fields follow it). For a professional, a nested "entidad"
+// is read as an entity of its own.
+void leerCampos(const ArbolRespuesta& a, Nodo inicio, Nodo fin, DestinatarioLeido& d,
+                std::optional<DestinatarioLeido>* entidad) {
+    const std::span<const NombreCampo> campos = camposDe(d.clase);
+    for (Nodo n = inicio + 1; n <= fin; ++n) {
+        if (!esElemento(a, n)) {
+            continue;
+        }
+        const std::string_view nombre = a.texto(n);
+        if (entidad != nullptr && nombre == "entidad") {
+            const Nodo finEntidad = finDeBloque(a, n, "entidad", fin);
+            DestinatarioLeido e;
+            e.clase = ClaseDestinatario::Entidad;
+            leerCampos(a, n, finEntidad, e, nullptr);
+            if (!*entidad) {
+                *entidad = std::move(e);
+            }
+            n = finEntidad;
+            continue;
+        }
+        for (const NombreCampo& c : campos) {
+            if (c.nombre == nombre) {
+                d.*c.campo = valorTexto(a, n);
+                break;
+            }
+        }
+    }
+}
+
+// The last node of the record opened by the element `n`, named `nombre`: its content, or,
+// when it is empty, the nodes up to the next element of that name.
+Nodo finDeRegistro(const ArbolRespuesta& a, Nodo n, std::string_view nombre) {
+    return finDeBloque(a, n, nombre, a.tamano());
+}
+
+// Runs the statement to its end, then leaves it ready to run again.
+void ejecutar(Sentencia& s) {
+    s.ejecutar();
+    s.reiniciar();
+}
+
+bool existe(Sentencia& s, std::string_view clave) {
+    s.vincular(1, clave);
+    const bool hay = s.paso();
+    s.reiniciar();
+    return hay;
+}
+
+[[noreturn]] void errorGrabando(Interaccion& ui, long numero, const std::string& descripcion) {
+    ui.mensaje("Se ha producido el error " + std::to_string(numero) + " - " + descripcion, "",
+               Icono::Ninguno, Botones::Aceptar);
+    terminarPrograma(ui, 1);
+}
+
+// Runs `grabar` inside one transaction; any failure rolls it back before it is shown.
+template <class F> ResultadoGrabacion enTransaccion(BaseDatos& db, Interaccion& ui, F grabar) {
+    try {
+        Transaccion t(db);
+        ResultadoGrabacion r = grabar();
+        t.confirmar();
+        return r;
+    } catch (const ErrorConversion& e) {
+        errorGrabando(ui, e.numero(), e.descripcion());
+    } catch (const ErrorBaseDatos& e) {
+        errorGrabando(ui, e.codigo(), e.what());
+    }
+}
+
+// Bound once, run for every record.
+class GrabadorDirectorio {
+public:
+    explicit GrabadorDirectorio(BaseDatos& db)
+        : buscar_(db.preparar("SELECT 1 FROM OrigenDestino WHERE dn = ?")),
+          anadir_(
+              db.preparar("INSERT INTO OrigenDestino (tipo, dn, codPartidoJudicial, tipoOrgano, "
+                          "numeroOrgano, nombre, tipoDestino, apellido1, apellido2, cif, email, "
+                          "codigoProfesional, certificado, codigo, codigoColegiado, dnRelacionado) "
+                          "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")) {}
+
+    // True when a row was added. A record without a `dn` has nothing to repeat it by: it
+    // is always stored.
+    bool grabar(const DestinatarioLeido& d, const DestinatarioLeido* entidad) {
+        if (!d.dn.empty() && existe(buscar_, d.dn)) {
+            return false;
+        }
+        using T = std::optional<std::string>;
+        const auto si = [](bool vale, const std::string& v) { return vale ? T(v) : T(); };
+        const bool organo = d.clase == ClaseDestinatario::Organo;
+        const bool ent = d.clase == ClaseDestinatario::Entidad;
+        const bool prof = d.clase == ClaseDestinatario::Profesional;
+        const std::string certificado = recortar(d.certificado).empty() ? " " : d.certificado;
+        anadir_.vincularTodos(
+            static_cast<int>(d.clase), d.dn,
+            organo ? T(d.codigoPoblacion) : si(ent, d.partidoJudicial), si(organo, d.tipoOrgano),
+            si(organo, d.numeroOrgano), d.nombre, si(!organo, d.tipo), si(prof, d.apellido1),
+            si(prof, d.apellido2), si(prof, d.nif), si(prof, d.email), si(prof, d.codigo),
+            si(prof, certificado), si(prof, d.codigo), si(prof, d.codigoColegiado),
+            si(prof, entidad ? entidad->dn : std::string()));
+        ejecutar(anadir_);
+        return true;
+    }
+
+private:
+    Sentencia buscar_;
+    Sentencia anadir_;
+};
+
+} // namespace
+
+void recorrerDestinatarios(const ArbolRespuesta& a,
+                           const std::function<void(const RegistroDirectorio&)>& registro) {
+    for (Nodo n = a.buscarPrimero("destinatario"); n != 0 && n <= a.tamano(); ++n) {
+        if (!esElemento(a, n, "destinatario")) {
+            continue;
+        }
+        const Nodo fin = finDeRegistro(a, n, "destinatario");
+        const Nodo k = siguienteElemento(a, n, fin);
+        const std::optional<ClaseDestinatario> clase = claseDe(a.texto(k));
+        if (k != 0 && clase) {
+            RegistroDirectorio r;
+            r.destinatario.clase = *clase;
+            const bool profesional = *clase == ClaseDestinatario::Profesional;
+            leerCampos(a, k, finDeBloque(a, k, "destinatario", fin), r.destinatario,
+                       profesional ? &r.entidad : nullptr);
+            registro(r);
+        }
+        n = fin;
+    }
+}
+
+std::vector<TipoProcedimientoLeido> leerTiposProcedimiento(const ArbolRespuesta& a) {
+    std::vector<TipoProcedimientoLeido> tipos;
+    for (Nodo n = a.buscarPrimero("tipoProcedimiento"); n != 0 && n <= a.tamano(); ++n) {
+        if (!esElemento(a, n, "tipoProcedimiento")) {
+            continue;
+        }
+        const Nodo fin = finDeRegistro(a, n, "tipoProcedimiento");
+        TipoProcedimientoLeido t;
+        for (Nodo i = n + 1; i <= fin; ++i) {
+            if (!esElemento(a, i)) {
+                continue;
+            }
+            const std::string_view nombre = a.texto(i);
+            std::string* campo = nombre == "codigo"       ? &t.codigo
+                                 : nombre == "texto"      ? &t.texto
+                                 : nombre == "leyAntigua" ? &t.leyAntigua
+                                                          : nullptr;
+            if (campo != nullptr) {
+                *campo = valorTexto(a, i);
+            }
+        }
+        tipos.push_back(std::move(t));
+        n = fin;
+    }
+    return tipos;
+}
+
+ResultadoGrabacion GrabarDestinatarios(const ArbolRespuesta& vista, BaseDatos& db,
+                                       Interaccion& ui) {
+    return enTransaccion(db, ui, [&] {
+        ResultadoGrabacion r;
+        db.ejecutar("DELETE FROM OrigenDestino");
+        ui.procesarEventos();
+        GrabadorDirectorio grabador(db);
+        recorrerDestinatarios(vista, [&](const RegistroDirectorio& registro) {
+            const DestinatarioLeido* entidad = registro.entidad ? &*registro.entidad : nullptr;
+            r.filas += grabador.grabar(registro.destinatario, entidad) ? 1 : 0;
+            if (entidad != nullptr) {
+                r.filas += grabador.grabar(*entidad, nullptr) ? 1 : 0;
+            }
+        });
+        return r;
+    });
+}
+
+ResultadoGrabacion GrabarTiposProcedimiento(const ArbolRespuesta& vista, BaseDatos& db,
+                                            Interaccion& ui) {
+    return enTransaccion(db, ui, [&] {
+        ResultadoGrabacion r;
+        db.ejecutar("DELETE FROM TipoProcedimiento");
+        Sentencia buscar =
+            db.preparar("SELECT 1 FROM TipoProcedimiento WHERE codigoTipoProcedimiento = ?");
+        Sentencia anadir = db.preparar("INSERT INTO TipoProcedimiento (codigoTipoProcedimiento, "
+                                       "descrTipoProcedimiento, LeyAntigua) VALUES (?, ?, ?)");
+        for (const TipoProcedimientoLeido& t : leerTiposProcedimiento(vista)) {
+            if (existe(buscar, t.codigo)) {
+                continue;
+            }
+            bool leyAntigua = false;
+            try {
+                leyAntigua = logicoLexnet(t.leyAntigua);
+            } catch (const ErrorConversion&) {
+                r.leyAntiguaNoValida.push_back(t.codigo);
+            }
+            anadir.vincularTodos(t.codigo, primerosCaracteres(recortar(t.texto), kLargoDescripcion),
+                                 leyAntigua);
+            ejecutar(anadir);
+            ++r.filas;
+        }
+        return r;
+    });
+}
