@@ -7,6 +7,7 @@
 #include "common/Texto.h"
 
 #include <span>
+#include <unordered_set>
 
 namespace {
 
@@ -149,9 +150,9 @@ template <class F> ResultadoGrabacion enTransaccion(BaseDatos& db, Interaccion& 
 // Bound once, run for every record.
 class GrabadorDirectorio {
 public:
+    // On a table just emptied.
     explicit GrabadorDirectorio(BaseDatos& db)
-        : buscar_(db.preparar("SELECT 1 FROM OrigenDestino WHERE dn = ?")),
-          anadir_(
+        : anadir_(
               db.preparar("INSERT INTO OrigenDestino (tipo, dn, codPartidoJudicial, tipoOrgano, "
                           "numeroOrgano, nombre, tipoDestino, apellido1, apellido2, cif, email, "
                           "codigoProfesional, certificado, codigo, codigoColegiado, dnRelacionado) "
@@ -160,7 +161,7 @@ public:
     // True when a row was added. A record without a `dn` has nothing to repeat it by: it
     // is always stored.
     bool grabar(const DestinatarioLeido& d, const DestinatarioLeido* entidad) {
-        if (!d.dn.empty() && existe(buscar_, d.dn)) {
+        if (!d.dn.empty() && !claves_.insert(mayusculas(d.dn)).second) {
             return false;
         }
         using T = std::optional<std::string>;
@@ -181,7 +182,9 @@ public:
     }
 
 private:
-    Sentencia buscar_;
+    // The table was emptied in this transaction: what it holds is what was added here. Keys
+    // compare as the column does, without regard to ASCII case.
+    std::unordered_set<std::string> claves_;
     Sentencia anadir_;
 };
 

@@ -59,33 +59,29 @@ std::string conCeros(std::string_view valor, std::size_t cifras) {
 
 void EscribirListasDestinatarios(BaseDatos& db, const std::filesystem::path& carpeta) {
     escribirLista(db, carpeta / kListaJuzgados,
-                  "SELECT * FROM OrigenDestino WHERE tipo = 1 "
-                  "ORDER By codPartidojudicial, tipoOrgano, numeroOrgano",
+                  "SELECT codPartidoJudicial, tipoOrgano, numeroOrgano, nombre FROM OrigenDestino "
+                  "WHERE tipo = 1 ORDER By codPartidojudicial, tipoOrgano, numeroOrgano",
                   [](Sentencia& s) {
-                      return conCeros(texto(s, "codPartidoJudicial"), 5) +
-                             conCeros(texto(s, "tipoOrgano"), 2) +
-                             conCeros(texto(s, "numeroOrgano"), 3) + "#" +
-                             recortar(texto(s, "nombre"));
+                      return conCeros(s.texto(0), 5) + conCeros(s.texto(1), 2) +
+                             conCeros(s.texto(2), 3) + "#" + recortar(s.texto(3));
                   });
     // Ordered without regard to case, as the office's programs compare names.
     escribirLista(db, carpeta / kListaProfesionales,
-                  "SELECT * FROM OrigenDestino WHERE tipo = 3 ORDER By apellido1 COLLATE NOCASE, "
-                  "apellido2 COLLATE NOCASE, nombre COLLATE NOCASE",
+                  "SELECT cif, apellido1, apellido2, nombre FROM OrigenDestino WHERE tipo = 3 "
+                  "ORDER By apellido1 COLLATE NOCASE, apellido2 COLLATE NOCASE, "
+                  "nombre COLLATE NOCASE",
                   [](Sentencia& s) {
-                      const std::string cif = recortar(texto(s, "cif"));
-                      if (cif.empty()) {
+                      if (recortar(s.texto(0)).empty()) {
                           return std::string();
                       }
-                      return texto(s, "cif") + "#" + recortar(texto(s, "apellido1")) + "#" +
-                             recortar(texto(s, "apellido2")) + "#" + recortar(texto(s, "nombre"));
+                      return s.texto(0) + "#" + recortar(s.texto(1)) + "#" + recortar(s.texto(2)) +
+                             "#" + recortar(s.texto(3));
                   });
 }
 
 void EscribirListaProcedimientos(BaseDatos& db, const std::filesystem::path& carpeta) {
     escribirLista(db, carpeta / kListaProcedimientos,
-                  "SELECT * FROM TipoProcedimiento ORDER By codigoTipoProcedimiento",
-                  [](Sentencia& s) {
-                      return texto(s, "codigoTipoProcedimiento") + "#" +
-                             recortar(texto(s, "descrTipoProcedimiento"));
-                  });
+                  "SELECT codigoTipoProcedimiento, descrTipoProcedimiento FROM TipoProcedimiento "
+                  "ORDER By codigoTipoProcedimiento",
+                  [](Sentencia& s) { return s.texto(0) + "#" + recortar(s.texto(1)); });
 }

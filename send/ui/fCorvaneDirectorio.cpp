@@ -42,8 +42,7 @@ void fCorvane::mostrarCertificados(int modo) {
 
 void fCorvane::bpAceptar_Click(int indice) {
     const int modo = std::exchange(modoPendiente_, 0);
-    if (!almacen_ || indice < 0 ||
-        (modo != kModoDestinatarios && modo != kModoProcedimientos)) {
+    if (!almacen_ || indice < 0 || (modo != kModoDestinatarios && modo != kModoProcedimientos)) {
         return;
     }
     corvane_.cliente.usarCertificado(*almacen_, static_cast<std::size_t>(indice));
