@@ -21,7 +21,8 @@ void exigir(bool condicion) {
 std::size_t elementos(const ArbolRespuesta& a, std::string_view nombre) {
     std::size_t n = 0;
     for (const ArbolRespuesta::Nodo i : a.nodos()) {
-        n += esElemento(a, i, nombre) ? 1 : 0;
+        const std::string_view t = a.texto(i);
+        n += esElemento(a, i) && t.substr(0, t.find(" [")) == nombre ? 1 : 0;
     }
     return n;
 }

@@ -6,6 +6,8 @@
 #include "common/Respuesta.h"
 #include "common/Texto.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <span>
 #include <unordered_set>
 
@@ -67,6 +69,28 @@ std::optional<ClaseDestinatario> claseDe(std::string_view nombre) {
     return std::nullopt;
 }
 
+// An element's name in the tree, without the attributes written after it: a namespace
+// declaration or a type attribute does not change what the element is.
+std::string_view nombreDe(const ArbolRespuesta& a, Nodo n) {
+    const std::string_view t = a.texto(n);
+    return t.substr(0, t.find(" ["));
+}
+
+bool es(const ArbolRespuesta& a, Nodo n, std::string_view nombre) {
+    return esElemento(a, n) && nombreDe(a, n) == nombre;
+}
+
+// The first node from `desde` to `hasta` that is an element named `nombre`; 0 when none.
+Nodo primero(const ArbolRespuesta& a, std::string_view nombre, Nodo desde = 1,
+             Nodo hasta = SIZE_MAX) {
+    for (Nodo n = desde; n <= a.tamano() && n <= hasta; ++n) {
+        if (es(a, n, nombre)) {
+            return n;
+        }
+    }
+    return 0;
+}
+
 // The first element after `n` up to `fin`; 0 when there is none.
 Nodo siguienteElemento(const ArbolRespuesta& a, Nodo n, Nodo fin) {
     for (Nodo i = n + 1; i <= fin; ++i) {
@@ -75,6 +99,16 @@ Nodo siguienteElemento(const ArbolRespuesta& a, Nodo n, Nodo fin) {
         }
     }
     return 0;
+}
+
+// The last node of the block opened by the element `n`, never beyond `limite`: its content,
+// or, when it is empty, the nodes up to the next element named `cierre`.
+Nodo finDe(const ArbolRespuesta& a, Nodo n, std::string_view cierre, Nodo limite) {
+    if (a.hijo(n) != 0) {
+        return std::min(ultimoDescendiente(a, n), limite);
+    }
+    const Nodo siguiente = primero(a, cierre, n + 1, limite);
+    return siguiente != 0 ? siguiente - 1 : limite;
 }
 
 // The fields of the block opened by `inicio` (its content, or the nodes up to `fin` when
@@ -87,9 +121,9 @@ void leerCampos(const ArbolRespuesta& a, Nodo inicio, Nodo fin, DestinatarioLeid
         if (!esElemento(a, n)) {
             continue;
         }
-        const std::string_view nombre = a.texto(n);
+        const std::string_view nombre = nombreDe(a, n);
         if (entidad != nullptr && nombre == "entidad") {
-            const Nodo finEntidad = finDeBloque(a, n, "entidad", fin);
+            const Nodo finEntidad = finDe(a, n, "entidad", fin);
             DestinatarioLeido e;
             e.clase = ClaseDestinatario::Entidad;
             leerCampos(a, n, finEntidad, e, nullptr);
@@ -106,12 +140,6 @@ void leerCampos(const ArbolRespuesta& a, Nodo inicio, Nodo fin, DestinatarioLeid
             }
         }
     }
-}
-
-// The last node of the record opened by the element `n`, named `nombre`: its content, or,
-// when it is empty, the nodes up to the next element of that name.
-Nodo finDeRegistro(const ArbolRespuesta& a, Nodo n, std::string_view nombre) {
-    return finDeBloque(a, n, nombre, a.tamano());
 }
 
 // Runs the statement to its end, then leaves it ready to run again.
@@ -192,18 +220,15 @@ private:
 
 void recorrerDestinatarios(const ArbolRespuesta& a,
                            const std::function<void(const RegistroDirectorio&)>& registro) {
-    for (Nodo n = a.buscarPrimero("destinatario"); n != 0 && n <= a.tamano(); ++n) {
-        if (!esElemento(a, n, "destinatario")) {
-            continue;
-        }
-        const Nodo fin = finDeRegistro(a, n, "destinatario");
+    for (Nodo n = primero(a, "destinatario"); n != 0; n = primero(a, "destinatario", n + 1)) {
+        const Nodo fin = finDe(a, n, "destinatario", a.tamano());
         const Nodo k = siguienteElemento(a, n, fin);
-        const std::optional<ClaseDestinatario> clase = claseDe(a.texto(k));
+        const std::optional<ClaseDestinatario> clase = claseDe(nombreDe(a, k));
         if (k != 0 && clase) {
             RegistroDirectorio r;
             r.destinatario.clase = *clase;
             const bool profesional = *clase == ClaseDestinatario::Profesional;
-            leerCampos(a, k, finDeBloque(a, k, "destinatario", fin), r.destinatario,
+            leerCampos(a, k, finDe(a, k, "destinatario", fin), r.destinatario,
                        profesional ? &r.entidad : nullptr);
             registro(r);
         }
@@ -213,17 +238,15 @@ void recorrerDestinatarios(const ArbolRespuesta& a,
 
 std::vector<TipoProcedimientoLeido> leerTiposProcedimiento(const ArbolRespuesta& a) {
     std::vector<TipoProcedimientoLeido> tipos;
-    for (Nodo n = a.buscarPrimero("tipoProcedimiento"); n != 0 && n <= a.tamano(); ++n) {
-        if (!esElemento(a, n, "tipoProcedimiento")) {
-            continue;
-        }
-        const Nodo fin = finDeRegistro(a, n, "tipoProcedimiento");
+    for (Nodo n = primero(a, "tipoProcedimiento"); n != 0;
+         n = primero(a, "tipoProcedimiento", n + 1)) {
+        const Nodo fin = finDe(a, n, "tipoProcedimiento", a.tamano());
         TipoProcedimientoLeido t;
         for (Nodo i = n + 1; i <= fin; ++i) {
             if (!esElemento(a, i)) {
                 continue;
             }
-            const std::string_view nombre = a.texto(i);
+            const std::string_view nombre = nombreDe(a, i);
             std::string* campo = nombre == "codigo"       ? &t.codigo
                                  : nombre == "texto"      ? &t.texto
                                  : nombre == "leyAntigua" ? &t.leyAntigua

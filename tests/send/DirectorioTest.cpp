@@ -184,7 +184,7 @@ TEST_F(DirectorioTest, FallosConservanLasFilasGuardadas) {
 }
 
 // Records are read by name: an empty element, an extra one or a missing one shifts nothing;
-// a record's fields may also follow its empty element.
+// a record's fields may also follow its empty element, which may carry attributes.
 TEST(LecturaDirectorio, RegistrosPorNombre) {
     ArbolRespuesta a;
     a.CargarTreeview("<r><tiposProcedimiento><tipoProcedimiento><codigo>A</codigo><texto/>"
@@ -198,9 +198,10 @@ TEST(LecturaDirectorio, RegistrosPorNombre) {
     }
     EXPECT_EQ(tipos, (Filas{"A||true", "B|Bb|", "C|Cc|"}));
 
-    a.CargarTreeview("<d><destinatario><otro/></destinatario><destinatario><profesional>"
-                     "<entidad><dn>E</dn></entidad><nif>N</nif><dn>P</dn></profesional>"
-                     "</destinatario><destinatario/><organoJudicial/><dn>O</dn></d>");
+    a.CargarTreeview(
+        "<d><destinatario><otro/></destinatario><destinatario><profesional>"
+        "<entidad><dn>E</dn></entidad><nif>N</nif><dn>P</dn></profesional>"
+        "</destinatario><destinatario xmlns=\"urn:d\"/><organoJudicial/><dn>O</dn></d>");
     Filas leidos;
     recorrerDestinatarios(a, [&](const RegistroDirectorio& r) {
         leidos.push_back(std::to_string(static_cast<int>(r.destinatario.clase)) +
