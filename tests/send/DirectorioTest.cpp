@@ -17,70 +17,35 @@ using Filas = std::vector<std::string>;
 
 namespace {
 
-json datosDirectorio() {
-    const json colegio = {{"nombre", "Colegio de Procuradores"},
-                          {"partidoJudicial", "28079"},
-                          {"tipo", "COLEGIO"},
-                          {"dn", "CN=Colegio,C=ES"}};
-    json entidad = colegio;
-    entidad["clase"] = "entidad";
-    return {{"destinatarios",
-             {{{"clase", "organoJudicial"},
-               {"codigoPoblacion", "28079"},
-               {"tipoOrgano", "5"},
-               {"numeroOrgano", "12"},
-               {"dn", "CN=Social 12,C=ES"},
-               {"nombre", "  Juzgado de lo Social  "}},
-              {{"clase", "organoJudicial"},
-               {"codigoPoblacion", "1"},
-               {"dn", "CN=Social 12,C=ES"},
-               {"nombre", "Repetido"}},
-              {{"clase", "organoJudicial"},
-               {"codigoPoblacion", "08019"},
-               {"tipoOrgano", "02"},
-               {"numeroOrgano", "3"},
-               {"dn", "CN=Instancia 3,O=L'Hospitalet & Co,C=ES"},
-               {"nombre", "Juzgado de Primera Instancia Nº 3"}},
-              entidad,
-              {{"clase", "profesional"},
-               {"certificado", " "},
-               {"nif", "X"},
-               {"nombre", "Ana"},
-               {"apellido1", "Pérez"},
-               {"apellido2", ""},
-               {"email", "ana@e.es"},
-               {"dn", "CN=P1"},
-               {"tipo", "PROCURADOR"},
-               {"codigo", "P1"},
-               {"codigoColegiado", "11"},
-               {"entidad", colegio}},
-              {{"clase", "profesional"},
-               {"certificado", "MIIB"},
-               {"nombre", "Luis"},
-               {"apellido1", "Zamora"},
-               {"dn", "CN=P2"},
-               {"tipo", "ABOGADO"},
-               {"entidad",
-                {{"nombre", "Colegio de Abogados"}, {"tipo", "COLEGIO"}, {"dn", "CN=Abogados"}}}},
-              {{"clase", "profesional"},
-               {"nif", "Y"},
-               {"nombre", "Bea"},
-               {"apellido1", "Abad"},
-               {"apellido2", "Gil"},
-               {"dn", "CN=P3"}}}},
-            {"tiposProcedimiento",
-             {{{"codigo", "ORD"}, {"texto", "Ordinario"}, {"leyAntigua", false}},
-              {{"codigo", "VER"}, {"texto", "  Verbal  "}, {"leyAntigua", true}},
-              {{"codigo", "ORD"}, {"texto", "Repetido"}, {"leyAntigua", true}},
-              {{"codigo", "MON"}, {"texto", ""}},
-              {{"codigo", "CAM"}, {"texto", "Cambiario"}, {"leyAntigua", "quizá"}}}}};
-}
+// Courts (one repeated dn), entities, professionals (one without nif, one without certificado,
+// one whose entity is also listed), procedure types (a repeated code, blanks around a text).
+const char* const kDatos = R"({"destinatarios": [
+ {"clase": "organoJudicial", "codigoPoblacion": "28079", "tipoOrgano": "5", "numeroOrgano": "12",
+  "dn": "CN=Social 12,C=ES", "nombre": "  Juzgado de lo Social  "},
+ {"clase": "organoJudicial", "codigoPoblacion": "1", "dn": "CN=Social 12,C=ES", "nombre": "Otro"},
+ {"clase": "organoJudicial", "codigoPoblacion": "08019", "tipoOrgano": "02", "numeroOrgano": "3",
+  "dn": "CN=Instancia 3,O=L'Hospitalet & Co,C=ES", "nombre": "Juzgado de Primera Instancia Nº 3"},
+ {"clase": "entidad", "nombre": "Colegio de Procuradores", "partidoJudicial": "28079",
+  "tipo": "COLEGIO", "dn": "CN=Colegio,C=ES"},
+ {"clase": "profesional", "certificado": " ", "nif": "X", "nombre": "Ana", "apellido1": "Pérez",
+  "apellido2": "", "email": "ana@e.es", "dn": "CN=P1", "tipo": "PROCURADOR", "codigo": "P1",
+  "codigoColegiado": "11", "entidad": {"nombre": "Colegio de Procuradores",
+  "partidoJudicial": "28079", "tipo": "COLEGIO", "dn": "CN=Colegio,C=ES"}},
+ {"clase": "profesional", "certificado": "MIIB", "nombre": "Luis", "apellido1": "Zamora",
+  "dn": "CN=P2", "tipo": "ABOGADO",
+  "entidad": {"nombre": "Colegio de Abogados", "tipo": "COLEGIO", "dn": "CN=Abogados"}},
+ {"clase": "profesional", "nif": "Y", "nombre": "Bea", "apellido1": "Abad", "apellido2": "Gil",
+  "dn": "CN=P3"}],
+"tiposProcedimiento": [{"codigo": "ORD", "texto": "Ordinario", "leyAntigua": false},
+ {"codigo": "VER", "texto": "  Verbal  ", "leyAntigua": true},
+ {"codigo": "ORD", "texto": "Repetido", "leyAntigua": true}, {"codigo": "MON", "texto": ""},
+ {"codigo": "CAM", "texto": "Cambiario", "leyAntigua": "quizá"}]})";
 
 class DirectorioTest : public ::testing::Test {
 protected:
     InstalacionPrueba inst;
     InteraccionGuionada ui;
-    Simulador sim{datosDirectorio().dump()};
+    Simulador sim{kDatos};
     Corvane corvane{ui};
     std::unique_ptr<AlmacenTarjeta> almacen;
 
