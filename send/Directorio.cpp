@@ -271,7 +271,8 @@ ResultadoGrabacion GrabarDestinatarios(const ArbolRespuesta& vista, BaseDatos& d
         recorrerDestinatarios(vista, [&](const RegistroDirectorio& registro) {
             const DestinatarioLeido* entidad = registro.entidad ? &*registro.entidad : nullptr;
             r.filas += grabador.grabar(registro.destinatario, entidad) ? 1 : 0;
-            if (entidad != nullptr) {
+            // A nested entity without a dn names nothing that could be found again.
+            if (entidad != nullptr && !entidad->dn.empty()) {
                 r.filas += grabador.grabar(*entidad, nullptr) ? 1 : 0;
             }
         });

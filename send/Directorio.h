@@ -64,7 +64,8 @@ struct ResultadoGrabacion {
 
 // Replace the whole directory (OrigenDestino) or catalogue (TipoProcedimiento) with the
 // answer's records, in one transaction: the first record of a `dn` (of a code) wins, a
-// professional's entity is stored as an entity right after it. A database failure rolls
+// professional's entity is stored as an entity right after it. A record without a dn is
+// always stored; a professional's entity without one is not. A database failure rolls
 // everything back, so the previous rows stay as they were, then is shown ("Se ha producido
 // el error N - description") and ends the program.
 ResultadoGrabacion GrabarDestinatarios(const ArbolRespuesta& vista, BaseDatos& db, Interaccion& ui);

@@ -18,7 +18,8 @@ using Filas = std::vector<std::string>;
 namespace {
 
 // Courts (one repeated dn), entities, professionals (one without nif, one without certificado,
-// one whose entity is also listed), procedure types (a repeated code, blanks around a text).
+// one whose entity is also listed, one whose entity has no dn), procedure types (a repeated code,
+// blanks around a text).
 const char* const kDatos = R"({"destinatarios": [
  {"clase": "organoJudicial", "codigoPoblacion": "28079", "tipoOrgano": "5", "numeroOrgano": "12",
   "dn": "CN=Social 12,C=ES", "nombre": "  Juzgado de lo Social  "},
@@ -35,7 +36,7 @@ const char* const kDatos = R"({"destinatarios": [
   "dn": "CN=P2", "tipo": "ABOGADO",
   "entidad": {"nombre": "Colegio de Abogados", "tipo": "COLEGIO", "dn": "CN=Abogados"}},
  {"clase": "profesional", "nif": "Y", "nombre": "Bea", "apellido1": "Abad", "apellido2": "Gil",
-  "dn": "CN=P3"}],
+  "dn": "CN=P3", "entidad": {"nombre": "Sin dn"}}],
 "tiposProcedimiento": [{"codigo": "ORD", "texto": "Ordinario", "leyAntigua": false},
  {"codigo": "VER", "texto": "  Verbal  ", "leyAntigua": true},
  {"codigo": "ORD", "texto": "Repetido", "leyAntigua": true}, {"codigo": "MON", "texto": ""},
