@@ -1,37 +1,4 @@
 #pragma once
 
-#include <cstdint>
-#include <filesystem>
-#include <span>
-
-// A file written under a temporary name in its destination folder, which takes its final
-// name only once it is whole and on disk: whoever stops the program at any instant finds
-// either the previous file or the whole new one under the final name, never part of it.
-// An abandoned temporary file is removed. Failures throw std::system_error.
-class ArchivoTemporal {
-public:
-    // Creates (or empties) the temporary file.
-    explicit ArchivoTemporal(std::filesystem::path temporal);
-    ~ArchivoTemporal();
-    ArchivoTemporal(const ArchivoTemporal&) = delete;
-    ArchivoTemporal& operator=(const ArchivoTemporal&) = delete;
-
-    void anadir(std::span<const std::uint8_t> bytes);
-    // Writes everything to disk and renames the file to `destino` (same folder), replacing
-    // a file of that name; the rename itself is made durable too.
-    void colocar(const std::filesystem::path& destino);
-
-    std::uint64_t tamano() const { return tamano_; }
-
-private:
-    void cerrar();
-
-    std::filesystem::path temporal_;
-    std::uint64_t tamano_ = 0;
-    bool colocado_ = false;
-#ifdef _WIN32
-    void* archivo_ = nullptr;
-#else
-    int archivo_ = -1;
-#endif
-};
+// Moved to common/: Corvane writes its lists the same way.
+#include "common/ArchivoTemporal.h"

@@ -1,4 +1,5 @@
 // corvane-cli: Corvane's writ queue from the command line, over the window program's logic.
+#include "apps/corvane-cli/Directorio.h"
 #include "common/InteraccionTerminal.h"
 #include "send/Corvane.h"
 #include "send/ListaEscritos.h"
@@ -29,6 +30,8 @@ Cola de escritos de Corvane (envío de escritos por LexNET) desde la línea de �
                        enviados), con sus destinatarios en copia y sus documentos
   --help               muestra esta ayuda
 
+Órdenes con LexNET:
+%DIRECTORIO%
 Arranca como la ventana de Corvane: la primera vez prepara la instalación, lee los ajustes
 (Ambrel.INI en la carpeta del programa, que es la del ejecutable o la que indique la
 variable de entorno LEXNET_CARPETA_PROGRAMA), abre la base de datos y la actualiza, e
@@ -40,6 +43,12 @@ Estado de salida:
   1  se ha rechazado una línea o un archivo, o el programa no ha podido arrancar
   2  uso incorrecto
 )";
+
+std::string ayudaCompleta() {
+    std::string a = kAyuda;
+    const std::string marca = "%DIRECTORIO%";
+    return a.replace(a.find(marca), marca.size(), kAyudaDirectorio);
+}
 
 enum class Orden { Importar, Listar };
 
@@ -120,13 +129,17 @@ int listar(Corvane& corvane, bool enviados) {
 
 int main(int argc, char** argv) {
     const std::vector<std::string_view> args(argv + 1, argv + argc);
+    const std::string ayuda = ayudaCompleta();
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        std::cout << kAyuda;
+        std::cout << ayuda;
         return kCorrecto;
+    }
+    if (const std::optional<int> estado = ordenDirectorio(args, ayuda.c_str())) {
+        return *estado;
     }
     const std::optional<Peticion> peticion = interpretar(args);
     if (!peticion) {
-        std::cerr << "corvane-cli: uso incorrecto.\n\n" << kAyuda;
+        std::cerr << "corvane-cli: uso incorrecto.\n\n" << ayuda;
         return kUsoIncorrecto;
     }
 

@@ -1,5 +1,6 @@
 #include "send/ui/fCorvane.h"
 
+#include "common/Tarjeta.h"
 #include "common/ui/Controles.h"
 #include "common/ui/InteraccionQt.h"
 #include "common/ui/PanelCertificados.h"
@@ -97,6 +98,9 @@ void fCorvane::crearControles() {
     Vista->hide();
     sPanel->hide();
     connect(bpSalir, &QPushButton::clicked, this, &QWidget::close);
+    connect(bpDestinatarios, &QPushButton::clicked, this, &fCorvane::bpDestinatarios_Click);
+    connect(bpProcedimientos, &QPushButton::clicked, this, &fCorvane::bpProcedimientos_Click);
+    connect(spCertificados, &PanelCertificados::aceptado, this, &fCorvane::bpAceptar_Click);
 }
 
 bool fCorvane::cargar(std::string_view lineaOrdenes) {

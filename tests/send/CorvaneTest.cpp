@@ -7,6 +7,7 @@
 #include "tests/support/InstalacionPrueba.h"
 #include "tests/support/InteraccionGuionada.h"
 #include "tests/support/ProcesoHijo_posix.h"
+#include "tests/support/Simulador.h"
 
 #include <gtest/gtest.h>
 
@@ -111,6 +112,36 @@ TEST_F(CorvaneCliTest, EstadoDeSalidaYMotivo) {
     EXPECT_EQ(s.errores, "Error al iniciar: No se encuentra la Base de Datos en el directorio "
                          "especificado [" +
                              (trabajo / "no-existe" / "QUARELLEXNET.MDB").string() + "]\n");
+}
+
+// directorio and procedimientos: 1 without a court (nothing sent), 0 refreshed, 3 when the card
+// refuses the PIN, 2 for wrong usage.
+TEST_F(CorvaneCliTest, DirectorioYProcedimientos) {
+    EXPECT_EQ(ejecutar("directorio --certificado 0").estado, 2);
+    Simulador sim(nlohmann::json{
+        {"destinatarios",
+         {{{"clase", "organoJudicial"}, {"codigoPoblacion", "28079"}, {"dn", "CN=J"}}}},
+        {"tiposProcedimiento", {{{"codigo", "ORD"}}}}}
+                      .dump());
+    const SalidaCli sinOrgano = ejecutar("procedimientos");
+    EXPECT_EQ(sinOrgano.estado, 1);
+    EXPECT_EQ(sinOrgano.errores, "Atención: : Ejecute primero Obtener Destinatarios.\n");
+    const ArchivoIni ini(inst.ini());
+    ini.escribir("GENERAL", "URLPruebas", sim.url());
+    ini.escribir("GENERAL", "CAServidor", TarjetaPrueba::comun().ca().string());
+    ini.escribir("GENERAL", "ModuloPKCS11", TarjetaPrueba::modulo());
+    const fs::path pin = trabajo / "pin";
+    escribirArchivo(pin, TarjetaPrueba::pin() + "\n");
+    fs::permissions(pin, fs::perms::owner_read | fs::perms::owner_write);
+    const SalidaCli d = ejecutar("directorio --pin-archivo " + pin.string());
+    EXPECT_EQ(d.estado, 0) << d.errores;
+    EXPECT_EQ(d.salida, "Órganos judiciales: 1\nEntidades: 0\nProfesionales: 0\n");
+    EXPECT_EQ(ejecutar("procedimientos --pin-archivo=" + pin.string()).salida,
+              "Tipos de procedimiento: 1\n");
+    EXPECT_EQ(leerArchivo(inst / "DATOS" / "LexnetPROCE.TXT"), "ORD#\r\n");
+    escribirArchivo(pin, "malo\n");
+    EXPECT_EQ(ejecutar("directorio --pin-archivo " + pin.string()).estado, 3);
+    EXPECT_EQ(sim.peticiones("ObtenerDestinatarios").size(), 1u);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "download/ArchivoTemporal.h"
+#include "common/ArchivoTemporal.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "download/LecturaArbol.h"
+#include "common/LecturaArbol.h"
 
 #include "common/Respuesta.h"
 #include "common/Texto.h"
