@@ -120,6 +120,36 @@ std::string desdeWindows1252(std::string_view texto) {
     return r;
 }
 
+std::string haciaWindows1252(std::string_view texto) {
+    std::string r;
+    r.reserve(texto.size());
+    for (std::size_t i = 0; i < texto.size();) {
+        const std::size_t n = longitudSecuencia(texto, i);
+        if (n == 0) {
+            r += '?';
+            ++i;
+            continue;
+        }
+        std::uint32_t cp = static_cast<unsigned char>(texto[i]);
+        if (n > 1) {
+            cp &= 0x7F >> n;
+            for (std::size_t k = 1; k < n; ++k) {
+                cp = (cp << 6) | (static_cast<unsigned char>(texto[i + k]) & 0x3F);
+            }
+        }
+        i += n;
+        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+            r += static_cast<char>(cp);
+            continue;
+        }
+        const auto alto = std::find(kCp1252Alto.begin(), kCp1252Alto.end(), cp);
+        r += alto != kCp1252Alto.end() && cp != 0xFFFD
+                 ? static_cast<char>(0x80 + (alto - kCp1252Alto.begin()))
+                 : '?';
+    }
+    return r;
+}
+
 std::string comoUtf8(std::string_view texto) {
     return esUtf8Valido(texto) ? std::string(texto) : desdeWindows1252(texto);
 }

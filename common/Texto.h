@@ -15,6 +15,8 @@ bool terminaEn(std::string_view texto, std::string_view fin);
 bool esUtf8Valido(std::string_view texto);
 // Windows-1252 bytes to UTF-8 (the five unassigned bytes map to U+FFFD).
 std::string desdeWindows1252(std::string_view texto);
+// UTF-8 to Windows-1252 bytes; a character that code page lacks becomes "?".
+std::string haciaWindows1252(std::string_view texto);
 // Valid UTF-8 is kept; anything else is taken as Windows-1252.
 std::string comoUtf8(std::string_view texto);
 // The first `maximo` characters (code points) of a UTF-8 text.
