@@ -361,27 +361,30 @@ void Form1::crearLista() {
     frBotones = control<QFrame>(spDatos, "frBotones");
     auto* fila = new QHBoxLayout(frBotones);
     fila->setContentsMargins(0, 4, 0, 4);
+    fila->setSpacing(4);
     struct Boton {
         const char* nombre;
         const char* texto;
         const char* ayuda;
         QPushButton** boton;
         void (Form1::*pulsar)();
+        int ancho;
     };
     const Boton botones[] = {{"bpListar", "Listar", "Imprimir la lista de notificaciones",
-                              &bpListar, &Form1::bpListar_Click},
+                              &bpListar, &Form1::bpListar_Click, 66},
                              {"bpMail", "Correo", "Enviar la notificación por correo electrónico",
-                              &bpMail, &Form1::bpMail_Click},
+                              &bpMail, &Form1::bpMail_Click, 66},
                              {"bpExportar", "Exportar", "Exportar la notificación a Quarel",
-                              &bpExportar, &Form1::bpExportar_Click},
+                              &bpExportar, &Form1::bpExportar_Click, 76},
                              {"ButtonPlus1", "Exportar todas",
                               "Exportar a Quarel los documentos de todas las "
                               "notificaciones de la lista",
-                              &ButtonPlus1, &Form1::ButtonPlus1_Click}};
+                              &ButtonPlus1, &Form1::ButtonPlus1_Click, 100}};
     for (const Boton& b : botones) {
         *b.boton = control<QPushButton>(frBotones, b.nombre);
         (*b.boton)->setText(QString::fromUtf8(b.texto));
         (*b.boton)->setToolTip(QString::fromUtf8(b.ayuda));
+        (*b.boton)->setFixedWidth(b.ancho);
         fila->addWidget(*b.boton);
         connect(*b.boton, &QPushButton::clicked, this, b.pulsar);
     }

@@ -91,7 +91,7 @@ void fLexnet::crearControles() {
         auto* titulo = new QLabel(QString::fromUtf8(d.titulo), this);
         titulo->setGeometry(12, y, 130, 22);
         *d.etiqueta = control<QLabel>(this, d.nombre);
-        (*d.etiqueta)->setGeometry(146, y, 300, d.etiqueta == &lbDescripcion ? 44 : 22);
+        (*d.etiqueta)->setGeometry(146, y, 250, d.etiqueta == &lbDescripcion ? 44 : 22);
         (*d.etiqueta)->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         (*d.etiqueta)->setTextFormat(Qt::PlainText);
         y += 26;
@@ -100,13 +100,13 @@ void fLexnet::crearControles() {
     lbDescripcion->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     auto* archivos = new QLabel(QString::fromUtf8("Archivos de la notificación"), this);
-    archivos->setGeometry(458, 256, 200, 18);
+    archivos->setGeometry(410, 256, 200, 18);
     List2 = control<QListWidget>(this, "List2");
-    List2->setGeometry(458, 276, 290, 110);
+    List2->setGeometry(410, 276, 338, 110);
     bpVer = control<QPushButton>(this, "bpVer");
     bpVer->setText(QString::fromUtf8("Ver"));
     bpVer->setToolTip(QString::fromUtf8("Visualizar el archivo"));
-    bpVer->setGeometry(458, 392, 80, 30);
+    bpVer->setGeometry(410, 392, 80, 30);
 
     struct Boton {
         const char* nombre;
