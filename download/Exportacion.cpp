@@ -54,8 +54,10 @@ ResultadoExportacion iniciar(Interaccion& ui, const fs::path& programa,
         return ResultadoExportacion::SinPrograma;
     }
     if (const std::error_code fallo = iniciarProceso(programa, argumentos)) {
-        avisar(ui, "No se ha podido iniciar " + comoTexto(programa.filename()) + ": " +
-                       fallo.message() + " (" + comoTexto(programa) + ")");
+        avisar(ui, "No se ha podido iniciar el programa de importación de Quarel " +
+                       comoTexto(programa.filename()) + ": " + fallo.message() + " (" +
+                       comoTexto(programa) +
+                       "): los archivos de la exportación quedan preparados.");
         return ResultadoExportacion::Fallida;
     }
     return ResultadoExportacion::Hecha;

@@ -140,6 +140,21 @@ TEST_F(SalidasCliTest, ExportarSinProgramaSinDocumentosOConDocumentoPerdido) {
     EXPECT_EQ(leerArchivo(import), importN2);
     EXPECT_FALSE(fs::exists(cli.descargas() / "ANEXO_export"));
     EXPECT_FALSE(fs::exists(import.string() + ".tmp"));
+
+    // An import file that cannot be written, and a program that cannot be run.
+    fs::remove(import);
+    fs::create_directory(import);
+    const SalidaCli sinImport = cli.ejecutar("exportar N2");
+    EXPECT_EQ(sinImport.estado, 1);
+    EXPECT_NE(sinImport.errores.find(import.string()), std::string::npos) << sinImport.errores;
+    fs::remove(import);
+    escribirArchivo(programa("KORAL11.EXE"), "#!/bin/sh\n");
+    fs::permissions(programa("KORAL11.EXE"), fs::perms::owner_read | fs::perms::owner_write);
+    const SalidaCli sinPermiso = cli.ejecutar("exportar N2");
+    EXPECT_EQ(sinPermiso.estado, 1);
+    EXPECT_NE(sinPermiso.errores.find("KORAL11.EXE: Permission denied"), std::string::npos)
+        << sinPermiso.errores;
+    EXPECT_EQ(leerArchivo(import), importN2);
 }
 
 // One line per document of every listed notification, and DRENO1.EXE started; a range
@@ -153,12 +168,22 @@ TEST_F(SalidasCliTest, ExportacionMasiva) {
     EXPECT_EQ(leerArchivo(dreno), "");
     EXPECT_FALSE(fs::exists(argumentos));
 
+    // A document still incomplete has no file to list.
+    BaseDatos::abrir(cli.inst.baseDatos())
+        .ejecutar("INSERT INTO Adjuntos (IdLexNet, IdOrdenAdjunto, Nombre, Completo, "
+                  "NombreQuarel) VALUES ('N2', 9, 'x.pdf', 0, 'x.pdf')");
     const SalidaCli s = cli.ejecutar("exportar --todas");
     ASSERT_EQ(s.estado, 0) << s.errores;
     EXPECT_EQ(s.salida, dreno.string() + "\n");
     const std::string d = cli.descargas().string() + "/";
     EXPECT_EQ(leerArchivo(dreno), d + "Cedula.pdf\r\n" + d + "Anexo\r\n" + d + "Oficio.rtf\r\n");
     EXPECT_EQ(esperarArchivo(argumentos), "\n");
+
+    fs::remove(dreno);
+    fs::create_directory(dreno);
+    const SalidaCli sinLista = cli.ejecutar("exportar --todas");
+    EXPECT_EQ(sinLista.estado, 1);
+    EXPECT_NE(sinLista.errores.find(dreno.string()), std::string::npos) << sinLista.errores;
 }
 
 // The message read back by Python's MIME reader: subject, the six lines, each document
