@@ -121,7 +121,8 @@ Correo correoNotificacion(BaseDatos& db, const General& g, const NotificacionLis
     for (const AdjuntoLista& a : adjuntos) {
         c.adjuntos.push_back(
             rutaDocumento(g.CarpetaDescargas, a)
-                .value_or(comoRuta(g.CarpetaDescargas) / comoRuta(recortar(a.nombreQuarel))));
+                .value_or(comoRuta(g.CarpetaDescargas) /
+                          comoRuta(nombreArchivoSeguro(recortar(a.nombreQuarel)))));
     }
     return c;
 }

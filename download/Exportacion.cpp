@@ -35,11 +35,14 @@ void copiar(const fs::path& origen, const fs::path& copia) {
             "copy", origen, ec ? ec : std::make_error_code(std::errc::no_such_file_or_directory));
     }
     const fs::path temporal = copia.parent_path() / (copia.filename().string() + ".tmp");
-    fs::copy_file(origen, temporal, fs::copy_options::overwrite_existing);
-    fs::rename(temporal, copia, ec);
+    fs::copy_file(origen, temporal, fs::copy_options::overwrite_existing, ec);
+    if (!ec) {
+        fs::rename(temporal, copia, ec);
+    }
     if (ec) {
-        fs::remove(temporal);
-        throw fs::filesystem_error("rename", temporal, copia, ec);
+        std::error_code ignorado;
+        fs::remove(temporal, ignorado);
+        throw fs::filesystem_error("copy", origen, copia, ec);
     }
 }
 
@@ -104,8 +107,9 @@ Exportacion exportacionNotificacion(BaseDatos& db, const General& g, const Notif
     const fs::path descargas = comoRuta(g.CarpetaDescargas);
     for (const AdjuntoLista& a : adjuntos) {
         // An incomplete document has no file: its copy fails as a missing one.
-        const fs::path origen = rutaDocumento(g.CarpetaDescargas, a)
-                                    .value_or(descargas / comoRuta(recortar(a.nombreQuarel)));
+        const fs::path origen =
+            rutaDocumento(g.CarpetaDescargas, a)
+                .value_or(descargas / comoRuta(nombreArchivoSeguro(recortar(a.nombreQuarel))));
         e.copias.push_back(
             {origen, descargas / comoRuta(nombreCopiaExportacion(comoTexto(origen.filename())))});
     }
