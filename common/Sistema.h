@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <string>
+#include <system_error>
+#include <vector>
 
 // What the logic needs to know about the operating system.
 
@@ -15,3 +17,17 @@ bool sistemaEsVista();
 #include <ctime>
 // Local time now.
 std::tm horaLocal();
+
+// Starts a program with these arguments, without waiting for it and without a shell. A
+// name without a folder is looked for in the folders of PATH. Returns the reason it could
+// not be started (an empty code when it started).
+std::error_code iniciarProceso(const std::filesystem::path& programa,
+                               const std::vector<std::string>& argumentos);
+// The program of that name in the folders of PATH; empty when there is none.
+std::filesystem::path buscarEnRuta(const std::string& nombre);
+// Hands a message to the desktop's mail client, whose compose window lets the person choose
+// the recipients. errc::function_not_supported when the desktop offers no mail client.
+std::error_code componerCorreo(const std::string& asunto, const std::string& cuerpo,
+                               const std::vector<std::filesystem::path>& adjuntos);
+// Opens a web address with the desktop's browser.
+std::error_code abrirDireccion(const std::string& direccion);

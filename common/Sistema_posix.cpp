@@ -1,7 +1,13 @@
 #include "common/Sistema.h"
 
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <string_view>
+#include <sys/wait.h>
 #include <system_error>
+#include <unistd.h>
 
 std::string carpetaDelEjecutable() {
     std::error_code ec;
@@ -29,4 +35,100 @@ std::tm horaLocal() {
     std::tm r{};
     localtime_r(&t, &r);
     return r;
+}
+
+std::filesystem::path buscarEnRuta(const std::string& nombre) {
+    const char* ruta = std::getenv("PATH");
+    std::string_view resto = ruta != nullptr ? ruta : "/usr/local/bin:/usr/bin:/bin";
+    while (true) {
+        const auto dos = resto.find(':');
+        const std::string_view carpeta = resto.substr(0, dos);
+        if (!carpeta.empty()) {
+            const auto candidato = std::filesystem::path(carpeta) / nombre;
+            if (access(candidato.c_str(), X_OK) == 0 && !std::filesystem::is_directory(candidato)) {
+                return candidato;
+            }
+        }
+        if (dos == std::string_view::npos) {
+            return {};
+        }
+        resto.remove_prefix(dos + 1);
+    }
+}
+
+std::error_code iniciarProceso(const std::filesystem::path& programa,
+                               const std::vector<std::string>& argumentos) {
+    std::filesystem::path ejecutable = programa;
+    if (!programa.has_parent_path()) {
+        ejecutable = buscarEnRuta(programa.string());
+        if (ejecutable.empty()) {
+            return std::make_error_code(std::errc::no_such_file_or_directory);
+        }
+    }
+    // Everything the child needs is ready before the fork.
+    std::vector<std::string> palabras{ejecutable.string()};
+    palabras.insert(palabras.end(), argumentos.begin(), argumentos.end());
+    std::vector<char*> argv;
+    for (std::string& p : palabras) {
+        argv.push_back(p.data());
+    }
+    argv.push_back(nullptr);
+
+    // The grandchild runs the program, so nobody has to wait for it; the reason exec fails
+    // comes back through a pipe that a successful exec closes.
+    int tubo[2];
+    if (pipe2(tubo, O_CLOEXEC) != 0) {
+        return {errno, std::generic_category()};
+    }
+    const pid_t hijo = fork();
+    if (hijo < 0) {
+        const int e = errno;
+        close(tubo[0]);
+        close(tubo[1]);
+        return {e, std::generic_category()};
+    }
+    if (hijo == 0) {
+        setsid();
+        const pid_t nieto = fork();
+        if (nieto == 0) {
+            execv(argv[0], argv.data());
+            const int e = errno;
+            [[maybe_unused]] const auto n = write(tubo[1], &e, sizeof e);
+            _exit(127);
+        }
+        if (nieto < 0) {
+            const int e = errno;
+            [[maybe_unused]] const auto n = write(tubo[1], &e, sizeof e);
+        }
+        _exit(0);
+    }
+    close(tubo[1]);
+    int estado = 0;
+    while (waitpid(hijo, &estado, 0) < 0 && errno == EINTR) {
+    }
+    int error = 0;
+    ssize_t leidos = 0;
+    while ((leidos = read(tubo[0], &error, sizeof error)) < 0 && errno == EINTR) {
+    }
+    close(tubo[0]);
+    return leidos == static_cast<ssize_t>(sizeof error)
+               ? std::error_code(error, std::generic_category())
+               : std::error_code();
+}
+
+std::error_code componerCorreo(const std::string& asunto, const std::string& cuerpo,
+                               const std::vector<std::filesystem::path>& adjuntos) {
+    if (buscarEnRuta("xdg-email").empty()) {
+        return std::make_error_code(std::errc::function_not_supported);
+    }
+    std::vector<std::string> argumentos{"--utf8", "--subject", asunto, "--body", cuerpo};
+    for (const auto& a : adjuntos) {
+        argumentos.push_back("--attach");
+        argumentos.push_back(a.string());
+    }
+    return iniciarProceso("xdg-email", argumentos);
+}
+
+std::error_code abrirDireccion(const std::string& direccion) {
+    return iniciarProceso("xdg-open", {direccion});
 }

@@ -76,7 +76,9 @@ PantallaInicioAmbrel Ambrel::volverInicio() const {
 }
 
 void Ambrel::cerrar() {
-    pasoDeCierre(ui_, [&] { borrarArchivosExportados(general); });
+    if (!conservarExportados) {
+        pasoDeCierre(ui_, [&] { borrarArchivosExportados(general); });
+    }
     pasoDeCierre(ui_, [&] { ui_.procesarEventos(); });
     pasoDeCierre(ui_, [&] { cerrarConexion(general); });
     if (cliente.estado.idSesion != 0) {

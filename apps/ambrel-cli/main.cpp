@@ -1,5 +1,6 @@
-// ambrel-cli: Ambrel's download run and notification list from the command line, over the
+// ambrel-cli: Ambrel's download run, notification list and outputs from the command line, over the
 // window program's logic, for unattended use.
+#include "apps/ambrel-cli/Salidas.h"
 #include "common/ArchivoPin.h"
 #include "common/Arranque.h"
 #include "common/Certificados.h"
@@ -8,6 +9,7 @@
 #include "download/Descarga.h"
 #include "download/ListaNotificaciones.h"
 
+#include <algorithm>
 #include <charconv>
 #include <exception>
 #include <fstream>
@@ -59,6 +61,29 @@ desatendido (por ejemplo, desde una tarea programada).
       (origen | número de procedimiento | fecha y hora | referencia), de la más reciente a
       la más antigua; sin fechas, todas las guardadas.
 
+  informe [--desde DD/MM/AAAA --hasta DD/MM/AAAA]
+      Escribe el listado LSTNOTIF.TXT en la carpeta de descargas con las notificaciones
+      que muestra «listar» para las mismas fechas, en el mismo orden, y muestra su ruta.
+      Sin notificaciones no escribe nada y termina con el estado 1.
+
+  exportar IDLEXNET
+      Exporta la notificación a Quarel como el botón Exportar: copia sus documentos
+      (NOMBRE_export.EXT), escribe IMPORTLEXNET/IMPORT y arranca KORAL11.EXE de la carpeta
+      del programa con la ruta de la última copia. Si KORAL11.EXE no está, los archivos
+      quedan preparados y termina con el estado 1.
+  exportar --todas [--desde DD/MM/AAAA --hasta DD/MM/AAAA]
+      Exportación masiva: escribe DATOS/DRENO con una línea por documento de cada
+      notificación listada y arranca DRENO1.EXE si escribió alguna.
+
+  manual CARPETA
+      Muestra las notificaciones descargadas a mano de la web de LexNET en la carpeta: las
+      dos líneas de títulos y, por cada cédula, su línea y otra con un tabulador, el
+      remitente, « | » y la descripción.
+
+  correo IDLEXNET --eml RUTA
+      Escribe en RUTA el mensaje de reenvío de la notificación (asunto, datos y documentos
+      adjuntos) como archivo .eml, en lugar de abrir el programa de correo.
+
   --help
       Muestra esta ayuda.
 
@@ -70,15 +95,17 @@ Los avisos de Ambrel salen por la salida de errores como líneas «título: text
 preguntas se responde que no. En un terminal, el progreso se muestra en una línea.
 
 Estado de salida:
-  0  todos los documentos de las notificaciones de las fechas están completos
+  0  todos los documentos de las notificaciones de las fechas están completos (en las
+     demás órdenes: la orden se ha cumplido)
   1  la descarga terminó, pero algún documento quedó incompleto o alguna petición falló
-     (se completará en la siguiente descarga)
+     (se completará en la siguiente descarga); en las demás órdenes, no había nada que
+     hacer o la orden no se pudo cumplir (el aviso dice por qué)
   2  uso incorrecto
   3  la descarga se detuvo: un aviso que termina el programa, o no se pudo iniciar la
      sesión en LexNET
 )";
 
-enum class Orden { Descargar, Listar };
+enum class Orden { Descargar, Listar, Informe, Exportar, Manual, Correo };
 
 struct Opciones {
     Orden orden = Orden::Listar;
@@ -88,6 +115,9 @@ struct Opciones {
     std::size_t certificado = 1;
     std::optional<std::string> pinArchivo;
     int reintentos = 0;
+    std::string argumento; // the identifier or folder the command works on
+    bool todas = false;
+    std::string eml;
 };
 
 struct UsoIncorrecto {
@@ -121,12 +151,22 @@ Opciones interpretar(const std::vector<std::string_view>& args) {
         throw UsoIncorrecto{"falta la orden"};
     }
     Opciones o;
-    if (args[0] == "descargar") {
-        o.orden = Orden::Descargar;
-    } else if (args[0] != "listar") {
+    static const std::pair<std::string_view, Orden> kOrdenes[] = {
+        {"descargar", Orden::Descargar}, {"listar", Orden::Listar}, {"informe", Orden::Informe},
+        {"exportar", Orden::Exportar},   {"manual", Orden::Manual}, {"correo", Orden::Correo}};
+    const auto orden = std::find_if(std::begin(kOrdenes), std::end(kOrdenes),
+                                    [&](const auto& par) { return par.first == args[0]; });
+    if (orden == std::end(kOrdenes)) {
         throw UsoIncorrecto{"orden desconocida: " + std::string(args[0])};
     }
+    o.orden = orden->second;
     const bool descargar = o.orden == Orden::Descargar;
+    // The commands that read a range of the list, and those that name what they work on.
+    const bool conFechas = o.orden == Orden::Descargar || o.orden == Orden::Listar ||
+                           o.orden == Orden::Informe || o.orden == Orden::Exportar;
+    const bool conArgumento =
+        o.orden == Orden::Exportar || o.orden == Orden::Manual || o.orden == Orden::Correo;
+    bool hayArgumento = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
         std::string_view opcion = args[i];
         std::optional<std::string_view> valor;
@@ -143,7 +183,14 @@ Opciones interpretar(const std::vector<std::string_view>& args) {
             }
             return args[++i];
         };
-        if (opcion == "--desde" || opcion == "--hasta") {
+        if (conArgumento && !hayArgumento && !opcion.starts_with("--")) {
+            o.argumento = std::string(opcion);
+            hayArgumento = true;
+        } else if (o.orden == Orden::Exportar && opcion == "--todas" && !valor) {
+            o.todas = true;
+        } else if (o.orden == Orden::Correo && opcion == "--eml") {
+            o.eml = std::string(siguiente());
+        } else if (conFechas && (opcion == "--desde" || opcion == "--hasta")) {
             const std::string_view fecha = siguiente();
             if (!esFecha(fecha)) {
                 throw UsoIncorrecto{std::string(opcion) +
@@ -162,6 +209,22 @@ Opciones interpretar(const std::vector<std::string_view>& args) {
             throw UsoIncorrecto{"opción desconocida para " + std::string(args[0]) + ": " +
                                 std::string(args[i])};
         }
+    }
+    if (o.orden == Orden::Exportar && o.todas == hayArgumento) {
+        throw UsoIncorrecto{o.todas ? "exportar --todas no lleva identificador"
+                                    : "exportar necesita el identificador de la notificación "
+                                      "o --todas"};
+    }
+    if (o.orden == Orden::Exportar && !o.todas && o.desde) {
+        throw UsoIncorrecto{"las fechas sólo valen con exportar --todas"};
+    }
+    if ((o.orden == Orden::Manual || o.orden == Orden::Correo) && !hayArgumento) {
+        throw UsoIncorrecto{o.orden == Orden::Manual
+                                ? "manual necesita la carpeta"
+                                : "correo necesita el identificador de la notificación"};
+    }
+    if (o.orden == Orden::Correo && o.eml.empty()) {
+        throw UsoIncorrecto{"correo necesita --eml RUTA"};
     }
     if (o.desde.has_value() != o.hasta.has_value()) {
         throw UsoIncorrecto{o.desde ? "Tiene que indicar Fecha Final (--hasta)"
@@ -229,6 +292,28 @@ int listar(Ambrel& ambrel, InteraccionTerminal& ui, const Opciones& o) {
     return kCompleta;
 }
 
+int ejecutarOrden(Ambrel& ambrel, InteraccionTerminal& ui, const Opciones& o,
+                  std::unique_ptr<AlmacenTarjeta>& almacen) {
+    const std::optional<RangoFechas> rango =
+        o.desde ? rangoDeFechas(*o.desde, *o.hasta) : std::nullopt;
+    switch (o.orden) {
+    case Orden::Descargar:
+        return descargar(ambrel, ui, o, almacen);
+    case Orden::Listar:
+        return listar(ambrel, ui, o);
+    case Orden::Informe:
+        return informe(ambrel, ui, rango);
+    case Orden::Exportar:
+        return o.todas ? exportarTodas(ambrel, ui, rango)
+                       : exportarNotificacion(ambrel, ui, o.argumento);
+    case Orden::Manual:
+        return listarManual(ambrel, o.argumento);
+    case Orden::Correo:
+        return correo(ambrel, ui, o.argumento, o.eml);
+    }
+    return kUsoIncorrecto;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -282,8 +367,7 @@ int main(int argc, char** argv) {
     int estado = kCompleta;
     try {
         ambrel.arrancar("");
-        estado = opciones.orden == Orden::Descargar ? descargar(ambrel, ui, opciones, almacen)
-                                                    : listar(ambrel, ui, opciones);
+        estado = ejecutarOrden(ambrel, ui, opciones, almacen);
     } catch (const FinPrograma& fin) {
         recordarSiRechazado();
         // A LexNET error answer ends the program through the main window's shutdown.

@@ -7,8 +7,13 @@
 #include "common/ui/Twips.h"
 #include "common/ui/fParametros.h"
 #include "download/Ambrel.h"
+#include "download/CorreoNotificacion.h"
 #include "download/Descarga.h"
+#include "download/DescargaManual.h"
+#include "download/Exportacion.h"
+#include "download/InformeNotificaciones.h"
 #include "download/ListaNotificaciones.h"
+#include "download/ui/fLexnet.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -17,6 +22,7 @@
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -259,7 +265,14 @@ void Form1::crearControles() {
     connect(bpProceso, &QPushButton::clicked, this, &Form1::bpProceso_Click);
 
     lbVersion = control<QLabel>(this, "lbVersion");
-    lbVersion->setGeometry(314, 332, 160, 20);
+    lbVersion->setGeometry(314, 332, 110, 20);
+
+    bpWeb = control<QPushButton>(this, "bpWeb");
+    bpWeb->setText(QString::fromUtf8("Web LexNET"));
+    bpWeb->setToolTip(
+        QString::fromUtf8("Ver las notificaciones descargadas a mano de la web de LexNET"));
+    bpWeb->setGeometry(435, 326, 100, 32);
+    connect(bpWeb, &QPushButton::clicked, this, &Form1::bpWeb_Click);
     lbVersion->setEnabled(false);
 
     bpVolver = control<QPushButton>(this, "bpVolver");
@@ -346,6 +359,35 @@ void Form1::crearLista() {
     connect(btEliminar, &QPushButton::clicked, this, &Form1::btEliminar_Click);
     // The listing, mail and export buttons.
     frBotones = control<QFrame>(spDatos, "frBotones");
+    auto* fila = new QHBoxLayout(frBotones);
+    fila->setContentsMargins(0, 4, 0, 4);
+    fila->setSpacing(4);
+    struct Boton {
+        const char* nombre;
+        const char* texto;
+        const char* ayuda;
+        QPushButton** boton;
+        void (Form1::*pulsar)();
+        int ancho;
+    };
+    const Boton botones[] = {{"bpListar", "Listar", "Imprimir la lista de notificaciones",
+                              &bpListar, &Form1::bpListar_Click, 66},
+                             {"bpMail", "Correo", "Enviar la notificación por correo electrónico",
+                              &bpMail, &Form1::bpMail_Click, 66},
+                             {"bpExportar", "Exportar", "Exportar la notificación a Quarel",
+                              &bpExportar, &Form1::bpExportar_Click, 76},
+                             {"ButtonPlus1", "Exportar todas",
+                              "Exportar a Quarel los documentos de todas las "
+                              "notificaciones de la lista",
+                              &ButtonPlus1, &Form1::ButtonPlus1_Click, 100}};
+    for (const Boton& b : botones) {
+        *b.boton = control<QPushButton>(frBotones, b.nombre);
+        (*b.boton)->setText(QString::fromUtf8(b.texto));
+        (*b.boton)->setToolTip(QString::fromUtf8(b.ayuda));
+        (*b.boton)->setFixedWidth(b.ancho);
+        fila->addWidget(*b.boton);
+        connect(*b.boton, &QPushButton::clicked, this, b.pulsar);
+    }
 }
 
 bool Form1::cargar(std::string_view lineaOrdenes) {
@@ -643,6 +685,70 @@ void Form1::colocarPie() {
     sPanel->setGeometry(12, alto - 85, width() - 24, 22);
     bpProceso->move(12, alto - 55);
     lbVersion->move(314, alto - 45);
+    bpWeb->move(width() - 328, alto - 51);
     bpVolver->move(width() - 220, alto - 51);
     bpSalir->move(width() - 112, alto - 51);
+}
+
+const NotificacionLista* Form1::seleccionada() const {
+    const int fila = notificacionSeleccionada();
+    return fila < 0 ? nullptr : &datos_->lineas[static_cast<std::size_t>(fila)];
+}
+
+void Form1::bpListar_Click() {
+    ejecutar(ui_, [&] { listarNotificaciones(ambrel_.general, ui_, datos_->lineas); });
+}
+
+void Form1::bpMail_Click() {
+    const NotificacionLista* n = seleccionada();
+    ejecutar(ui_, [&] {
+        if (n == nullptr || datos_->adjuntos.empty()) {
+            ui_.mensaje(kSinAdjuntosCorreo, "Atención", Icono::Exclamacion, Botones::Aceptar);
+            return;
+        }
+        const Correo correo =
+            correoNotificacion(*ambrel_.general.Conexion, ambrel_.general, *n, datos_->adjuntos);
+        enviarCorreo(ambrel_.general, ui_, correo,
+                     "NotificacionLexNet_" + nombreArchivoSeguro(n->idLexNet) + ".eml");
+    });
+}
+
+void Form1::bpExportar_Click() {
+    const NotificacionLista* n = seleccionada();
+    ejecutar(ui_, [&] {
+        if (n == nullptr || datos_->adjuntos.empty()) {
+            ui_.mensaje(kSinAdjuntosExportar, "Atención", Icono::Exclamacion, Botones::Aceptar);
+            return;
+        }
+        exportar(ambrel_.general, ui_,
+                 exportacionNotificacion(*ambrel_.general.Conexion, ambrel_.general, *n,
+                                         lbAcuse->text().toStdString(), datos_->adjuntos));
+    });
+}
+
+void Form1::ButtonPlus1_Click() {
+    const int recordada = List1->currentRow();
+    spImprimir->setText(QString::fromUtf8("Exportando las notificaciones a Quarel..."));
+    spImprimir->show();
+    spImprimir->raise();
+    ejecutar(ui_, [&] {
+        Ocupado ocupado(ui_);
+        // Each line is shown as its documents are listed.
+        const std::vector<NotificacionLista> lineas = datos_->lineas;
+        exportarTodas(ambrel_.general, ui_, lineas, [&](std::size_t i) {
+            List1->setCurrentRow(static_cast<int>(i));
+            ui_.procesarEventos();
+        });
+    });
+    List1->setCurrentRow(recordada);
+    spImprimir->hide();
+}
+
+void Form1::bpWeb_Click() {
+    bool mostrar = false;
+    ejecutar(ui_, [&] { mostrar = prepararDescargaManual(ui_); });
+    if (mostrar) {
+        fLexnet ventana(ambrel_, ui_, this);
+        ventana.exec();
+    }
 }

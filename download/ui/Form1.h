@@ -64,6 +64,13 @@ private:
     void List1_Click(int indice);
     void bpVer_Click();
     void btEliminar_Click();
+    void bpListar_Click();
+    void bpMail_Click();
+    void bpExportar_Click();
+    void ButtonPlus1_Click();
+    void bpWeb_Click();
+    // The notification of the selected line; nullptr when none is.
+    const NotificacionLista* seleccionada() const;
 
     Ambrel& ambrel_;
     InteraccionQt& ui_;
@@ -101,6 +108,11 @@ private:
     QPushButton* bpVer = nullptr;
     QPushButton* btEliminar = nullptr;
     QFrame* frBotones = nullptr;
+    QPushButton* bpListar = nullptr;
+    QPushButton* bpMail = nullptr;
+    QPushButton* bpExportar = nullptr;
+    QPushButton* ButtonPlus1 = nullptr;
+    QPushButton* bpWeb = nullptr;
 
     // The range, lines and attachments behind the list.
     struct DatosLista;

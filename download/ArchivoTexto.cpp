@@ -1,0 +1,20 @@
+#include "download/ArchivoTexto.h"
+
+#include "common/General.h"
+#include "download/ArchivoTemporal.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <system_error>
+
+void escribirArchivoEntero(const std::filesystem::path& destino, std::string_view contenido) {
+    ArchivoTemporal temporal(destino.parent_path() / (destino.filename().string() + ".tmp"));
+    temporal.anadir(
+        std::span(reinterpret_cast<const std::uint8_t*>(contenido.data()), contenido.size()));
+    temporal.colocar(destino);
+}
+
+std::string descripcionError(const std::system_error& e, const std::filesystem::path& ruta) {
+    return e.code().message() + " (" + comoTexto(ruta) + ")";
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QDialog>
+#include <filesystem>
+#include <memory>
+
+class Ambrel;
+class InteraccionQt;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+// The notifications saved by hand from the LexNET web site in a folder: their list, the
+// details and files of the selected one, and its listing, mail and export. Modal.
+class fLexnet : public QDialog {
+    Q_OBJECT
+public:
+    fLexnet(Ambrel& ambrel, InteraccionQt& ui, QWidget* padre = nullptr);
+    ~fLexnet() override;
+
+protected:
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
+
+private:
+    void crearControles();
+    void vaciar();
+    std::filesystem::path carpeta() const;
+    // A notification line is selected (the list holds more than its headings).
+    bool haySeleccion() const;
+    void bpRefreh_Click();
+    void List1_Click(int indice);
+    void bpVer_Click();
+    void bpListar_Click();
+    void bpMail_Click();
+    void bpExportar_Click();
+    void bpCarpeta_Click();
+
+    Ambrel& ambrel_;
+    InteraccionQt& ui_;
+
+    QComboBox* Drive1 = nullptr;
+    QLineEdit* Dir1 = nullptr;
+    QPushButton* bpCarpeta = nullptr;
+    QListWidget* List1 = nullptr;
+    QListWidget* List2 = nullptr;
+    QLabel* lbOrigen = nullptr;
+    QLabel* lbNumero = nullptr;
+    QLabel* lbTipo = nullptr;
+    QLabel* lbFecha = nullptr;
+    QLabel* lbDescripcion = nullptr;
+    QPushButton* bpRefreh = nullptr;
+    QPushButton* bpVer = nullptr;
+    QPushButton* bpVolver = nullptr;
+    QPushButton* bpListar = nullptr;
+    QPushButton* bpMail = nullptr;
+    QPushButton* bpExportar = nullptr;
+
+    // The notifications behind the lines after the two headings, and the selected one's
+    // details.
+    struct Datos;
+    std::unique_ptr<Datos> datos_;
+};
