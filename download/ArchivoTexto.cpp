@@ -1,7 +1,7 @@
 #include "download/ArchivoTexto.h"
 
+#include "common/ArchivoTemporal.h"
 #include "common/General.h"
-#include "download/ArchivoTemporal.h"
 
 #include <cstdint>
 #include <span>

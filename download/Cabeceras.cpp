@@ -2,9 +2,9 @@
 
 #include "common/BaseDatos.h"
 #include "common/Interaccion.h"
+#include "common/LecturaArbol.h"
 #include "common/Respuesta.h"
 #include "common/Texto.h"
-#include "download/LecturaArbol.h"
 
 #include <memory>
 

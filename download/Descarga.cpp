@@ -4,10 +4,10 @@
 #include "common/ClienteLexnet.h"
 #include "common/General.h"
 #include "common/Interaccion.h"
+#include "common/LecturaArbol.h"
 #include "common/Texto.h"
 #include "download/Ambrel.h"
 #include "download/Cabeceras.h"
-#include "download/LecturaArbol.h"
 
 #include <array>
 #include <stdexcept>

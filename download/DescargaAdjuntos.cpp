@@ -1,12 +1,12 @@
+#include "common/ArchivoTemporal.h"
 #include "common/BaseDatos.h"
 #include "common/ClienteLexnet.h"
 #include "common/Enc64.h"
 #include "common/General.h"
 #include "common/Interaccion.h"
+#include "common/LecturaArbol.h"
 #include "common/Texto.h"
-#include "download/ArchivoTemporal.h"
 #include "download/Descarga.h"
-#include "download/LecturaArbol.h"
 #include "download/NombresArchivo.h"
 
 #include <cstdint>

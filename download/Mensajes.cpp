@@ -1,8 +1,8 @@
 #include "download/Mensajes.h"
 
 #include "common/BaseDatos.h"
+#include "common/LecturaArbol.h"
 #include "common/Respuesta.h"
-#include "download/LecturaArbol.h"
 
 #include <memory>
 #include <optional>

@@ -4,7 +4,7 @@
 #include "common/BaseDatos.h"
 #include "common/Esquema.h"
 #include "common/Interaccion.h"
-#include "download/LecturaArbol.h"
+#include "common/LecturaArbol.h"
 #include "download/Mensajes.h"
 #include "tests/support/CarpetaTemporal.h"
 #include "tests/support/InteraccionGuionada.h"
