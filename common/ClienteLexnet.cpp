@@ -108,10 +108,9 @@ void ClienteLexnet::adelantarComando(const std::string& sXML, std::string_view s
     adelanto_.xml = sXML;
     adelanto_.soapAction = sSOAPAction;
     adelanto_.servicio = sServicio;
-    adelanto_.envio =
-        std::async(std::launch::async, [this, url = g_.URLServicio + operacion, o = opciones()] {
-            return intercambiar(url, adelanto_.xml, adelanto_.soapAction, o);
-        });
+    adelanto_.envio = fondo_.lanzar([this, url = g_.URLServicio + operacion, o = opciones()] {
+        return intercambiar(url, adelanto_.xml, adelanto_.soapAction, o);
+    });
 }
 
 void ClienteLexnet::EnviarComando(const std::string& sXML, std::string_view sSOAPAction,

@@ -2,6 +2,7 @@
 
 #include "common/ArbolRespuesta.h"
 #include "common/General.h"
+#include "common/HiloFondo.h"
 #include "common/Peticiones.h"
 #include "common/Respuesta.h"
 #include "common/Transporte.h"
@@ -85,5 +86,6 @@ private:
     IdentidadTls identidad_;
     // Kept from request to request while the certificate stays the same.
     ConexionHttps conexion_;
-    Adelanto adelanto_; // after conexion_: waited for before the connection goes
+    Adelanto adelanto_;
+    HiloFondo<Envio> fondo_; // last: its work ends before the connection goes
 };

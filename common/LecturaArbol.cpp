@@ -3,9 +3,7 @@
 #include "common/Respuesta.h"
 #include "common/Texto.h"
 
-#include <algorithm>
 #include <cctype>
-#include <functional>
 
 bool esElemento(const ArbolRespuesta& arbol, Nodo n) {
     return n != 0 && n <= arbol.tamano() && arbol.color(n) == ColorNodo::Azul;
@@ -108,15 +106,14 @@ std::optional<FechaHora> fechaLexnet(std::string_view valor) {
 
 bool siguenMasBloques(std::string_view r) {
     constexpr std::string_view kNombre = "esUltimo";
-    const std::boyer_moore_horspool_searcher buscador(kNombre.begin(), kNombre.end());
     std::size_t en[3];
     int n = 0;
-    for (auto it = r.begin(); n < 3; it += kNombre.size()) {
-        it = std::search(it, r.end(), buscador);
-        if (it == r.end()) {
+    for (std::size_t desde = 0; n < 3; desde = en[n - 1] + kNombre.size()) {
+        const std::size_t hallado = buscarTexto(r, kNombre, desde);
+        if (hallado == std::string_view::npos) {
             break;
         }
-        en[n++] = static_cast<std::size_t>(it - r.begin());
+        en[n++] = hallado;
     }
     if (n != 2) {
         return false;

@@ -3,9 +3,7 @@
 #include "common/Interaccion.h"
 #include "common/Texto.h"
 
-#include <algorithm>
 #include <cstring>
-#include <functional>
 #include <limits>
 #include <pugixml.hpp>
 
@@ -13,14 +11,6 @@ namespace {
 
 constexpr std::string_view kRespuestaError = "respuestaError";
 constexpr std::string_view kCrLf = "\r\n";
-
-// Answers run to megabytes of Base64, where the first letter of any word recurs every few
-// bytes: a search that skips ahead reads a fraction of them.
-bool contiene(std::string_view texto, std::string_view parte) {
-    return std::search(texto.begin(), texto.end(),
-                       std::boyer_moore_horspool_searcher(parte.begin(), parte.end())) !=
-           texto.end();
-}
 
 // A whole decimal number with an optional sign; the digits are all checked before the
 // value, so "99999999999x" is not a number rather than too big.
@@ -73,7 +63,7 @@ bool seCargaEnVista(std::string_view servicio, Programa programa, std::string_vi
         return true;
     }
     if (s == "OBTENERBLOQUE") {
-        return !contiene(respuesta, kRespuestaError);
+        return !contieneTexto(respuesta, kRespuestaError);
     }
     if (s == "OBTENERDESTINATARIOS" || s == "ENVIARMENSAJE" || s == "ENVIARBLOQUE") {
         return corvane;
@@ -152,19 +142,21 @@ std::string textoDelDocumento(std::string_view xml) {
 
 void ProcesaRespuesta(std::string_view respuesta, std::string_view servicio, Programa programa,
                       ArbolRespuesta& vista, EstadoSesion& estado, Interaccion& ui) {
-    if (contiene(respuesta, "503 Service Temporarily Unavailable")) {
+    if (contieneTexto(respuesta, "503 Service Temporarily Unavailable")) {
         terminarPorPagina("SERVICIO TEMPORALMENTE NO DISPONIBLE. PRUEBE MAS TARDE !!!", ui);
     }
-    if (programa == Programa::Ambrel && contiene(respuesta, "500 Internal Server Error")) {
+    if (programa == Programa::Ambrel && contieneTexto(respuesta, "500 Internal Server Error")) {
         terminarPorPagina("ERROR EN EL SERVIDOR LEXNET. PRUEBE MAS TARDE !!!", ui);
     }
 
     const bool login = igualesSinMayusculas(servicio, "LOGIN");
-    if (igualesSinMayusculas(servicio, "OBTENERBLOQUE") && contiene(respuesta, kRespuestaError)) {
+    const bool bloque = igualesSinMayusculas(servicio, "OBTENERBLOQUE");
+    if (bloque && contieneTexto(respuesta, kRespuestaError)) {
         estado.ErrorBloque = true; // the tree keeps the previous answer
         return;
     }
-    if (!seCargaEnVista(servicio, programa, respuesta)) {
+    // A block without an error answer is loaded: the search for one is not made twice.
+    if (!bloque && !seCargaEnVista(servicio, programa, respuesta)) {
         return;
     }
     std::string mensaje = vista.reciclarTexto();
@@ -178,7 +170,7 @@ void ProcesaRespuesta(std::string_view respuesta, std::string_view servicio, Pro
 void ComprobarErrorServicio(std::string_view respuesta, std::string_view servicio,
                             Programa programa, const ArbolRespuesta& vista,
                             std::string_view idLexNetActual, Interaccion& ui) {
-    if (!contiene(respuesta, kRespuestaError)) {
+    if (!contieneTexto(respuesta, kRespuestaError)) {
         return;
     }
     // The code and text come from this very answer: when it was not loaded into the tree,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 std::string recortar(std::string_view texto) {
     const auto esBlanco = [](char c) { return c == ' ' || c == '\t'; };
@@ -162,4 +163,19 @@ std::string primerosCaracteres(std::string_view texto, std::size_t maximo) {
 
 bool igualesSinMayusculas(std::string_view a, std::string_view b) {
     return a.size() == b.size() && mayusculas(a) == mayusculas(b);
+}
+
+std::size_t buscarTexto(std::string_view texto, std::string_view parte, std::size_t desde) {
+    if (desde > texto.size()) {
+        return std::string_view::npos;
+    }
+#if defined(__GLIBC__)
+    // The C library's search skips ahead on pairs of bytes: several times faster here.
+    const void* hallado =
+        memmem(texto.data() + desde, texto.size() - desde, parte.data(), parte.size());
+    return hallado ? static_cast<std::size_t>(static_cast<const char*>(hallado) - texto.data())
+                   : std::string_view::npos;
+#else
+    return texto.find(parte, desde);
+#endif
 }

@@ -26,3 +26,10 @@ std::string primerosCaracteres(std::string_view texto, std::size_t maximo);
 std::string hexadecimal(const unsigned char* datos, std::size_t n);
 // Case-insensitive (ASCII) equality.
 bool igualesSinMayusculas(std::string_view a, std::string_view b);
+
+// Where `parte` first occurs in `texto` from `desde` on; npos when it does not. Made for
+// answers of megabytes of Base64, where any word's first letter recurs every few bytes.
+std::size_t buscarTexto(std::string_view texto, std::string_view parte, std::size_t desde = 0);
+inline bool contieneTexto(std::string_view texto, std::string_view parte) {
+    return buscarTexto(texto, parte) != std::string_view::npos;
+}

@@ -20,6 +20,7 @@ void iniciarCurl() {
 // this the text grows as the bytes really come.
 constexpr std::size_t kReservaMaxima = std::size_t{16} << 20;
 constexpr int kMaximoRedirecciones = 5;
+constexpr long kBufferRecepcion = 512L * 1024;
 
 struct Recepcion {
     CURL* curl;
@@ -203,6 +204,8 @@ Envio ConexionHttps::enviar(std::string_view url, std::string_view cuerpo,
     curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(cuerpo.size()));
     curl_easy_setopt(c, CURLOPT_HTTPHEADER, cabeceras.lista);
     curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, recibir);
+    // Blocks of a megabyte and more come in fewer, larger reads.
+    curl_easy_setopt(c, CURLOPT_BUFFERSIZE, kBufferRecepcion);
     curl_easy_setopt(c, CURLOPT_WRITEDATA, &recepcion);
     curl_easy_setopt(c, CURLOPT_ERRORBUFFER, detalle);
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
