@@ -1,4 +1,5 @@
 // corvane-cli: Corvane's writ queue from the command line, over the window program's logic.
+#include "Enviar.h"
 #include "common/InteraccionTerminal.h"
 #include "send/Corvane.h"
 #include "send/ListaEscritos.h"
@@ -27,7 +28,7 @@ Cola de escritos de Corvane (envío de escritos por LexNET) desde la línea de �
                        carpeta de envíos, y muestra los importados
   listar [--enviados]  muestra los escritos pendientes de envío (con --enviados, los
                        enviados), con sus destinatarios en copia y sus documentos
-  --help               muestra esta ayuda
+%ENVIAR%  --help               muestra esta ayuda
 
 Arranca como la ventana de Corvane: la primera vez prepara la instalación, lee los ajustes
 (Ambrel.INI en la carpeta del programa, que es la del ejecutable o la que indique la
@@ -40,6 +41,13 @@ Estado de salida:
   1  se ha rechazado una línea o un archivo, o el programa no ha podido arrancar
   2  uso incorrecto
 )";
+
+// The help with the send order's options and exit statuses.
+std::string ayuda() {
+    std::string r = kAyuda;
+    r.replace(r.find("%ENVIAR%"), 8, kAyudaEnviar);
+    return r + "\n" + kEstadosEnviar;
+}
 
 enum class Orden { Importar, Listar };
 
@@ -121,12 +129,15 @@ int listar(Corvane& corvane, bool enviados) {
 int main(int argc, char** argv) {
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        std::cout << kAyuda;
+        std::cout << ayuda();
         return kCorrecto;
+    }
+    if (!args.empty() && args[0] == "enviar") {
+        return ordenEnviar(args);
     }
     const std::optional<Peticion> peticion = interpretar(args);
     if (!peticion) {
-        std::cerr << "corvane-cli: uso incorrecto.\n\n" << kAyuda;
+        std::cerr << "corvane-cli: uso incorrecto.\n\n" << ayuda();
         return kUsoIncorrecto;
     }
 
