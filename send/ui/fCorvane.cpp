@@ -1,11 +1,14 @@
 #include "send/ui/fCorvane.h"
 
+#include "common/Certificados.h"
+#include "common/Tarjeta.h"
 #include "common/ui/Controles.h"
 #include "common/ui/InteraccionQt.h"
 #include "common/ui/PanelCertificados.h"
 #include "common/ui/Twips.h"
 #include "common/ui/fParametros.h"
 #include "send/Corvane.h"
+#include "send/EnvioEscritos.h"
 #include "send/ui/ListaEscritosWidget.h"
 
 #include <QCloseEvent>
@@ -41,6 +44,8 @@ fCorvane::fCorvane(Corvane& corvane, InteraccionQt& ui, QWidget* padre)
     ui_.fijarVentana(this);
 }
 
+fCorvane::~fCorvane() = default;
+
 void fCorvane::crearControles() {
     resize(twips(kAncho), twips(kAlto));
     const int ancho = twips(kAncho);
@@ -70,7 +75,8 @@ void fCorvane::crearControles() {
     Vista->setHeaderHidden(true);
 
     sPanel = control<QLabel>(this, "sPanel");
-    sPanel->setGeometry(12, 512, ancho - 24, 22);
+    // Two lines: the writ, then the block being sent.
+    sPanel->setGeometry(12, 512, ancho - 136, 40);
     sPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     sPanel->setTextFormat(Qt::PlainText);
 
@@ -85,6 +91,9 @@ void fCorvane::crearControles() {
                              "Obtener de LexNET los tipos de procedimiento");
     bpProcedimientos->setGeometry(408, filaBotones, 190, 40);
 
+    bpProva = boton(this, "bpProva", "Prova", "");
+    bpProva->setGeometry(ancho - 112, 516, 100, 32);
+
     lbVersion = control<QLabel>(this, "lbVersion");
     lbVersion->setGeometry(610, filaBotones + 10, 100, 20);
     lbVersion->setEnabled(false);
@@ -97,6 +106,64 @@ void fCorvane::crearControles() {
     Vista->hide();
     sPanel->hide();
     connect(bpSalir, &QPushButton::clicked, this, &QWidget::close);
+    connect(bpProceso, &QPushButton::clicked, this, &fCorvane::bpProceso_Click);
+    connect(bpProva, &QPushButton::clicked, this, &fCorvane::bpProva_Click);
+    connect(spCertificados, &PanelCertificados::aceptado, this, &fCorvane::bpAceptar_Click);
+}
+
+bool fCorvane::mostrarCertificados(Tarea tarea) {
+    tarea_ = tarea;
+    return ejecutar(ui_, [&] {
+        almacenPanel_ = SeleccionaCertificado(corvane_.general, ui_);
+        spCertificados->mostrar(almacenPanel_->certificados());
+        spCertificados->show();
+        spCertificados->raise();
+    });
+}
+
+void fCorvane::bpProceso_Click() {
+    corvane_.cliente.estado.ErrorBloque = false;
+    corvane_.cliente.ErrorComunicacion = false;
+    if (lista->vista() != VistaEscritos::Pendientes) {
+        return;
+    }
+    ui_.procesarEventos();
+    if (lista->filas() > 0) {
+        mostrarCertificados(Tarea::Envio);
+    }
+}
+
+void fCorvane::bpProva_Click() {
+    mostrarCertificados(Tarea::Envio);
+}
+
+void fCorvane::bpAceptar_Click(int indice) {
+    if (!almacenPanel_ || indice < 0) {
+        return;
+    }
+    // The client moves to the new store before the old one goes.
+    corvane_.cliente.usarCertificado(*almacenPanel_, static_cast<std::size_t>(indice));
+    almacen_ = std::move(almacenPanel_);
+    indice_ = static_cast<std::size_t>(indice);
+    spCertificados->hide();
+    ui_.procesarEventos();
+    const Tarea tarea = tarea_;
+    tarea_ = Tarea::Ninguna;
+    if (tarea == Tarea::Envio) {
+        ProcesoEnvio();
+    }
+}
+
+void fCorvane::ProcesoEnvio() {
+    // The exit button is away only while the run goes.
+    bpSalir->hide();
+    ejecutar(ui_, [&] { EnvioEscritos(corvane_, ui_, *almacen_, indice_).ProcesoEnvio(); });
+    if (ui_.codigoFin()) {
+        return;
+    }
+    sPanel->hide();
+    ejecutar(ui_, [&] { lista->CargarLista(); });
+    bpSalir->show();
 }
 
 bool fCorvane::cargar(std::string_view lineaOrdenes) {

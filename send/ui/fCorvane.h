@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
 #include <string_view>
 
+class AlmacenTarjeta;
 class Corvane;
 class InteraccionQt;
 class ListaEscritosWidget;
@@ -17,6 +19,7 @@ class fCorvane : public QWidget {
     Q_OBJECT
 public:
     fCorvane(Corvane& corvane, InteraccionQt& ui, QWidget* padre = nullptr);
+    ~fCorvane() override;
 
     // Start-up and the first screen; false when the program ended during it.
     bool cargar(std::string_view lineaOrdenes);
@@ -26,7 +29,16 @@ protected:
     bool eventFilter(QObject* objeto, QEvent* evento) override;
 
 private:
+    // What accepting a certificate starts.
+    enum class Tarea { Ninguna, Destinatarios, Procedimientos, Envio };
+
     void crearControles();
+    void bpProceso_Click();
+    void bpProva_Click();
+    void bpAceptar_Click(int indice);
+    // Shows the certificate panel for the task; true when it is shown.
+    bool mostrarCertificados(Tarea tarea);
+    void ProcesoEnvio();
 
     Corvane& corvane_;
     InteraccionQt& ui_;
@@ -41,5 +53,11 @@ private:
     QPushButton* bpProceso = nullptr;
     QPushButton* bpDestinatarios = nullptr;
     QPushButton* bpProcedimientos = nullptr;
+    QPushButton* bpProva = nullptr;
     QPushButton* bpSalir = nullptr;
+
+    Tarea tarea_ = Tarea::Ninguna;
+    std::unique_ptr<AlmacenTarjeta> almacenPanel_; // the store the panel lists
+    std::unique_ptr<AlmacenTarjeta> almacen_;      // the store of the chosen certificate
+    std::size_t indice_ = 0;                       // the chosen certificate in almacen_
 };

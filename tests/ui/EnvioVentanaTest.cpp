@@ -1,0 +1,110 @@
+// The port's header brings Qt's in before the database's: moc cannot read <chrono> first.
+#include "common/ui/InteraccionQt.h"
+#include "common/ui/PanelCertificados.h"
+#include "send/Corvane.h"
+#include "send/ui/fCorvane.h"
+#include "tests/support/InstalacionPrueba.h"
+#include "tests/support/Simulador.h"
+#include "tests/support/TarjetaPrueba.h"
+#include "tests/support/VentanaPrueba.h"
+
+#include <QInputDialog>
+#include <QLabel>
+#include <QRadioButton>
+#include <QTreeWidget>
+#include <fstream>
+#include <functional>
+
+// Runs a call whenever the watched control is painted: the run repaints its progress panel
+// at once, without letting events run.
+class AlPintar : public QObject {
+public:
+    AlPintar(QWidget* w, std::function<void()> f) : f_(std::move(f)) {
+        w->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) {
+            f_();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> f_;
+};
+
+// A send run from Corvane's window: certificate panel, PIN, progress, list refreshed.
+class EnvioVentanaTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void enviarDesdeLaVentanaYRefrescarLaLista() {
+        Simulador sim(R"({"tamBloqueEnvio": 2048, "destinatarios": [{"clase": "organoJudicial",
+            "codigoPoblacion": "28079", "tipoOrgano": "02", "numeroOrgano": "5", "dn": "CN=J5",
+            "nombre": "Juzgado 5"}], "tiposProcedimiento": [{"codigo": "ORD"}]})");
+        InstalacionPrueba inst;
+        InteraccionQt ui;
+        Corvane corvane(ui);
+        fCorvane ventana(corvane, ui);
+        QVERIFY(ventana.cargar(""));
+        General& g = corvane.general;
+        g.URLServicio = sim.url();
+        g.CAServidor = TarjetaPrueba::comun().ca().string();
+        g.ModuloPKCS11 = TarjetaPrueba::modulo();
+        g.Conexion->ejecutarGuion(R"sql(
+            INSERT INTO TipoProcedimiento VALUES ('ORD', 'Ordinario', 0);
+            INSERT INTO OrigenDestino (codPartidoJudicial, tipoOrgano, numeroOrgano, dn, nombre)
+              VALUES ('28079', '02', '5', 'CN=J5', 'Juzgado 5');
+            INSERT INTO MensajeEnvio (NumeroProcedimiento, Referencia, TipoProcedimiento,
+              Destinatario, Adjunto, FechaGen)
+              VALUES ('12/2026', 'REF', 'ORD', '2807902005', 'E.pdf', '2026-12-01 10:00:00');
+        )sql");
+        std::ofstream(inst / "DATOS" / "ENVIOS" / "E.pdf") << std::string(20000, 'e');
+        ventana.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&ventana));
+        auto* bpSalir = control<QPushButton>(&ventana, "bpSalir");
+        auto* panel = control<PanelCertificados>(&ventana, "spCertificados");
+        auto* lvLista = control<QTreeWidget>(&ventana, "lvLista");
+
+        // The sent view starts nothing; the pending one lists the writ and offers the panel.
+        control<QRadioButton>(&ventana, "Option11")->click();
+        control<QPushButton>(&ventana, "bpProceso")->click();
+        QVERIFY(!panel->isVisible());
+        control<QRadioButton>(&ventana, "Option10")->click();
+        QCOMPARE(lvLista->topLevelItemCount(), 1);
+        control<QPushButton>(&ventana, "bpProceso")->click();
+        QVERIFY(panel->isVisible() && bpSalir->isVisible());
+
+        QTimer reloj;
+        connect(&reloj, &QTimer::timeout, [&] {
+            if (auto* d = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
+                d->setTextValue(QString::fromStdString(TarjetaPrueba::pin()));
+                d->accept();
+            }
+        });
+        reloj.start(5);
+        bool salirDuranteElEnvio = true;
+        QString progreso;
+        auto* sPanel = control<QLabel>(&ventana, "sPanel");
+        AlPintar alPintar(sPanel, [&] {
+            if (progreso.isEmpty() && sPanel->text().contains(QStringLiteral("bloque 2 / "))) {
+                progreso = sPanel->text();
+                salirDuranteElEnvio = bpSalir->isVisible();
+                guardarCaptura(ventana, "corvane-envio.png");
+            }
+        });
+        Contestador contestador;
+        control<QPushButton>(panel, "bpAceptar")->click();
+        QVERIFY(contestador.cajas.isEmpty());
+        QCOMPARE(sim.peticiones("Logout").size(), std::size_t{1});
+        QVERIFY(progreso.startsWith(QStringLiteral("Escrito 1 de 1 : 12/2026 - REF\r\nEnviando "
+                                                   "bloque 2 / ")));
+        QVERIFY(!salirDuranteElEnvio);
+        QCOMPARE(lvLista->topLevelItemCount(), 0);
+        QVERIFY(bpSalir->isVisible());
+        QCOMPARE(g.Conexion->primerValor("SELECT Subido FROM MensajeEnvio")->entero(), 1);
+    }
+};
+
+QTEST_MAIN(EnvioVentanaTest)
+#include "EnvioVentanaTest.moc"
