@@ -69,6 +69,11 @@ ResumenEnvio EnvioEscritos::ProcesoEnvio() {
         } else {
             ++r.pendientes;
         }
+        // A dropped line that was not retried would meet every later writ the same way.
+        if (cliente_.LineaCaida) {
+            r.pendientes += cuenta - posicion;
+            break;
+        }
     }
     cliente_.Logout();
     ui_.estado("");
