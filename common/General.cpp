@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <stdexcept>
 #include <thread>
 
 namespace {
@@ -135,6 +136,12 @@ bool leerAjustes(General& g, Interaccion& ui) {
     g.ModuloPKCS11 = conValorPorDefecto(leerClave(ini, "ModuloPKCS11"), kModuloOpenSC);
     g.CAServidor = recortar(leerClave(ini, "CAServidor"));
     g.Pausas = mayusculas(recortar(leerClave(ini, "Pausas"))) != "N";
+    try {
+        const int limite = std::stoi(recortar(leerClave(ini, "LimiteEnvioMB")));
+        g.LimiteEnvioMB = limite > 0 ? limite : g.LimiteEnvioMB;
+    } catch (const std::exception&) {
+        // Absent or not a number: the default.
+    }
     g.Espacios.operaciones =
         conValorPorDefecto(leerClave(ini, "EspacioOperaciones"), EspaciosLexnet::kOperaciones);
     g.Espacios.mensajeWS =

@@ -42,6 +42,8 @@ struct General {
     std::string ModuloPKCS11;
     std::string CAServidor;
     bool Pausas = true; // the fixed waits of the download run
+    // LexNET refuses a writ whose documents together exceed this many megabytes.
+    int LimiteEnvioMB = 30;
     EspaciosLexnet Espacios;
 
     std::unique_ptr<BaseDatos> Conexion;

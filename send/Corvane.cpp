@@ -35,6 +35,7 @@ PantallaInicioCorvane Corvane::arrancar(std::string_view lineaOrdenes) {
     } catch (const std::exception&) {
         importacionInicial.rechazado = true;
     }
+    plantillas = CargarPlantillasEnvio(cliente.peticiones());
     ui_.ocupado(false);
     return p;
 }

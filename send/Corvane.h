@@ -3,6 +3,7 @@
 #include "common/ClienteLexnet.h"
 #include "common/General.h"
 #include "send/ImportarMensajes.h"
+#include "send/PlantillasEnvio.h"
 
 #include <cstdint>
 #include <functional>
@@ -41,6 +42,8 @@ public:
     // What the start-up import did.
     ResultadoImportacion importacionInicial;
     ClienteLexnet cliente;
+    // The announcement templates, loaded at start-up.
+    PlantillasEnvio plantillas;
     // Logs out an open LexNET session at shutdown.
     std::function<void()> cerrarSesion = [this] { cliente.Logout(); };
 

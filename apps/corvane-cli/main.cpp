@@ -1,5 +1,6 @@
 // corvane-cli: Corvane's writ queue from the command line, over the window program's logic.
 #include "apps/corvane-cli/Directorio.h"
+#include "apps/corvane-cli/Enviar.h"
 #include "common/InteraccionTerminal.h"
 #include "send/Corvane.h"
 #include "send/ListaEscritos.h"
@@ -28,7 +29,7 @@ Cola de escritos de Corvane (envío de escritos por LexNET) desde la línea de �
                        carpeta de envíos, y muestra los importados
   listar [--enviados]  muestra los escritos pendientes de envío (con --enviados, los
                        enviados), con sus destinatarios en copia y sus documentos
-  --help               muestra esta ayuda
+%ENVIAR%  --help               muestra esta ayuda
 
 Órdenes con LexNET:
 %DIRECTORIO%
@@ -46,8 +47,11 @@ Estado de salida:
 
 std::string ayudaCompleta() {
     std::string a = kAyuda;
-    const std::string marca = "%DIRECTORIO%";
-    return a.replace(a.find(marca), marca.size(), kAyudaDirectorio);
+    const std::string directorio = "%DIRECTORIO%";
+    a.replace(a.find(directorio), directorio.size(), kAyudaDirectorio);
+    const std::string enviar = "%ENVIAR%";
+    a.replace(a.find(enviar), enviar.size(), kAyudaEnviar);
+    return a + "\n" + kEstadosEnviar;
 }
 
 enum class Orden { Importar, Listar };
@@ -136,6 +140,9 @@ int main(int argc, char** argv) {
     }
     if (const std::optional<int> estado = ordenDirectorio(args, ayuda.c_str())) {
         return *estado;
+    }
+    if (!args.empty() && args[0] == "enviar") {
+        return ordenEnviar(args);
     }
     const std::optional<Peticion> peticion = interpretar(args);
     if (!peticion) {

@@ -279,3 +279,7 @@ void ListaEscritosWidget::bpImportar_Click() {
         CargarLista();
     }
 }
+
+int ListaEscritosWidget::filas() const {
+    return lvLista->topLevelItemCount();
+}

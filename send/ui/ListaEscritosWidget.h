@@ -34,6 +34,8 @@ public:
     // Rebuilds the list of the current view and shows the first writ's detail.
     void CargarLista();
     VistaEscritos vista() const { return vista_; }
+    // Rows of lvLista.
+    int filas() const;
     // The selected writ; nullopt when the list is empty.
     std::optional<EscritoSeleccionado> escritoSeleccionado() const;
 

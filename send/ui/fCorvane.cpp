@@ -1,5 +1,6 @@
 #include "send/ui/fCorvane.h"
 
+#include "common/Certificados.h"
 #include "common/Tarjeta.h"
 #include "common/ui/Controles.h"
 #include "common/ui/InteraccionQt.h"
@@ -7,6 +8,7 @@
 #include "common/ui/Twips.h"
 #include "common/ui/fParametros.h"
 #include "send/Corvane.h"
+#include "send/EnvioEscritos.h"
 #include "send/ui/ListaEscritosWidget.h"
 
 #include <QCloseEvent>
@@ -17,6 +19,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTreeWidget>
+#include <utility>
 
 namespace {
 
@@ -41,6 +44,8 @@ fCorvane::fCorvane(Corvane& corvane, InteraccionQt& ui, QWidget* padre)
     ui_.fijarPanel(sPanel);
     ui_.fijarVentana(this);
 }
+
+fCorvane::~fCorvane() = default;
 
 void fCorvane::crearControles() {
     resize(twips(kAncho), twips(kAlto));
@@ -71,7 +76,8 @@ void fCorvane::crearControles() {
     Vista->setHeaderHidden(true);
 
     sPanel = control<QLabel>(this, "sPanel");
-    sPanel->setGeometry(12, 512, ancho - 24, 22);
+    // Two lines: the writ, then the block being sent.
+    sPanel->setGeometry(12, 512, ancho - 136, 40);
     sPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     sPanel->setTextFormat(Qt::PlainText);
 
@@ -85,6 +91,9 @@ void fCorvane::crearControles() {
     bpProcedimientos = boton(this, "bpProcedimientos", "Obtener Procedimientos",
                              "Obtener de LexNET los tipos de procedimiento");
     bpProcedimientos->setGeometry(408, filaBotones, 190, 40);
+
+    bpProva = boton(this, "bpProva", "Prova", "");
+    bpProva->setGeometry(ancho - 112, 516, 100, 32);
 
     lbVersion = control<QLabel>(this, "lbVersion");
     lbVersion->setGeometry(610, filaBotones + 10, 100, 20);
@@ -100,7 +109,65 @@ void fCorvane::crearControles() {
     connect(bpSalir, &QPushButton::clicked, this, &QWidget::close);
     connect(bpDestinatarios, &QPushButton::clicked, this, &fCorvane::bpDestinatarios_Click);
     connect(bpProcedimientos, &QPushButton::clicked, this, &fCorvane::bpProcedimientos_Click);
+    connect(bpProceso, &QPushButton::clicked, this, &fCorvane::bpProceso_Click);
+    connect(bpProva, &QPushButton::clicked, this, &fCorvane::bpProva_Click);
     connect(spCertificados, &PanelCertificados::aceptado, this, &fCorvane::bpAceptar_Click);
+}
+
+bool fCorvane::mostrarCertificados(Tarea tarea) {
+    tarea_ = tarea;
+    return ejecutar(ui_, [&] {
+        if (!almacen_) {
+            almacen_ = SeleccionaCertificado(corvane_.general, ui_);
+        }
+        spCertificados->mostrar(almacen_->certificados());
+        spCertificados->show();
+        spCertificados->raise();
+    });
+}
+
+void fCorvane::bpProceso_Click() {
+    corvane_.cliente.estado.ErrorBloque = false;
+    corvane_.cliente.ErrorComunicacion = false;
+    if (lista->vista() != VistaEscritos::Pendientes) {
+        return;
+    }
+    ui_.procesarEventos();
+    if (lista->filas() > 0) {
+        mostrarCertificados(Tarea::Envio);
+    }
+}
+
+void fCorvane::bpProva_Click() {
+    mostrarCertificados(Tarea::Envio);
+}
+
+void fCorvane::bpAceptar_Click(int indice) {
+    const Tarea tarea = std::exchange(tarea_, Tarea::Ninguna);
+    if (!almacen_ || indice < 0 || tarea == Tarea::Ninguna) {
+        return;
+    }
+    corvane_.cliente.usarCertificado(*almacen_, static_cast<std::size_t>(indice));
+    indice_ = static_cast<std::size_t>(indice);
+    spCertificados->hide();
+    ui_.procesarEventos();
+    if (tarea == Tarea::Envio) {
+        ProcesoEnvio();
+    } else {
+        refrescarDirectorio(tarea);
+    }
+}
+
+void fCorvane::ProcesoEnvio() {
+    // The exit button is away only while the run goes.
+    bpSalir->hide();
+    ejecutar(ui_, [&] { EnvioEscritos(corvane_, ui_, *almacen_, indice_).ProcesoEnvio(); });
+    if (ui_.codigoFin()) {
+        return;
+    }
+    sPanel->hide();
+    ejecutar(ui_, [&] { lista->CargarLista(); });
+    bpSalir->show();
 }
 
 bool fCorvane::cargar(std::string_view lineaOrdenes) {

@@ -29,13 +29,21 @@ protected:
     bool eventFilter(QObject* objeto, QEvent* evento) override;
 
 private:
+    // What accepting a certificate starts.
+    enum class Tarea { Ninguna, Destinatarios, Procedimientos, Envio };
+
     void crearControles();
-    // The directory buttons (fCorvaneDirectorio.cpp): each records its pending task and
-    // shows the certificate panel; accepting a certificate runs the task.
+    void bpProceso_Click();
+    void bpProva_Click();
+    // The directory buttons (fCorvaneDirectorio.cpp).
     void bpDestinatarios_Click();
     void bpProcedimientos_Click();
-    void mostrarCertificados(int modo);
+    // Records the task and shows the certificate panel; true when it is shown.
+    bool mostrarCertificados(Tarea tarea);
+    // Accepting a certificate runs the task recorded.
     void bpAceptar_Click(int indice);
+    void ProcesoEnvio();
+    void refrescarDirectorio(Tarea tarea);
 
     Corvane& corvane_;
     InteraccionQt& ui_;
@@ -50,11 +58,12 @@ private:
     QPushButton* bpProceso = nullptr;
     QPushButton* bpDestinatarios = nullptr;
     QPushButton* bpProcedimientos = nullptr;
+    QPushButton* bpProva = nullptr;
     QPushButton* bpSalir = nullptr;
 
-    // What accepting a certificate starts: 1 directory, 2 procedure types; 0 nothing.
-    int modoPendiente_ = 0;
+    Tarea tarea_ = Tarea::Ninguna;
     // The card, opened once: a second store of the same module would be finalized under
     // the first one when either goes.
     std::unique_ptr<AlmacenTarjeta> almacen_;
+    std::size_t indice_ = 0; // the chosen certificate in almacen_
 };

@@ -9,48 +9,19 @@
 #include "send/ui/fCorvane.h"
 
 #include <QLabel>
-#include <utility>
-
-namespace {
-
-constexpr int kModoDestinatarios = 1;
-constexpr int kModoProcedimientos = 2;
-
-} // namespace
-
-fCorvane::~fCorvane() = default;
 
 void fCorvane::bpDestinatarios_Click() {
-    mostrarCertificados(kModoDestinatarios);
+    mostrarCertificados(Tarea::Destinatarios);
 }
 
 void fCorvane::bpProcedimientos_Click() {
-    mostrarCertificados(kModoProcedimientos);
+    mostrarCertificados(Tarea::Procedimientos);
 }
 
-void fCorvane::mostrarCertificados(int modo) {
-    modoPendiente_ = modo;
-    ejecutar(ui_, [&] {
-        if (!almacen_) {
-            almacen_ = SeleccionaCertificado(corvane_.general, ui_);
-        }
-        spCertificados->mostrar(almacen_->certificados());
-        spCertificados->show();
-        spCertificados->raise();
-    });
-}
-
-void fCorvane::bpAceptar_Click(int indice) {
-    const int modo = std::exchange(modoPendiente_, 0);
-    if (!almacen_ || indice < 0 || (modo != kModoDestinatarios && modo != kModoProcedimientos)) {
-        return;
-    }
-    corvane_.cliente.usarCertificado(*almacen_, static_cast<std::size_t>(indice));
-    spCertificados->hide();
-    ui_.procesarEventos();
+void fCorvane::refrescarDirectorio(Tarea tarea) {
     setEnabled(false);
     const bool sigue = ejecutar(ui_, [&] {
-        if (modo == kModoDestinatarios) {
+        if (tarea == Tarea::Destinatarios) {
             ObtenerDestinatarios(corvane_, ui_);
         } else {
             ObtenerTiposProcedimiento(corvane_, ui_);

@@ -45,6 +45,9 @@ public:
     // Replaces the faults in force ({"fallos": [...]}, or just the list).
     void fallar(const nlohmann::json& fallos);
 
+    // Where each finished send is written (<idEnvio>.eml, .json, and -<n> per document).
+    std::filesystem::path envios() const { return carpeta_ / "envios"; }
+
     static std::filesystem::path ejecutable();
 
 private:

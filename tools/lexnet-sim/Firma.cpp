@@ -48,6 +48,24 @@ VerificadorFirma::VerificadorFirma(const std::filesystem::path& ca)
     }
 }
 
+ResultadoFirma VerificadorFirma::comprobar(CMS_ContentInfo* cms, BIO* contenido, unsigned modo,
+                                           std::string_view certificadoSesion) const {
+    ResultadoFirma r;
+    r.valida = CMS_verify(cms, nullptr, almacen_.get(), contenido, nullptr, modo) == 1;
+    if (!r.valida) {
+        r.detalle = ultimoErrorOpenssl();
+        return r;
+    }
+    STACK_OF(X509)* firmantes = CMS_get0_signers(cms);
+    if (firmantes && sk_X509_num(firmantes) > 0) {
+        X509* firmante = sk_X509_value(firmantes, 0);
+        r.firmante = sujetoDe(firmante);
+        r.delTitular = !certificadoSesion.empty() && derDe(firmante) == certificadoSesion;
+    }
+    sk_X509_free(firmantes);
+    return r;
+}
+
 // A multipart/signed message is checked as S/MIME asks (lines canonicalised to CR LF) and,
 // failing that, on its exact bytes.
 ResultadoFirma VerificadorFirma::verificar(std::string_view mime,
@@ -62,19 +80,7 @@ ResultadoFirma VerificadorFirma::verificar(std::string_view mime,
             BIO_free(entrada);
             return r;
         }
-        r.valida = CMS_verify(cms, nullptr, almacen_.get(), contenido, nullptr, modo) == 1;
-        if (r.valida) {
-            STACK_OF(X509)* firmantes = CMS_get0_signers(cms);
-            if (firmantes && sk_X509_num(firmantes) > 0) {
-                X509* firmante = sk_X509_value(firmantes, 0);
-                r.firmante = sujetoDe(firmante);
-                r.delTitular = !certificadoSesion.empty() && derDe(firmante) == certificadoSesion;
-            }
-            sk_X509_free(firmantes);
-            r.detalle.clear();
-        } else {
-            r.detalle = ultimoErrorOpenssl();
-        }
+        r = comprobar(cms, contenido, modo, certificadoSesion);
         CMS_ContentInfo_free(cms);
         BIO_free(contenido);
         BIO_free(entrada);
@@ -82,5 +88,42 @@ ResultadoFirma VerificadorFirma::verificar(std::string_view mime,
             break;
         }
     }
+    return r;
+}
+
+ResultadoFirma VerificadorFirma::verificarSeparada(std::string_view der, std::string_view datos,
+                                                   std::string_view certificadoSesion) const {
+    ResultadoFirma r;
+    const auto* p = reinterpret_cast<const unsigned char*>(der.data());
+    CMS_ContentInfo* cms = d2i_CMS_ContentInfo(nullptr, &p, static_cast<long>(der.size()));
+    if (!cms) {
+        r.detalle = "la firma no es una estructura CMS: " + ultimoErrorOpenssl();
+        return r;
+    }
+    BIO* contenido = BIO_new_mem_buf(datos.data(), static_cast<int>(datos.size()));
+    r = comprobar(cms, contenido, CMS_BINARY, certificadoSesion);
+    BIO_free(contenido);
+    CMS_ContentInfo_free(cms);
+    return r;
+}
+
+std::optional<std::string> VerificadorFirma::contenidoFirmado(std::string_view mime) {
+    BIO* entrada = BIO_new_mem_buf(mime.data(), static_cast<int>(mime.size()));
+    BIO* contenido = nullptr;
+    CMS_ContentInfo* cms = SMIME_read_CMS(entrada, &contenido);
+    std::optional<std::string> r;
+    if (cms && contenido) {
+        std::string texto;
+        char pieza[65536];
+        int n = 0;
+        while ((n = BIO_read(contenido, pieza, sizeof pieza)) > 0) {
+            texto.append(pieza, static_cast<std::size_t>(n));
+        }
+        r = std::move(texto);
+    }
+    ERR_clear_error();
+    CMS_ContentInfo_free(cms);
+    BIO_free(contenido);
+    BIO_free(entrada);
     return r;
 }

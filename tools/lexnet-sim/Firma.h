@@ -2,7 +2,9 @@
 
 #include <filesystem>
 #include <memory>
+#include <openssl/cms.h>
 #include <openssl/x509.h>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,7 +23,16 @@ public:
     // certificadoSesion: DER of the TLS client certificate of the session.
     ResultadoFirma verificar(std::string_view mime, std::string_view certificadoSesion) const;
 
+    // A detached signature (DER) of `datos`, checked on their exact bytes.
+    ResultadoFirma verificarSeparada(std::string_view der, std::string_view datos,
+                                     std::string_view certificadoSesion) const;
+    // The signed content of a multipart/signed message; nullopt when it is not one.
+    static std::optional<std::string> contenidoFirmado(std::string_view mime);
+
 private:
+    ResultadoFirma comprobar(CMS_ContentInfo* cms, BIO* contenido, unsigned modo,
+                             std::string_view certificadoSesion) const;
+
     std::unique_ptr<X509_STORE, void (*)(X509_STORE*)> almacen_;
 };
 

@@ -1,4 +1,5 @@
 #include "tools/lexnet-sim/Base64.h"
+#include "tools/lexnet-sim/PartesMime.h"
 #include "tools/lexnet-sim/Registro.h"
 #include "tools/lexnet-sim/Simulacion.h"
 #include "tools/lexnet-sim/Xml.h"
@@ -22,6 +23,51 @@ bool existeTipo(const Json& tipos, const std::string& codigo) {
 void escribir(const std::filesystem::path& archivo, std::string_view contenido) {
     std::ofstream f(archivo, std::ios::binary | std::ios::trunc);
     f.write(contenido.data(), static_cast<std::streamsize>(contenido.size()));
+}
+
+// What the signed entity holds: the main document (the part before "firma_documento.p7s"),
+// its detached signature checked against it, and the documents that follow; the parts of
+// LexNET's starting document come first and are not documents.
+struct Documentos {
+    std::vector<std::string> bytes; // main first
+    std::vector<std::string> nombres;
+    ResultadoFirma firma;
+    std::string problema; // empty when the entity holds what the announcement listed
+};
+
+Documentos documentosDe(const std::string& mime, const VerificadorFirma& verificador,
+                        const std::string& certificado, std::size_t anunciados) {
+    Documentos d;
+    const auto contenido = VerificadorFirma::contenidoFirmado(mime);
+    const auto partes = contenido ? partesMime(*contenido) : std::nullopt;
+    if (!partes) {
+        d.problema = "el contenido firmado no es un mensaje MIME de varias partes";
+        return d;
+    }
+    std::size_t firma = 0;
+    while (firma < partes->size() && (*partes)[firma].nombre != "firma_documento.p7s") {
+        ++firma;
+    }
+    if (firma == 0 || firma == partes->size()) {
+        d.problema = "falta el documento principal o su firma firma_documento.p7s";
+        return d;
+    }
+    for (std::size_t i = firma - 1; i < partes->size(); ++i) {
+        if (i != firma) {
+            d.bytes.push_back((*partes)[i].bytes);
+            d.nombres.push_back((*partes)[i].nombre);
+        }
+    }
+    d.firma = verificador.verificarSeparada((*partes)[firma].bytes, d.bytes[0], certificado);
+    if (!d.firma.valida || !d.firma.delTitular) {
+        d.problema =
+            "la firma del documento principal no es válida: " +
+            (d.firma.valida ? std::string("firmado por otro certificado") : d.firma.detalle);
+    } else if (d.bytes.size() != anunciados) {
+        d.problema = "se anunciaron " + std::to_string(anunciados) + " documentos y llegaron " +
+                     std::to_string(d.bytes.size());
+    }
+    return d;
 }
 
 } // namespace
@@ -139,19 +185,37 @@ void Simulacion::terminarEnvio(std::int32_t idEnvio, Envio& envio, pugi::xml_nod
                       {"firmante", firma.firmante},
                       {"detalle", firma.detalle}}},
                     {"mensaje", envio.mensaje}};
-    const bool aceptado = !datos_.exigirFirma || (firma.valida && firma.delTitular);
+    const Json& adjuntos = envio.mensaje["adjuntos"];
+    const Documentos docs = documentosDe(envio.contenido, verificador_, envio.certificado,
+                                         adjuntos.is_array() ? adjuntos.size() : 0);
+    resumen["firmaDocumento"] = {{"valida", docs.firma.valida},
+                                 {"delTitular", docs.firma.delTitular},
+                                 {"detalle", docs.firma.detalle}};
+    resumen["documentos"] = Json::array();
+    for (std::size_t i = 0; i < docs.bytes.size(); ++i) {
+        resumen["documentos"].push_back(
+            {{"nombre", docs.nombres[i]}, {"bytes", docs.bytes[i].size()}});
+    }
+    const bool firmaValida = firma.valida && firma.delTitular;
+    const bool aceptado = !datos_.exigirFirma || (firmaValida && docs.problema.empty());
     const std::string idAcuse = datos_.prefijoAcuse + std::to_string(idEnvio);
     const std::string fechaIngreso = datos_.fechaIngreso.empty() ? horaIso() : datos_.fechaIngreso;
     if (aceptado) {
         resumen["idAcuse"] = idAcuse;
         resumen["fechaIngreso"] = fechaIngreso;
     } else {
-        resumen["rechazo"] = firma.valida ? "firmado por otro certificado" : firma.detalle;
+        resumen["rechazo"] = !firmaValida
+                                 ? (firma.valida ? "firmado por otro certificado" : firma.detalle)
+                                 : docs.problema;
     }
     if (!carpetaEnvios_.empty()) {
         const std::string base = std::to_string(idEnvio);
         escribir(carpetaEnvios_ / (base + ".eml"), envio.contenido);
         escribir(carpetaEnvios_ / (base + ".json"), resumen.dump(2));
+        // Each document as it arrived: <idEnvio>-<n>, the main one 0.
+        for (std::size_t i = 0; i < docs.bytes.size(); ++i) {
+            escribir(carpetaEnvios_ / (base + "-" + std::to_string(i)), docs.bytes[i]);
+        }
     }
     notas["firma"] = resumen["firma"];
     if (!aceptado) {

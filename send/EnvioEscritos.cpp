@@ -1,0 +1,247 @@
+#include "send/EnvioEscritos.h"
+
+#include "common/ClienteLexnet.h"
+#include "common/Enc64.h"
+#include "common/Interaccion.h"
+#include "common/Tarjeta.h"
+#include "common/Texto.h"
+#include "send/Corvane.h"
+#include "send/MensajeSmime.h"
+
+#include <charconv>
+
+using Nodo = ArbolRespuesta::Nodo;
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kCRLF = "\r\n";
+constexpr const char* kNoSeCompletara = "No se completará el envio del mensaje.";
+
+// The 32-bit number a node's text holds; 0 when it holds none.
+std::int32_t numero(std::string_view texto) {
+    const std::string t = recortar(texto);
+    std::int32_t v = 0;
+    const auto [fin, error] = std::from_chars(t.data(), t.data() + t.size(), v);
+    return error == std::errc() && fin == t.data() + t.size() ? v : 0;
+}
+
+std::string megas(std::uintmax_t bytes) {
+    const std::uintmax_t decimas = (bytes * 10 + 512 * 1024) / (1024 * 1024);
+    return std::to_string(decimas / 10) + "," + std::to_string(decimas % 10) + " MB";
+}
+
+} // namespace
+
+EnvioEscritos::EnvioEscritos(Corvane& corvane, Interaccion& ui, AlmacenTarjeta& almacen,
+                             std::size_t indice)
+    : g_(corvane.general), cliente_(corvane.cliente), plantillas_(corvane.plantillas), ui_(ui),
+      almacen_(almacen), indice_(indice) {}
+
+fs::path EnvioEscritos::archivoMensaje() const {
+    return comoRuta(conSeparadorFinal(g_.CarpetaPrograma) + "MIME_TMP.tmp");
+}
+
+ResumenEnvio EnvioEscritos::ProcesoEnvio() {
+    ResumenEnvio r;
+    cliente_.Login();
+    ui_.ocupado(true);
+    if (cliente_.estado.idSesion == 0) {
+        ui_.mensaje("No se ha podido establecer conexión con el servidor de LexNet.",
+                    "Error de conexión", Icono::Exclamacion, Botones::Aceptar);
+        ui_.ocupado(false);
+        r.detenida = true;
+        return r;
+    }
+    ui_.estado("Seleccionando Escritos para enviar ...");
+    const std::vector<EscritoPendiente> escritos = escritosPendientes(*g_.Conexion);
+    const int cuenta = static_cast<int>(escritos.size());
+    int posicion = 0;
+    for (const EscritoPendiente& e : escritos) {
+        ++posicion;
+        ui_.estado("Enviado petición de envio (" + std::to_string(posicion) + " de " +
+                   std::to_string(cuenta) + ") para" + kCRLF + e.numeroProcedimiento + " - " +
+                   e.referencia);
+        if (enviarEscrito(e, posicion, cuenta)) {
+            ++r.enviados;
+        } else {
+            ++r.pendientes;
+        }
+        // A dropped line that was not retried would meet every later writ the same way.
+        if (cliente_.LineaCaida) {
+            r.pendientes += cuenta - posicion;
+            break;
+        }
+    }
+    cliente_.Logout();
+    ui_.estado("");
+    ui_.ocupado(false);
+    return r;
+}
+
+bool EnvioEscritos::documentosListos(const std::vector<std::string>& documentos) {
+    std::uintmax_t total = 0;
+    for (const std::string& d : documentos) {
+        const fs::path ruta = comoRuta(d);
+        std::error_code ec;
+        const bool esArchivo = fs::is_regular_file(ruta, ec);
+        std::ifstream f(ruta, std::ios::binary);
+        if (!esArchivo || !f) {
+            ui_.mensaje("No se puede leer el documento " + d + kCRLF +
+                            "El escrito no se enviará y seguirá pendiente.",
+                        "Atención", Icono::Exclamacion, Botones::Aceptar);
+            return false;
+        }
+        total += fs::file_size(ruta, ec);
+    }
+    const std::uintmax_t limite = static_cast<std::uintmax_t>(g_.LimiteEnvioMB) * 1024 * 1024;
+    if (total > limite) {
+        ui_.mensaje("Los documentos del escrito suman " + megas(total) +
+                        ", más de lo que LexNET admite en un envío (" +
+                        std::to_string(g_.LimiteEnvioMB) + " MB)." + kCRLF +
+                        "El escrito no se enviará y seguirá pendiente.",
+                    "Atención", Icono::Exclamacion, Botones::Aceptar);
+        return false;
+    }
+    return true;
+}
+
+bool EnvioEscritos::enviarEscrito(const EscritoPendiente& e, int posicion, int cuenta) {
+    BaseDatos& db = *g_.Conexion;
+    const std::vector<std::string> documentos = documentosDelEscrito(db, e, g_.CarpetaEnvios);
+    if (!documentosListos(documentos)) {
+        return false;
+    }
+    const Composicion c =
+        componerEnviarMensaje(db, plantillas_, e, documentos, cliente_.estado.idSesion);
+    if (!c.error.empty()) {
+        ui_.mensaje(c.error + kCRLF + "El escrito no se enviará y seguirá pendiente.", "Atención",
+                    Icono::Exclamacion, Botones::Aceptar);
+        return false;
+    }
+    // Only this writ's own answer may give it a send identifier.
+    cliente_.Vista.limpiar();
+    cliente_.EnviarComando(c.peticion, " ", "EnviarMensaje");
+    idEnvio = 0;
+    tamBloque = 0;
+    std::string mimeInicial;
+    if (!cliente_.ErrorComunicacion) {
+        const ArbolRespuesta& v = cliente_.Vista;
+        for (const Nodo n : v.nodos()) {
+            const std::string_view t = v.texto(n);
+            if (t == "idEnvio") {
+                idEnvio = numero(v.valorDe(n));
+            } else if (t == "tamBloque") {
+                tamBloque = numero(v.valorDe(n));
+            } else if (t == "bytesMIME") {
+                mimeInicial = std::string(v.valorDe(n));
+            }
+        }
+    }
+    if (idEnvio == 0) {
+        ui_.mensaje("No se ha podido enviar el mensaje.", "", Icono::Ninguno, Botones::Aceptar);
+        return false;
+    }
+
+    ui_.estado("Componiendo y firmando Mensaje ...");
+    try {
+        std::vector<std::uint8_t> inicial;
+        try {
+            inicial = MyDecode(mimeInicial);
+        } catch (const ErrorBase64&) {
+            throw ErrorSmime("LexNET ha devuelto un documento MIME que no es Base64 válido.");
+        }
+        Firmante f;
+        f.certificado = almacen_.x509(indice_);
+        try {
+            f.clave = almacen_.clavePrivada(
+                indice_, [this](const std::string& tarjeta) { return ui_.pedirPin(tarjeta); });
+        } catch (const std::exception& error) {
+            throw ErrorSmime(std::string("La tarjeta no ha firmado: ") + error.what());
+        }
+        ComponerSMIME(
+            std::string_view(reinterpret_cast<const char*>(inicial.data()), inicial.size()),
+            documentos, f, archivoMensaje());
+    } catch (const ErrorSmime& error) {
+        ui_.mensaje(std::string(error.what()) + kCRLF +
+                        "No se ha podido generar el S/MIME. El mensaje no se puede enviar.",
+                    "", Icono::Ninguno, Botones::Aceptar);
+        return false;
+    }
+    return EnviarBloques(e, posicion, cuenta);
+}
+
+bool EnvioEscritos::EnviarBloques(const EscritoPendiente& e, int posicion, int cuenta) {
+    const auto fallo = [&] {
+        ui_.mensaje(std::string("Se ha producido un error en el envío bloques.") + kCRLF +
+                        kNoSeCompletara,
+                    "Atención", Icono::Exclamacion, Botones::Aceptar);
+        return false;
+    };
+    std::error_code ec;
+    const std::uintmax_t tam = fs::file_size(archivoMensaje(), ec);
+    std::ifstream f(archivoMensaje(), std::ios::binary);
+    if (ec || !f || tam == 0 || tamBloque <= 0) {
+        return fallo();
+    }
+    const auto bloque = static_cast<std::uintmax_t>(tamBloque);
+    const std::uintmax_t n = (tam + bloque - 1) / bloque;
+    if (n > 32767) {
+        return fallo();
+    }
+    std::string idAcuse;
+    std::string fechaIngreso;
+    int consolidado = 0;
+    bool comunicacion = true;
+    std::string datos;
+    for (std::uintmax_t i = 0; i < n; ++i) {
+        ui_.estado("Escrito " + std::to_string(posicion) + " de " + std::to_string(cuenta) + " : " +
+                   e.numeroProcedimiento + " - " + e.referencia + kCRLF + "Enviando bloque " +
+                   std::to_string(i + 1) + " / " + std::to_string(n));
+        const std::uintmax_t largo = i + 1 < n ? bloque : tam - bloque * i;
+        datos.resize(static_cast<std::size_t>(largo));
+        if (!f.read(datos.data(), static_cast<std::streamsize>(largo))) {
+            return fallo();
+        }
+        const std::string peticion =
+            peticionEnviarBloque(cliente_.peticiones(), cliente_.estado.idSesion, idEnvio,
+                                 static_cast<int>(i + 1), i + 1 == n, MyEncode(datos));
+        cliente_.Vista.limpiar();
+        cliente_.EnviarComando(peticion, " ", "EnviarBloque");
+        if (cliente_.ErrorComunicacion) {
+            comunicacion = false;
+            fallo();
+            break;
+        }
+        const ArbolRespuesta& v = cliente_.Vista;
+        for (const Nodo k : v.nodos()) {
+            const std::string_view t = v.texto(k);
+            if (t == "idBloqueConsolidado") {
+                consolidado = static_cast<std::int16_t>(numero(v.valorDe(k)));
+            } else if (t == "idAcuse") {
+                idAcuse = std::string(v.valorDe(k));
+            } else if (t == "fechaIngreso") {
+                fechaIngreso = std::string(v.valorDe(k));
+            }
+        }
+        if (static_cast<std::uintmax_t>(consolidado) != i + 1) {
+            ui_.mensaje(std::string("Error en la secuencia de bloques.") + kCRLF + kNoSeCompletara,
+                        "Atención", Icono::Exclamacion, Botones::Aceptar);
+            break;
+        }
+    }
+    if (!comunicacion || recortar(idAcuse).empty() || recortar(fechaIngreso).empty()) {
+        return false;
+    }
+    std::string fecha = fechaIngreso.substr(0, 19);
+    for (char& c : fecha) {
+        c = c == 'T' ? ' ' : c;
+    }
+    // One statement: the receipt and the mark go to the file together or not at all.
+    g_.Conexion->ejecutar("UPDATE MensajeEnvio SET IdEnvio = ?, FechaFirma = ?, Subido = 1 "
+                          "WHERE Id_MensajeEnvio = ?",
+                          idAcuse, fecha, e.id);
+    return true;
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+// Corvane's send run: login, then every pending writ, oldest first, announced, signed with
+// the card and uploaded block by block until LexNET's receipt marks it sent; then logout.
+// A writ that fails stays pending and the run goes on with the next one.
+
+#include "send/PlantillasEnvio.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+class AlmacenTarjeta;
+class ClienteLexnet;
+class Corvane;
+struct General;
+class Interaccion;
+
+struct ResumenEnvio {
+    bool detenida = false; // the login failed: no writ was tried
+    int enviados = 0;
+    int pendientes = 0; // writs tried and left pending
+};
+
+class EnvioEscritos {
+public:
+    // The certificate at `indice` of `almacen` signs; the client must already use it.
+    EnvioEscritos(Corvane& corvane, Interaccion& ui, AlmacenTarjeta& almacen, std::size_t indice);
+
+    ResumenEnvio ProcesoEnvio();
+
+    // The message file: the program folder + "MIME_TMP.tmp".
+    std::filesystem::path archivoMensaje() const;
+
+    // One writ from its announcement to its receipt; true when it was marked sent.
+    bool enviarEscrito(const EscritoPendiente& e, int posicion, int cuenta);
+    // The upload of the message file; true when the receipt was stored.
+    bool EnviarBloques(const EscritoPendiente& e, int posicion, int cuenta);
+
+    std::int32_t idEnvio = 0;
+    std::int32_t tamBloque = 0;
+
+private:
+    // Every document present and readable and, together, within LexNET's size limit;
+    // false after saying which is not.
+    bool documentosListos(const std::vector<std::string>& documentos);
+
+    General& g_;
+    ClienteLexnet& cliente_;
+    const PlantillasEnvio& plantillas_;
+    Interaccion& ui_;
+    AlmacenTarjeta& almacen_;
+    std::size_t indice_;
+};
