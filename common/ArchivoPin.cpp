@@ -1,6 +1,7 @@
 #include "common/ArchivoPin.h"
 
 #include "common/General.h"
+#include "common/Interaccion.h"
 #include "common/Texto.h"
 
 #include <cstddef>
@@ -149,5 +150,21 @@ void recordarPinRechazado(const fs::path& archivo, const fs::path& registro) {
     if (ec) {
         fs::remove(temporal, ec);
         throw std::runtime_error("no se puede escribir " + registro.string());
+    }
+}
+
+void avisarPinRechazado(const std::optional<std::string>& archivo, bool rechazado,
+                        const std::filesystem::path& registro, Interaccion& ui,
+                        const std::string& programa) {
+    if (!archivo || !rechazado) {
+        return;
+    }
+    try {
+        recordarPinRechazado(*archivo, registro);
+        ui.mensaje("La tarjeta ha rechazado el PIN del archivo " + *archivo +
+                       ": no se volverá a probar hasta que el archivo cambie.",
+                   programa, Icono::Exclamacion, Botones::Aceptar);
+    } catch (const std::exception& e) {
+        ui.mensaje(e.what(), programa, Icono::Exclamacion, Botones::Aceptar);
     }
 }

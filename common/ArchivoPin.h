@@ -1,8 +1,11 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
+
+class Interaccion;
 
 // The card's PIN kept in a file for unattended runs. A card locks after a few wrong tries,
 // so a file whose PIN the card refused is not offered to it again until the file changes
@@ -35,3 +38,10 @@ std::string leerArchivoPin(const std::filesystem::path& archivo,
 // std::runtime_error when the registry cannot be written.
 void recordarPinRechazado(const std::filesystem::path& archivo,
                           const std::filesystem::path& registro);
+
+// At the end of a run that took the PIN from `archivo`: when the card refused it, the
+// refusal is remembered and the person told, under the program's name as title. Nothing
+// happens without a file or a refusal.
+void avisarPinRechazado(const std::optional<std::string>& archivo, bool rechazado,
+                        const std::filesystem::path& registro, Interaccion& ui,
+                        const std::string& programa);

@@ -351,17 +351,8 @@ int main(int argc, char** argv) {
     // The card locks after a few wrong tries: a scheduled run must not offer it the same
     // wrong PIN every time.
     const auto recordarSiRechazado = [&] {
-        if (!opciones.pinArchivo || !almacen || !almacen->pinRechazado()) {
-            return;
-        }
-        try {
-            recordarPinRechazado(*opciones.pinArchivo, registroPines);
-            ui.mensaje("La tarjeta ha rechazado el PIN del archivo " + *opciones.pinArchivo +
-                           ": no se volverá a probar hasta que el archivo cambie.",
-                       "ambrel-cli", Icono::Exclamacion, Botones::Aceptar);
-        } catch (const std::exception& e) {
-            ui.mensaje(e.what(), "ambrel-cli", Icono::Exclamacion, Botones::Aceptar);
-        }
+        avisarPinRechazado(opciones.pinArchivo, almacen && almacen->pinRechazado(), registroPines,
+                           ui, "ambrel-cli");
     };
     Ambrel ambrel(ui);
     int estado = kCompleta;

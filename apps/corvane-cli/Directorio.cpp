@@ -168,17 +168,8 @@ std::optional<int> ordenDirectorio(const std::vector<std::string_view>& args, co
     // The card's store outlives the session: the logout at shutdown still uses its key.
     std::unique_ptr<AlmacenTarjeta> almacen;
     const auto recordarSiRechazado = [&] {
-        if (!opciones.pinArchivo || !almacen || !almacen->pinRechazado()) {
-            return;
-        }
-        try {
-            recordarPinRechazado(*opciones.pinArchivo, registroPines);
-            ui.mensaje("La tarjeta ha rechazado el PIN del archivo " + *opciones.pinArchivo +
-                           ": no se volverá a probar hasta que el archivo cambie.",
-                       "corvane-cli", Icono::Exclamacion, Botones::Aceptar);
-        } catch (const std::exception& e) {
-            ui.mensaje(e.what(), "corvane-cli", Icono::Exclamacion, Botones::Aceptar);
-        }
+        avisarPinRechazado(opciones.pinArchivo, almacen && almacen->pinRechazado(), registroPines,
+                           ui, "corvane-cli");
     };
     Corvane corvane(ui);
     int estado = kActualizado;
