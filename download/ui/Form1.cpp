@@ -127,20 +127,22 @@ void Form1::bpProceso_Click() {
         return;
     }
     ejecutar(ui_, [&] {
-        almacenPanel_ = SeleccionaCertificado(ambrel_.general, ui_);
-        spCertificados->mostrar(almacenPanel_->certificados());
+        // The card is opened once: a second store of the same module would be finalized
+        // under the first one when either goes.
+        if (!almacen_) {
+            almacen_ = SeleccionaCertificado(ambrel_.general, ui_);
+        }
+        spCertificados->mostrar(almacen_->certificados());
         spCertificados->show();
         spCertificados->raise();
     });
 }
 
 void Form1::bpAceptar_Click(int indice) {
-    if (!corrida_ || !almacenPanel_) {
+    if (!corrida_ || !almacen_) {
         return;
     }
-    // The client moves to the new store before the old one goes.
-    ambrel_.cliente.usarCertificado(*almacenPanel_, static_cast<std::size_t>(indice));
-    almacen_ = std::move(almacenPanel_);
+    ambrel_.cliente.usarCertificado(*almacen_, static_cast<std::size_t>(indice));
     spCertificados->hide();
     ui_.procesarEventos();
     ProcesarDescarga();

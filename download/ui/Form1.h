@@ -120,7 +120,6 @@ private:
     // The card's store of the certificate in use, and the one the panel shows while a run
     // waits for the choice; the checked range of that run.
     std::unique_ptr<AlmacenTarjeta> almacen_;
-    std::unique_ptr<AlmacenTarjeta> almacenPanel_;
     struct Corrida;
     std::unique_ptr<Corrida> corrida_;
     // A run is in progress (its exchanges let window events run); closing the window

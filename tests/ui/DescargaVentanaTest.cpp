@@ -25,9 +25,11 @@ class DescargaVentanaTest : public QObject {
     Q_OBJECT
 
     // A run over March from the window; `enDialogo` runs while the run asks for the PIN.
-    void descargar(Ambrel& ambrel, Form1& ventana, const std::function<void()>& enDialogo) {
+    void descargar(Ambrel& ambrel, Form1& ventana, const std::function<void()>& enDialogo,
+                   const std::string& id = "900") {
         Simulador sim(R"({"notificaciones": [
-            {"id": "900", "fechaEnvio": "2026-03-05T09:00:00", "asunto": "Cédula",
+            {"id": ")" +
+                      id + R"(", "fechaEnvio": "2026-03-05T09:00:00", "asunto": "Cédula",
              "origen": {"clase": "entidad", "nombre": "Abogacía", "dn": "CN=Abogacia"},
              "numeroProcedimiento": "0000124/2026",
              "documentos": [{"nombre": "cedula.pdf", "texto": "%PDF-1.4 prueba"}]}]})");
@@ -84,6 +86,10 @@ private slots:
         QVERIFY(lista->isVisible() && control<QPushButton>(&ventana, "bpSalir")->isVisible());
         QCOMPARE(lista->count(), 1);
         QVERIFY(lista->item(0)->text().startsWith(QString::fromUtf8("Abogacía")));
+        // A second run from the same window still reaches the card.
+        control<QPushButton>(&ventana, "bpVolver")->click();
+        descargar(
+            ambrel, ventana, [] {}, "901");
     }
 
     // Closing while the run asks for the PIN waits for the run's end.
