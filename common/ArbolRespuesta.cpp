@@ -1,25 +1,79 @@
 #include "common/ArbolRespuesta.h"
 
-#include <algorithm>
-#include <cstring>
+#include "common/LectorXml.h"
+
 #include <limits>
-#include <pugixml.hpp>
 #include <stdexcept>
 
 namespace {
 
-// Comments become nodes; whitespace-only text between elements does not.
-constexpr unsigned kOpcionesLectura = pugi::parse_default | pugi::parse_comments;
-
 // The name without its namespace prefix. A namespace declaration is an attribute like any
 // other: "xmlns" keeps its name, "xmlns:ns" gives "ns".
-std::string_view nombreLocal(const char* nombre) {
-    const std::string_view n(nombre);
+std::string_view nombreLocal(std::string_view n) {
     const std::size_t dosPuntos = n.find(':');
     return dosPuntos == std::string_view::npos ? n : n.substr(dosPuntos + 1);
 }
 
 } // namespace
+
+// Fills the tree as the reader hands over the pieces. `abierto_` is the element that
+// receives them; each texts is resolved where it lies in fuente_.
+class ArbolRespuesta::Llenado : public ReceptorXml {
+public:
+    explicit Llenado(ArbolRespuesta& a) : a_(a) {}
+
+    void abrirElemento(std::string_view nombre) override {
+        Registro& r = a_.agregar(abierto_, ColorNodo::Azul);
+        enFuente(r, nombreLocal(nombre));
+        abierto_ = a_.nodos_.size();
+    }
+    void atributo(std::string_view nombre, std::string_view crudo) override {
+        Registro& r = a_.nodos_.back();
+        if (r.enFuente) { // the name alone no longer does: the text is made up
+            const std::string_view local = a_.texto(a_.nodos_.size());
+            r.enFuente = false;
+            r.inicio = static_cast<Enlace>(a_.textos_.size());
+            r.longitud = 0;
+            a_.anadirTexto(local);
+        }
+        a_.anadirTexto(" [");
+        a_.anadirTexto(nombreLocal(nombre));
+        a_.anadirTexto("=");
+        const std::size_t antes = a_.textos_.size();
+        resolverAnadiendo(crudo, ClaseTexto::Atributo, a_.textos_);
+        r.longitud += static_cast<Enlace>(a_.textos_.size() - antes);
+        a_.anadirTexto("]");
+    }
+    void cerrarElemento() override {
+        Registro& r = a_.nodos_[abierto_ - 1];
+        r.fin = static_cast<Enlace>(a_.nodos_.size());
+        abierto_ = r.padre;
+    }
+    void texto(std::string_view crudo) override {
+        Registro& r = a_.agregar(abierto_, ColorNodo::Negro);
+        char* inicio = a_.fuente_.data() + (crudo.data() - a_.fuente_.data());
+        enFuente(r, {inicio, resolverEnSitio(inicio, crudo.size(), ClaseTexto::Texto)});
+    }
+    void cdata(std::string_view) override {} // adds nothing to the tree
+    void comentario(std::string_view crudo) override {
+        a_.agregar(abierto_, ColorNodo::Verde);
+        a_.anadirTexto("* ");
+        const std::size_t antes = a_.textos_.size();
+        resolverAnadiendo(crudo, ClaseTexto::Literal, a_.textos_);
+        a_.nodos_.back().longitud += static_cast<Enlace>(a_.textos_.size() - antes);
+        a_.anadirTexto(" *");
+    }
+
+private:
+    void enFuente(Registro& r, std::string_view texto) const {
+        r.enFuente = true;
+        r.inicio = static_cast<Enlace>(texto.data() - a_.fuente_.data());
+        r.longitud = static_cast<Enlace>(texto.size());
+    }
+
+    ArbolRespuesta& a_;
+    Nodo abierto_ = 1;
+};
 
 void ArbolRespuesta::limpiar() {
     nodos_.clear();
@@ -35,25 +89,16 @@ std::string ArbolRespuesta::reciclarTexto() {
     return r;
 }
 
-ArbolRespuesta::Nodo ArbolRespuesta::agregar(Nodo padre, ColorNodo color) {
+ArbolRespuesta::Registro& ArbolRespuesta::agregar(Nodo padre, ColorNodo color) {
     if (nodos_.size() >= std::numeric_limits<Enlace>::max()) {
         throw std::length_error("Respuesta con demasiados nodos");
     }
     Registro& r = nodos_.emplace_back();
     r.inicio = static_cast<Enlace>(textos_.size());
     r.padre = static_cast<Enlace>(padre);
+    r.fin = static_cast<Enlace>(nodos_.size());
     r.color = color;
-    const auto nuevo = static_cast<Enlace>(nodos_.size());
-    if (padre != 0) {
-        Registro& p = nodos_[padre - 1];
-        if (p.ultimoHijo == 0) {
-            p.primerHijo = nuevo;
-        } else {
-            nodos_[p.ultimoHijo - 1].siguiente = nuevo;
-        }
-        p.ultimoHijo = nuevo;
-    }
-    return nuevo;
+    return r;
 }
 
 void ArbolRespuesta::anadirTexto(std::string_view pieza) {
@@ -62,18 +107,6 @@ void ArbolRespuesta::anadirTexto(std::string_view pieza) {
     }
     textos_.append(pieza);
     nodos_.back().longitud += static_cast<Enlace>(pieza.size());
-}
-
-bool ArbolRespuesta::textoEnFuente(const char* texto) {
-    const char* inicio = fuente_.data();
-    if (texto < inicio || texto >= inicio + fuente_.size()) {
-        return false;
-    }
-    Registro& r = nodos_.back();
-    r.enFuente = true;
-    r.inicio = static_cast<Enlace>(texto - inicio);
-    r.longitud = static_cast<Enlace>(std::strlen(texto));
-    return true;
 }
 
 void ArbolRespuesta::CargarTreeview(std::string_view xml) {
@@ -95,75 +128,15 @@ void ArbolRespuesta::CargarTreeviewEnSitio(std::string& xml) {
 }
 
 void ArbolRespuesta::llenar() {
-    // Every node but the root starts at a "<" or follows one: room for twice their number
-    // is never outgrown, and the part not used is only address space, never touched.
-    std::size_t marcas = 0;
-    const char* fin = fuente_.data() + fuente_.size();
-    for (const char* p = fuente_.data();
-         (p = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(fin - p))));
-         ++p) {
-        ++marcas;
+    // Room that is never outgrown, so that references to nodes stay valid while filling;
+    // the part not used is only address space, never touched.
+    nodos_.reserve(nodos_.size() + cotaDePiezas(fuente_));
+    Llenado llenado(*this);
+    if (!leerXml(fuente_, llenado)) {
+        nodos_.resize(1);
+        textos_.resize(kTextoRaiz.size());
     }
-    nodos_.reserve(nodos_.size() + 2 * marcas + 1);
-    pugi::xml_document documento;
-    if (!documento.load_buffer_inplace(fuente_.data(), fuente_.size(), kOpcionesLectura,
-                                       pugi::encoding_utf8)) {
-        return;
-    }
-    // Depth first without recursion, so that nesting depth is bounded only by memory.
-    // `padre` is the tree node that receives the nodes at the level of `x`.
-    Nodo padre = 1;
-    pugi::xml_node x = documento.first_child();
-    while (x) {
-        Nodo agregado = 0;
-        switch (x.type()) {
-        case pugi::node_element: {
-            agregado = agregar(padre, ColorNodo::Azul);
-            const std::string_view local = nombreLocal(x.name());
-            if (!x.first_attribute() && textoEnFuente(local.data())) { // the name as it lies
-                break;
-            }
-            anadirTexto(local);
-            for (const pugi::xml_attribute a : x.attributes()) {
-                anadirTexto(" [");
-                anadirTexto(nombreLocal(a.name()));
-                anadirTexto("=");
-                anadirTexto(a.value());
-                anadirTexto("]");
-            }
-            break;
-        }
-        case pugi::node_pcdata:
-            agregar(padre, ColorNodo::Negro);
-            if (!textoEnFuente(x.value())) {
-                anadirTexto(x.value());
-            }
-            break;
-        case pugi::node_comment:
-            agregar(padre, ColorNodo::Verde);
-            anadirTexto("* ");
-            anadirTexto(x.value());
-            anadirTexto(" *");
-            break;
-        default: // CDATA, processing instructions and the like add nothing
-            break;
-        }
-
-        if (agregado != 0 && x.first_child()) {
-            padre = agregado;
-            x = x.first_child();
-            continue;
-        }
-        // Next sibling, or the next sibling of the nearest ancestor that has one.
-        while (!x.next_sibling()) {
-            x = x.parent();
-            if (x == documento) {
-                return;
-            }
-            padre = registro(padre).padre;
-        }
-        x = x.next_sibling();
-    }
+    nodos_.front().fin = static_cast<Enlace>(nodos_.size());
 }
 
 std::string_view ArbolRespuesta::texto(Nodo n) const {
@@ -183,11 +156,15 @@ ArbolRespuesta::Nodo ArbolRespuesta::padre(Nodo n) const {
 }
 
 ArbolRespuesta::Nodo ArbolRespuesta::hijo(Nodo n) const {
-    return existe(n) ? registro(n).primerHijo : 0;
+    return existe(n) && registro(n).fin > n ? n + 1 : 0;
 }
 
 ArbolRespuesta::Nodo ArbolRespuesta::siguienteHermano(Nodo n) const {
-    return existe(n) ? registro(n).siguiente : 0;
+    if (!existe(n)) {
+        return 0;
+    }
+    const Nodo s = registro(n).fin + 1;
+    return existe(s) && registro(s).padre == registro(n).padre ? s : 0;
 }
 
 ArbolRespuesta::Nodo ArbolRespuesta::ultimoHermano(Nodo n) const {
@@ -195,7 +172,19 @@ ArbolRespuesta::Nodo ArbolRespuesta::ultimoHermano(Nodo n) const {
         return 0;
     }
     const Nodo p = registro(n).padre;
-    return p == 0 ? n : registro(p).ultimoHijo;
+    if (p == 0) {
+        return n;
+    }
+    // From the parent's last node up to the parent's child that holds it.
+    Nodo h = registro(p).fin;
+    while (registro(h).padre != p) {
+        h = registro(h).padre;
+    }
+    return h;
+}
+
+ArbolRespuesta::Nodo ArbolRespuesta::ultimoDescendiente(Nodo n) const {
+    return existe(n) ? registro(n).fin : 0;
 }
 
 std::string_view ArbolRespuesta::valorDe(Nodo n) const {

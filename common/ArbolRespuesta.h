@@ -6,10 +6,6 @@
 #include <string_view>
 #include <vector>
 
-namespace pugi {
-class xml_document;
-}
-
 // Display colour of a node: elements blue, text black, comments green.
 enum class ColorNodo : std::uint8_t { Negro, Azul, Verde };
 
@@ -70,6 +66,8 @@ public:
     Nodo hijo(Nodo n) const; // first child
     Nodo siguienteHermano(Nodo n) const;
     Nodo ultimoHermano(Nodo n) const; // n itself when it is the last child
+    // The last node inside n (n itself when it holds nothing): n's nodes are n to this one.
+    Nodo ultimoDescendiente(Nodo n) const;
 
     // The value of an element: the text of its first child; "" when it has none.
     std::string_view valorDe(Nodo n) const;
@@ -84,29 +82,28 @@ private:
     // Node numbers and text offsets; an answer beyond 4 GiB is refused (std::length_error).
     using Enlace = std::uint32_t;
 
+    // A node's children follow it: its first child is the next node, and each child's
+    // nodes end where the next child starts, up to `fin`. No other link is needed.
     struct Registro {
         Enlace inicio = 0; // text in textos_, or in fuente_ when enFuente
         Enlace longitud = 0;
         Enlace padre = 0;
-        Enlace primerHijo = 0;
-        Enlace ultimoHijo = 0;
-        Enlace siguiente = 0;
+        Enlace fin = 0; // last node inside this one
         ColorNodo color = ColorNodo::Negro;
         bool enFuente = false;
     };
+    class Llenado;
 
     bool existe(Nodo n) const { return n >= 1 && n <= nodos_.size(); }
     const Registro& registro(Nodo n) const { return nodos_[n - 1]; }
-    // Appends a node with an empty text under `padre` (0 for the root); its text is then
-    // built with anadirTexto, which always extends the last node added.
-    Nodo agregar(Nodo padre, ColorNodo color);
+    // Appends a leaf node under `padre` (0 for the root), its text to be set by the caller.
+    Registro& agregar(Nodo padre, ColorNodo color);
+    // Appends to textos_ for the last node added, whose text lies there.
     void anadirTexto(std::string_view pieza);
-    // Gives the last node added a text that lies in fuente_ (the parsed text), when it does.
-    bool textoEnFuente(const char* texto);
-    // Parses fuente_ in place and fills the tree from it.
+    // Reads fuente_ into the tree; on a fault only the root is left.
     void llenar();
 
     std::vector<Registro> nodos_;
     std::string textos_; // texts made up here (the root, elements with attributes, comments)
-    std::string fuente_; // the answer as parsed: most texts are read where they lie
+    std::string fuente_; // the answer as read: most texts are resolved where they lie
 };

@@ -23,17 +23,9 @@ std::string valorTexto(const ArbolRespuesta& arbol, Nodo n) {
     return valor;
 }
 
-Nodo ultimoDescendiente(const ArbolRespuesta& arbol, Nodo n) {
-    Nodo d = n;
-    while (arbol.hijo(d) != 0) {
-        d = arbol.ultimoHermano(arbol.hijo(d));
-    }
-    return d;
-}
-
 Nodo finDeBloque(const ArbolRespuesta& arbol, Nodo n, std::string_view cierre, Nodo limite) {
     if (arbol.hijo(n) != 0) {
-        const Nodo fin = ultimoDescendiente(arbol, n);
+        const Nodo fin = arbol.ultimoDescendiente(n);
         return fin < limite ? fin : limite;
     }
     for (Nodo i = n + 1; i <= limite; ++i) {

@@ -21,9 +21,6 @@ bool esElemento(const ArbolRespuesta& arbol, Nodo n);
 // that holds only elements.
 std::string valorTexto(const ArbolRespuesta& arbol, Nodo n);
 
-// The last node inside the element (the element itself when it holds nothing).
-Nodo ultimoDescendiente(const ArbolRespuesta& arbol, Nodo n);
-
 // The last node of a block opened by the element `n`, never beyond `limite`: the element's
 // own content when it has any; otherwise, for answers that write a block's fields after
 // its opening element, the nodes up to the next element named `cierre` (excluded).

@@ -1,11 +1,10 @@
 #include "common/Respuesta.h"
 
 #include "common/Interaccion.h"
+#include "common/LectorXml.h"
 #include "common/Texto.h"
 
-#include <cstring>
 #include <limits>
-#include <pugixml.hpp>
 
 namespace {
 
@@ -102,36 +101,37 @@ std::int16_t comoEntero16(std::string_view texto) {
     return comoEntero<std::int16_t>(texto);
 }
 
+namespace {
+
+// Gathers the text and CDATA of a document, resolved, one after the other.
+class Textos : public ReceptorXml {
+public:
+    explicit Textos(std::string& destino) : destino_(destino) {}
+    void abrirElemento(std::string_view) override {}
+    void atributo(std::string_view, std::string_view) override {}
+    void cerrarElemento() override {}
+    void texto(std::string_view crudo) override {
+        resolverAnadiendo(crudo, ClaseTexto::Texto, destino_);
+    }
+    void cdata(std::string_view crudo) override {
+        resolverAnadiendo(crudo, ClaseTexto::Literal, destino_);
+    }
+    void comentario(std::string_view) override {}
+
+private:
+    std::string& destino_;
+};
+
+} // namespace
+
 void textoDelDocumento(std::string_view xml, std::string& texto) {
-    texto.assign(xml);
-    pugi::xml_document documento;
-    if (!documento.load_buffer_inplace(texto.data(), texto.size(), pugi::parse_default,
-                                       pugi::encoding_utf8)) {
+    texto.clear();
+    // Never outgrown; the room not written is address space only.
+    texto.reserve(xml.size());
+    Textos textos(texto);
+    if (!leerXml(xml, textos)) {
         texto.clear();
-        return;
     }
-    // The texts are gathered to the front of the very buffer they were parsed in: each one
-    // lies past the end of those before it, so nothing is overwritten before it is read.
-    char* const inicio = texto.data();
-    std::size_t escrito = 0;
-    // Depth first without recursion, whatever the nesting.
-    for (pugi::xml_node x = documento.first_child(); x;) {
-        if (x.type() == pugi::node_pcdata || x.type() == pugi::node_cdata) {
-            const char* valor = x.value();
-            const std::size_t largo = std::strlen(valor);
-            std::memmove(inicio + escrito, valor, largo);
-            escrito += largo;
-        }
-        if (x.first_child()) {
-            x = x.first_child();
-            continue;
-        }
-        while (!x.next_sibling() && x.parent() != documento) {
-            x = x.parent();
-        }
-        x = x.next_sibling();
-    }
-    texto.resize(escrito);
 }
 
 std::string textoDelDocumento(std::string_view xml) {

@@ -265,7 +265,7 @@ std::vector<CabeceraLeida> leerCabeceras(const ArbolRespuesta& a) {
         }
         Nodo fin = a.tamano();
         if (a.hijo(h) != 0) {
-            fin = ultimoDescendiente(a, h);
+            fin = a.ultimoDescendiente(h);
         } else {
             // Fields written after an empty "cabecera": up to the next header.
             for (Nodo n = h + 1; n <= a.tamano(); ++n) {

@@ -12,7 +12,7 @@ namespace {
 AdjuntoLeido leerAdjunto(const ArbolRespuesta& a, Nodo n, Nodo& fin) {
     fin = a.tamano();
     if (a.hijo(n) != 0) {
-        fin = ultimoDescendiente(a, n);
+        fin = a.ultimoDescendiente(n);
     } else {
         // Fields written after an empty "adjunto": up to the next attachment or the signers.
         for (Nodo i = n + 1; i <= a.tamano(); ++i) {

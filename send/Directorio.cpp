@@ -105,7 +105,7 @@ Nodo siguienteElemento(const ArbolRespuesta& a, Nodo n, Nodo fin) {
 // or, when it is empty, the nodes up to the next element named `cierre`.
 Nodo finDe(const ArbolRespuesta& a, Nodo n, std::string_view cierre, Nodo limite) {
     if (a.hijo(n) != 0) {
-        return std::min(ultimoDescendiente(a, n), limite);
+        return std::min(a.ultimoDescendiente(n), limite);
     }
     const Nodo siguiente = primero(a, cierre, n + 1, limite);
     return siguiente != 0 ? siguiente - 1 : limite;
