@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 std::string recortar(std::string_view texto) {
     const auto esBlanco = [](char c) { return c == ' ' || c == '\t'; };
@@ -169,13 +173,38 @@ std::size_t buscarTexto(std::string_view texto, std::string_view parte, std::siz
     if (desde > texto.size()) {
         return std::string_view::npos;
     }
-#if defined(__GLIBC__)
-    // The C library's search skips ahead on pairs of bytes: several times faster here.
-    const void* hallado =
-        memmem(texto.data() + desde, texto.size() - desde, parte.data(), parte.size());
-    return hallado ? static_cast<std::size_t>(static_cast<const char*>(hallado) - texto.data())
-                   : std::string_view::npos;
-#else
-    return texto.find(parte, desde);
+    const std::size_t n = texto.size() - desde;
+    const std::size_t k = parte.size();
+    if (k < 2 || k > n) {
+        return texto.find(parte, desde);
+    }
+    const char* p = texto.data() + desde;
+    const char* const limite = p + (n - k + 1); // where the last possible match starts
+    const auto hallado = [&](const char* en) {
+        return std::memcmp(en + 1, parte.data() + 1, k - 1) == 0;
+    };
+#if defined(__SSE2__) || defined(_M_X64)
+    // Sixteen places at a time, kept only when both the first and the last byte of `parte`
+    // stand where they would: in Base64 that leaves about one place in four thousand.
+    const __m128i primero = _mm_set1_epi8(parte.front());
+    const __m128i ultimo = _mm_set1_epi8(parte.back());
+    for (; limite - p >= 16; p += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k - 1));
+        auto candidatos = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_and_si128(_mm_cmpeq_epi8(a, primero), _mm_cmpeq_epi8(b, ultimo))));
+        for (; candidatos != 0; candidatos &= candidatos - 1) {
+            const char* en = p + std::countr_zero(candidatos);
+            if (hallado(en)) {
+                return static_cast<std::size_t>(en - texto.data());
+            }
+        }
+    }
 #endif
+    for (; p < limite; ++p) {
+        if (*p == parte.front() && hallado(p)) {
+            return static_cast<std::size_t>(p - texto.data());
+        }
+    }
+    return std::string_view::npos;
 }

@@ -1,0 +1,100 @@
+#include "common/LectorXml.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Every piece as one line: "<name", "@name=value", ">", "t text", "c cdata", "! comment".
+class Piezas : public ReceptorXml {
+public:
+    std::vector<std::string> lineas;
+
+    void abrirElemento(std::string_view nombre) override { anotar("<", nombre); }
+    void atributo(std::string_view nombre, std::string_view crudo) override {
+        anotar("@", std::string(nombre) + "=" + resuelto(crudo, ClaseTexto::Atributo));
+    }
+    void cerrarElemento() override { lineas.emplace_back(">"); }
+    void texto(std::string_view crudo) override {
+        anotar("t ", resuelto(crudo, ClaseTexto::Texto));
+    }
+    void cdata(std::string_view crudo) override {
+        anotar("c ", resuelto(crudo, ClaseTexto::Literal));
+    }
+    void comentario(std::string_view crudo) override {
+        anotar("! ", resuelto(crudo, ClaseTexto::Literal));
+    }
+
+private:
+    void anotar(std::string_view clase, std::string_view valor) {
+        lineas.push_back(std::string(clase) + std::string(valor));
+    }
+    // In place and appended must agree.
+    static std::string resuelto(std::string_view crudo, ClaseTexto clase) {
+        std::string anadido = "x";
+        resolverAnadiendo(crudo, clase, anadido);
+        std::string enSitio(crudo);
+        enSitio.resize(resolverEnSitio(enSitio.data(), enSitio.size(), clase));
+        EXPECT_EQ(anadido, "x" + enSitio);
+        return enSitio;
+    }
+};
+
+std::vector<std::string> piezas(std::string_view xml, bool leido = true) {
+    Piezas p;
+    EXPECT_EQ(leerXml(xml, p), leido) << xml;
+    return p.lineas;
+}
+
+using Lineas = std::vector<std::string>;
+
+TEST(LectorXml, PiezasEnOrdenConSusTextosResueltos) {
+    EXPECT_EQ(piezas("\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<s:E xmlns:s='urn:s' a = \"1\">"
+                     "<?pi nada?><b/>  \r\n  <c>x &lt;&gt;&amp;&quot;&apos; &#65;&#x42;&#xe9;"
+                     "&#128512; &nbsp; &#x; &#12a; &amp</c><![CDATA[<no>&amp;\r\n]]>"
+                     "<!-- nota\r --></s:E>fuera"),
+              (Lineas{"<s:E", "@xmlns:s=urn:s", "@a=1", "<b", ">", "<c",
+                      "t x <>&\"' AB\xC3\xA9\xF0\x9F\x98\x80 &nbsp; &#x; &#12a; &amp", ">",
+                      "c <no>&amp;\n", "!  nota\n ", ">"}));
+    // Line ends become "\n" in text, spaces in attribute values; a reference to
+    // character 0 ends the text; a NUL byte ends the document.
+    EXPECT_EQ(piezas("<a v=\"1\t2\n3\r\n4\r5\">uno\r\ndos\rtres&#0;cuatro</a>"),
+              (Lineas{"<a", "@v=1 2 3 4 5", "t uno\ndos\ntres", ">"}));
+    EXPECT_EQ(piezas(std::string("<a>b</a>\0<c>", 12)), (Lineas{"<a", "t b", ">"}));
+    // A megabyte of Base64 in one text, with a line end near its end.
+    std::string grande(1 << 20, 'Q');
+    grande[grande.size() - 3] = '\r';
+    EXPECT_EQ(piezas("<b>" + grande + "</b>").at(1).size(), grande.size() + 2);
+}
+
+TEST(LectorXml, DocumentosMalFormadosNoSeLeen) {
+    for (const std::string& xml :
+         std::vector<std::string>{"",
+                                  "texto",
+                                  "<?xml version=\"1.0\"?>",
+                                  "<a>",
+                                  "<a></b>",
+                                  "<a></a></a>",
+                                  "</a>",
+                                  "<a><b></a></b>",
+                                  "<a b></a>",
+                                  "<a b=1></a>",
+                                  "<a b=\"1\"c=\"2\"/>",
+                                  "<a b=\"1></a>",
+                                  "<a/ >",
+                                  "<a>x < y</a>",
+                                  "<a><!-- sin fin</a>",
+                                  "<a><![CDATA[x]]</a>",
+                                  "<a><!x></a>",
+                                  "<?xml version=\"1.0\"",
+                                  "<!DOCTYPE a [<!ENTITY e \"x\">]><a>&e;</a>",
+                                  "<1a/>",
+                                  "<a></a >x<",
+                                  std::string("<a>\0</a>", 8)}) {
+        piezas(xml, false);
+    }
+    EXPECT_EQ(piezas("<a></a ><b/>"), (Lineas{"<a", ">", "<b", ">"}));
+}
+
+} // namespace
