@@ -170,15 +170,23 @@ inline void escribirGrupo(char* o, std::uint32_t w) {
 
 } // namespace
 
-std::vector<std::uint8_t> MyDecode(std::string_view texto) {
-    // Sized once for a text without breaks; line breaks only make the result shorter.
-    std::vector<std::uint8_t> salida(texto.size() / 4 * 3);
-    const Decodificado d = decodificar(texto, salida.data(), salida.size());
+std::span<const std::uint8_t> MyDecode(std::string_view texto, std::vector<std::uint8_t>& espacio) {
+    // Room for a text without breaks; line breaks only make the result shorter.
+    const std::size_t maximo = texto.size() / 4 * 3;
+    if (espacio.size() < maximo) {
+        espacio.resize(maximo);
+    }
+    const Decodificado d = decodificar(texto, espacio.data(), maximo);
     if (d.grupoIncompleto) {
         throw ErrorBase64();
     }
     // The pad count always comes off the end, wherever the pads stood.
-    salida.resize(d.bytes - std::min(d.bytes, d.relleno));
+    return {espacio.data(), d.bytes - std::min(d.bytes, d.relleno)};
+}
+
+std::vector<std::uint8_t> MyDecode(std::string_view texto) {
+    std::vector<std::uint8_t> salida;
+    salida.resize(MyDecode(texto, salida).size());
     return salida;
 }
 

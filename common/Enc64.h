@@ -29,6 +29,9 @@ public:
 // else less one when it holds "=" anywhere. Throws ErrorBase64 when the count of the
 // remaining characters is not a multiple of 4. Empty text gives no bytes.
 std::vector<std::uint8_t> MyDecode(std::string_view texto);
+// The same into `espacio`, which grows when it must and is never shrunk, so that blocks of
+// a document decode one after another without new memory; returns the decoded bytes.
+std::span<const std::uint8_t> MyDecode(std::string_view texto, std::vector<std::uint8_t>& espacio);
 
 // Lines of 72 characters, each followed by CR LF; the last line gets its CR LF only when
 // it is full. Empty input gives empty text.

@@ -160,6 +160,7 @@ bool Descarga::descargarDocumento(std::int64_t idAdjunto, const std::string& idL
     constexpr int kUltimoBloque = std::numeric_limits<std::int16_t>::max();
     bool ultimo = false;
     std::vector<Nodo> contenidos;
+    std::vector<std::uint8_t> decodificado; // reused from block to block
     // Block numbers are 16-bit: a document that never ends stops at the last one.
     for (int bloque = 0; !ultimo && bloque <= kUltimoBloque; ++bloque) {
         ui_.estado(rotulo + std::to_string(bloque + 1));
@@ -202,7 +203,7 @@ bool Descarga::descargarDocumento(std::int64_t idAdjunto, const std::string& idL
             std::string copia;
             std::string limpio;
             try {
-                temporal->anadir(MyDecode(sinBlancos(textoDe(a, i, copia), limpio)));
+                temporal->anadir(MyDecode(sinBlancos(textoDe(a, i, copia), limpio), decodificado));
             } catch (const ErrorBase64& e) {
                 ui_.mensaje("Se ha producido el error " + std::to_string(e.numero()) + kCRLF +
                                 e.what(),
