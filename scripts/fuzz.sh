@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets of fuzz/ with clang++ (ASan + UBSan) into build-fuzz/ and runs
 # each one, one after the other, for the given number of inputs, keeping its corpus in
-# build-fuzz/corpus/<target>/. Fails when a target finds a crash; the input that caused it
-# is left in build-fuzz/artefactos/<target>/.
+# build-fuzz/corpus/<target>/ (with fuzz/<target>.dict as its dictionary when there is one).
+# Fails when a target finds a crash; the input that caused it is left in
+# build-fuzz/artefactos/<target>/.
 #   scripts/fuzz.sh [entradas=1000000] [objetivo...]   objetivo: fuzz_mydecode or mydecode
 # With no target named, every fuzz/fuzz_*.cpp runs.
 set -euo pipefail
@@ -57,7 +58,9 @@ for o in "${objetivos[@]}"; do
     mkdir -p "$corpus" "$artefactos"
     echo "== $o: $entradas entradas"
     inicio=$SECONDS
-    if ! "$compilacion/bin/$o" -runs="$entradas" -print_final_stats=1 \
+    diccionario=()
+    [[ -e "$raiz/fuzz/$o.dict" ]] && diccionario=(-dict="$raiz/fuzz/$o.dict")
+    if ! "$compilacion/bin/$o" -runs="$entradas" -print_final_stats=1 "${diccionario[@]}" \
         -artifact_prefix="$artefactos/" "$corpus"; then
         fallidos+=("$o")
     fi
