@@ -1,49 +1,17 @@
 #include "common/LectorXml.h"
 
+#include "tests/support/PiezasXml.h"
+
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
 namespace {
 
-// Every piece as one line: "<name", "@name=value", ">", "t text", "c cdata", "! comment".
-class Piezas : public ReceptorXml {
-public:
-    std::vector<std::string> lineas;
-
-    void abrirElemento(std::string_view nombre) override { anotar("<", nombre); }
-    void atributo(std::string_view nombre, std::string_view crudo) override {
-        anotar("@", std::string(nombre) + "=" + resuelto(crudo, ClaseTexto::Atributo));
-    }
-    void cerrarElemento() override { lineas.emplace_back(">"); }
-    void texto(std::string_view crudo) override {
-        anotar("t ", resuelto(crudo, ClaseTexto::Texto));
-    }
-    void cdata(std::string_view crudo) override {
-        anotar("c ", resuelto(crudo, ClaseTexto::Literal));
-    }
-    void comentario(std::string_view crudo) override {
-        anotar("! ", resuelto(crudo, ClaseTexto::Literal));
-    }
-
-private:
-    void anotar(std::string_view clase, std::string_view valor) {
-        lineas.push_back(std::string(clase) + std::string(valor));
-    }
-    // In place and appended must agree.
-    static std::string resuelto(std::string_view crudo, ClaseTexto clase) {
-        std::string anadido = "x";
-        resolverAnadiendo(crudo, clase, anadido);
-        std::string enSitio(crudo);
-        enSitio.resize(resolverEnSitio(enSitio.data(), enSitio.size(), clase));
-        EXPECT_EQ(anadido, "x" + enSitio);
-        return enSitio;
-    }
-};
-
 std::vector<std::string> piezas(std::string_view xml, bool leido = true) {
-    Piezas p;
+    PiezasXml p;
     EXPECT_EQ(leerXml(xml, p), leido) << xml;
+    EXPECT_TRUE(p.acordes) << xml;
     return p.lineas;
 }
 
