@@ -158,114 +158,89 @@ LECTOR_EN_LINEA const char* proximoEspecial(const char* q, const char* fin) {
     return q;
 }
 
-// Resolves the text [p, fin) into `s`, which takes runs of the text (copiar) and bytes of
-// its own (poner), and ends early at a reference to character 0 (the text ends there, as C
-// strings would have it). It jumps from one byte that changes to the next.
-template <ClaseTexto kClase, class Salida>
-void resolver(const char* p, const char* fin, Salida& s) {
+// Where resolving a piece of text stopped: the next byte to read and to write, and whether
+// a reference to character 0 ended the text there (as C strings would have it).
+struct Resuelto {
+    const char* leido;
+    char* escrito;
+    bool terminado = false;
+};
+
+// Resolves the text from p on, stopping at the first byte at or past `hasta` that starts
+// no reference (a reference begun before it is read whole, up to `fin`). It writes from w
+// on; w may be p itself, as the text never grows. Out of place (kEnSitio false), w must
+// have room for the bytes read plus 16, and the text 16 readable bytes before `finFuente`
+// when a short run is copied as one block: a call per run of a few bytes between
+// references would cost more than the copy. Reading and writing go through local pointers
+// only, which a byte stored can never be taken to change.
+template <ClaseTexto kClase, bool kEnSitio>
+Resuelto resolverTramo(const char* p, const char* hasta, const char* fin, char* w,
+                       const char* finFuente) {
+    constexpr std::size_t kCorto = 16;
     const char* corrido = p; // start of the bytes not yet written
-    for (const char* q = proximoEspecial<kClase>(p, fin); q < fin;
-         q = proximoEspecial<kClase>(q, fin)) {
+    const auto copiar = [&](const char* q) {
+        const auto n = static_cast<std::size_t>(q - corrido);
+        if constexpr (kEnSitio) {
+            if (corrido != w) {
+                std::memmove(w, corrido, n);
+            }
+        } else if (n <= kCorto && finFuente - corrido >= static_cast<std::ptrdiff_t>(kCorto)) {
+            std::memcpy(w, corrido, kCorto);
+        } else {
+            std::memcpy(w, corrido, n);
+        }
+        w += n;
+    };
+    const char* q = proximoEspecial<kClase>(p, hasta);
+    while (q < hasta) {
         if (*q == '&') {
             // "&lt;" and "&gt;" are nearly all the references of an escaped message.
             if (fin - q >= 4 && q[2] == 't' && q[3] == ';' && (q[1] == 'l' || q[1] == 'g')) {
-                s.copiar(corrido, q);
-                s.poner(q[1] == 'l' ? '<' : '>');
+                copiar(q);
+                *w++ = q[1] == 'l' ? '<' : '>';
                 q += 4;
-                corrido = q;
+            } else if (const Referencia r = leerReferencia(q, fin); r.largo != 0) {
+                copiar(q);
+                if (r.bytes == 1 && r.valor[0] == '\0') {
+                    return {q, w, true};
+                }
+                std::memcpy(w, r.valor, r.bytes);
+                w += r.bytes;
+                q += r.largo;
+            } else {
+                q = proximoEspecial<kClase>(q + 1, hasta);
                 continue;
             }
-            const Referencia r = leerReferencia(q, fin);
-            if (r.largo == 0) {
-                ++q;
-                continue;
-            }
-            s.copiar(corrido, q);
-            if (r.bytes == 1 && r.valor[0] == '\0') {
-                return;
-            }
-            for (std::size_t i = 0; i < r.bytes; ++i) {
-                s.poner(r.valor[i]);
-            }
-            q += r.largo;
         } else if (*q == '\r') {
-            s.copiar(corrido, q);
-            s.poner(kClase == ClaseTexto::Atributo ? ' ' : '\n');
+            copiar(q);
+            *w++ = kClase == ClaseTexto::Atributo ? ' ' : '\n';
             q += (q + 1 < fin && q[1] == '\n') ? 2 : 1;
         } else { // a tab or line feed in an attribute value
-            s.copiar(corrido, q);
-            s.poner(' ');
+            copiar(q);
+            *w++ = ' ';
             ++q;
         }
         corrido = q;
+        q = proximoEspecial<kClase>(q, hasta);
     }
-    s.copiar(corrido, fin);
+    q = std::max(q, hasta);
+    copiar(q);
+    return {q, w};
 }
 
-template <class Salida> void resolver(const char* p, std::size_t n, ClaseTexto clase, Salida& s) {
+template <bool kEnSitio>
+Resuelto resolverTramo(ClaseTexto clase, const char* p, const char* hasta, const char* fin, char* w,
+                       const char* finFuente) {
     switch (clase) {
     case ClaseTexto::Texto:
-        return resolver<ClaseTexto::Texto>(p, p + n, s);
+        return resolverTramo<ClaseTexto::Texto, kEnSitio>(p, hasta, fin, w, finFuente);
     case ClaseTexto::Atributo:
-        return resolver<ClaseTexto::Atributo>(p, p + n, s);
+        return resolverTramo<ClaseTexto::Atributo, kEnSitio>(p, hasta, fin, w, finFuente);
     case ClaseTexto::Literal:
-        return resolver<ClaseTexto::Literal>(p, p + n, s);
+        break;
     }
+    return resolverTramo<ClaseTexto::Literal, kEnSitio>(p, hasta, fin, w, finFuente);
 }
-
-struct SalidaEnSitio {
-    char* escrito;
-    LECTOR_EN_LINEA void copiar(const char* desde, const char* hasta) {
-        const auto n = static_cast<std::size_t>(hasta - desde);
-        if (desde != escrito) {
-            std::memmove(escrito, desde, n);
-        }
-        escrito += n;
-    }
-    LECTOR_EN_LINEA void poner(char c) { *escrito++ = c; }
-};
-
-// Appends by writing straight into the text, which grows a step at a time: an answer's
-// text comes in runs of a few bytes between references, and an append per run costs more
-// than the copy. The text is never more than one step longer than what was written.
-class SalidaAnadida {
-public:
-    SalidaAnadida(std::string& destino, const char* finFuente)
-        : destino_(destino), escrito_(destino.size()), finFuente_(finFuente) {}
-    ~SalidaAnadida() { destino_.resize(escrito_); }
-    SalidaAnadida(const SalidaAnadida&) = delete;
-    SalidaAnadida& operator=(const SalidaAnadida&) = delete;
-
-    LECTOR_EN_LINEA void copiar(const char* desde, const char* hasta) {
-        const auto n = static_cast<std::size_t>(hasta - desde);
-        if (n + kCorto > destino_.size() - escrito_) {
-            crecer(n + kCorto);
-        }
-        char* w = destino_.data() + escrito_;
-        // A short run is copied as one fixed-size block, which needs no call.
-        if (n <= kCorto && finFuente_ - desde >= static_cast<std::ptrdiff_t>(kCorto)) {
-            std::memcpy(w, desde, kCorto);
-        } else {
-            std::memcpy(w, desde, n);
-        }
-        escrito_ += n;
-    }
-    LECTOR_EN_LINEA void poner(char c) {
-        if (destino_.size() == escrito_) {
-            crecer(1);
-        }
-        destino_[escrito_++] = c;
-    }
-
-private:
-    void crecer(std::size_t n) { destino_.resize(escrito_ + std::max(n, kPaso)); }
-
-    static constexpr std::size_t kPaso = 65536;
-    static constexpr std::size_t kCorto = 16;
-    std::string& destino_;
-    std::size_t escrito_;
-    const char* finFuente_;
-};
 
 class Lector {
 public:
@@ -479,12 +454,29 @@ bool leerXml(std::string_view documento, ReceptorXml& receptor) {
 }
 
 std::size_t resolverEnSitio(char* texto, std::size_t largo, ClaseTexto clase) {
-    SalidaEnSitio s{texto};
-    resolver(texto, largo, clase, s);
-    return static_cast<std::size_t>(s.escrito - texto);
+    const char* fin = texto + largo;
+    return static_cast<std::size_t>(
+        resolverTramo<true>(clase, texto, fin, fin, texto, fin).escrito - texto);
 }
 
 void resolverAnadiendo(std::string_view crudo, ClaseTexto clase, std::string& destino) {
-    SalidaAnadida s(destino, crudo.data() + crudo.size());
-    resolver(crudo.data(), crudo.size(), clase, s);
+    // A step at a time, so that the text never holds more room than one step past what was
+    // written (the text of an answer of a hundred megabytes is resolved this way).
+    constexpr std::size_t kPaso = std::size_t{1} << 20;
+    constexpr std::size_t kHolgura = 16 + 4; // a block copy; a reference read past the step
+    const char* p = crudo.data();
+    const char* const fin = p + crudo.size();
+    std::size_t escrito = destino.size();
+    while (p < fin) {
+        const char* hasta = p + std::min(kPaso, static_cast<std::size_t>(fin - p));
+        destino.resize(escrito + static_cast<std::size_t>(hasta - p) + kHolgura);
+        char* w = destino.data() + escrito;
+        const Resuelto r = resolverTramo<false>(clase, p, hasta, fin, w, fin);
+        escrito += static_cast<std::size_t>(r.escrito - w);
+        if (r.terminado) {
+            break;
+        }
+        p = r.leido;
+    }
+    destino.resize(escrito);
 }

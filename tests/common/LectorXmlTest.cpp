@@ -30,10 +30,18 @@ TEST(LectorXml, PiezasEnOrdenConSusTextosResueltos) {
     EXPECT_EQ(piezas("<a v=\"1\t2\n3\r\n4\r5\">uno\r\ndos\rtres&#0;cuatro</a>"),
               (Lineas{"<a", "@v=1 2 3 4 5", "t uno\ndos\ntres", ">"}));
     EXPECT_EQ(piezas(std::string("<a>b</a>\0<c>", 12)), (Lineas{"<a", "t b", ">"}));
-    // A megabyte of Base64 in one text, with a line end near its end.
-    std::string grande(1 << 20, 'Q');
-    grande[grande.size() - 3] = '\r';
-    EXPECT_EQ(piezas("<b>" + grande + "</b>").at(1).size(), grande.size() + 2);
+    // Long texts are resolved appended a megabyte at a time, each step starting where the
+    // one before stopped: references and line ends across the steps.
+    constexpr std::size_t kMega = 1 << 20;
+    std::string largo(4 * kMega, 'Q');
+    std::string resuelto = largo;
+    largo.replace(kMega - 2, 4, "&lt;"); // the second step starts at kMega + 2
+    resuelto.replace(kMega - 2, 4, "<");
+    largo.replace(2 * kMega + 1, 2, "\r\n"); // the third at 2 * kMega + 3
+    resuelto.replace(2 * kMega - 2, 2, "\n");
+    largo.replace(3 * kMega + 1, 5, "&#65;");
+    resuelto.replace(3 * kMega - 3, 5, "A");
+    EXPECT_EQ(piezas("<b>" + largo + "</b>").at(1), "t " + resuelto);
 }
 
 TEST(LectorXml, DocumentosMalFormadosNoSeLeen) {
