@@ -8,6 +8,9 @@
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #endif
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 std::string recortar(std::string_view texto) {
     const auto esBlanco = [](char c) { return c == ' ' || c == '\t'; };
@@ -169,42 +172,92 @@ bool igualesSinMayusculas(std::string_view a, std::string_view b) {
     return a.size() == b.size() && mayusculas(a) == mayusculas(b);
 }
 
+namespace {
+
+// Places from p on where `parte` (two bytes or more) starts, looked for `paso` places at a
+// time: a place is kept only when both the first and the last byte of `parte` stand where
+// they would (in Base64 about one place in four thousand), then compared whole.
+struct Busqueda {
+    std::string_view parte;
+    const char* limite; // where the last possible match starts
+
+    bool hallado(const char* en) const {
+        return std::memcmp(en + 1, parte.data() + 1, parte.size() - 1) == 0;
+    }
+    // The match among the places of a step marked in `candidatos`; nullptr when none.
+    const char* entre(const char* p, unsigned candidatos) const {
+        for (; candidatos != 0; candidatos &= candidatos - 1) {
+            const char* en = p + std::countr_zero(candidatos);
+            if (hallado(en)) {
+                return en;
+            }
+        }
+        return nullptr;
+    }
+    const char* resto(const char* p) const {
+        for (; p < limite; ++p) {
+            if (*p == parte.front() && hallado(p)) {
+                return p;
+            }
+        }
+        return nullptr;
+    }
+};
+
+const char* buscar16(const Busqueda& b, const char* p) {
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i primero = _mm_set1_epi8(b.parte.front());
+    const __m128i ultimo = _mm_set1_epi8(b.parte.back());
+    for (; b.limite - p >= 16; p += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + b.parte.size() - 1));
+        const auto candidatos = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_and_si128(_mm_cmpeq_epi8(x, primero), _mm_cmpeq_epi8(y, ultimo))));
+        if (const char* en = b.entre(p, candidatos)) {
+            return en;
+        }
+    }
+#endif
+    return b.resto(p);
+}
+
+#if defined(__GNUC__) && defined(__x86_64__)
+// The same thirty-two places at a time, on processors that can (nearly all of today's).
+[[gnu::target("avx2")]] const char* buscar32(const Busqueda& b, const char* p) {
+    const __m256i primero = _mm256_set1_epi8(b.parte.front());
+    const __m256i ultimo = _mm256_set1_epi8(b.parte.back());
+    for (; b.limite - p >= 32; p += 32) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+        const __m256i y =
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + b.parte.size() - 1));
+        const auto candidatos = static_cast<unsigned>(_mm256_movemask_epi8(
+            _mm256_and_si256(_mm256_cmpeq_epi8(x, primero), _mm256_cmpeq_epi8(y, ultimo))));
+        if (const char* en = b.entre(p, candidatos)) {
+            return en;
+        }
+    }
+    return b.resto(p);
+}
+
+const bool kAvx2 = __builtin_cpu_supports("avx2");
+#endif
+
+} // namespace
+
 std::size_t buscarTexto(std::string_view texto, std::string_view parte, std::size_t desde) {
     if (desde > texto.size()) {
         return std::string_view::npos;
     }
     const std::size_t n = texto.size() - desde;
-    const std::size_t k = parte.size();
-    if (k < 2 || k > n) {
+    if (parte.size() < 2 || parte.size() > n) {
         return texto.find(parte, desde);
     }
     const char* p = texto.data() + desde;
-    const char* const limite = p + (n - k + 1); // where the last possible match starts
-    const auto hallado = [&](const char* en) {
-        return std::memcmp(en + 1, parte.data() + 1, k - 1) == 0;
-    };
-#if defined(__SSE2__) || defined(_M_X64)
-    // Sixteen places at a time, kept only when both the first and the last byte of `parte`
-    // stand where they would: in Base64 that leaves about one place in four thousand.
-    const __m128i primero = _mm_set1_epi8(parte.front());
-    const __m128i ultimo = _mm_set1_epi8(parte.back());
-    for (; limite - p >= 16; p += 16) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k - 1));
-        auto candidatos = static_cast<unsigned>(_mm_movemask_epi8(
-            _mm_and_si128(_mm_cmpeq_epi8(a, primero), _mm_cmpeq_epi8(b, ultimo))));
-        for (; candidatos != 0; candidatos &= candidatos - 1) {
-            const char* en = p + std::countr_zero(candidatos);
-            if (hallado(en)) {
-                return static_cast<std::size_t>(en - texto.data());
-            }
-        }
-    }
+    const Busqueda b{parte, p + (n - parte.size() + 1)};
+#if defined(__GNUC__) && defined(__x86_64__)
+    const char* en = kAvx2 ? buscar32(b, p) : buscar16(b, p);
+#else
+    const char* en = buscar16(b, p);
 #endif
-    for (; p < limite; ++p) {
-        if (*p == parte.front() && hallado(p)) {
-            return static_cast<std::size_t>(p - texto.data());
-        }
-    }
-    return std::string_view::npos;
+    return en == nullptr ? std::string_view::npos : static_cast<std::size_t>(en - texto.data());
 }
