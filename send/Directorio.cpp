@@ -192,8 +192,8 @@ public:
         if (!d.dn.empty() && !claves_.insert(mayusculas(d.dn)).second) {
             return false;
         }
-        using T = std::optional<std::string>;
-        const auto si = [](bool vale, const std::string& v) { return vale ? T(v) : T(); };
+        using T = std::optional<std::string_view>; // views: a row is bound, never copied
+        const auto si = [](bool vale, std::string_view v) { return vale ? T(v) : T(); };
         const bool organo = d.clase == ClaseDestinatario::Organo;
         const bool ent = d.clase == ClaseDestinatario::Entidad;
         const bool prof = d.clase == ClaseDestinatario::Profesional;
@@ -204,7 +204,7 @@ public:
             si(organo, d.numeroOrgano), d.nombre, si(!organo, d.tipo), si(prof, d.apellido1),
             si(prof, d.apellido2), si(prof, d.nif), si(prof, d.email), si(prof, d.codigo),
             si(prof, certificado), si(prof, d.codigo), si(prof, d.codigoColegiado),
-            si(prof, entidad ? entidad->dn : std::string()));
+            si(prof, entidad ? std::string_view(entidad->dn) : std::string_view()));
         ejecutar(anadir_);
         return true;
     }
