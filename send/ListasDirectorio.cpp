@@ -41,10 +41,6 @@ void escribirLista(BaseDatos& db, const std::filesystem::path& destino, std::str
     archivo.colocar(destino);
 }
 
-std::string texto(Sentencia& s, std::string_view columna) {
-    return s.texto(s.indice(columna));
-}
-
 } // namespace
 
 std::string conCeros(std::string_view valor, std::size_t cifras) {
