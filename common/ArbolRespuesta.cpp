@@ -17,7 +17,7 @@ std::string_view nombreLocal(std::string_view n) {
 } // namespace
 
 // Fills the tree as the reader hands over the pieces. `abierto_` is the element that
-// receives them; each texts is resolved where it lies in fuente_.
+// receives them; each text is resolved where it lies in fuente_.
 class ArbolRespuesta::Llenado : public ReceptorXml {
 public:
     explicit Llenado(ArbolRespuesta& a) : a_(a) {}
