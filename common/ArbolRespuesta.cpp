@@ -39,9 +39,7 @@ public:
         a_.anadirTexto(" [");
         a_.anadirTexto(nombreLocal(nombre));
         a_.anadirTexto("=");
-        const std::size_t antes = a_.textos_.size();
-        resolverAnadiendo(crudo, ClaseTexto::Atributo, a_.textos_);
-        r.longitud += static_cast<Enlace>(a_.textos_.size() - antes);
+        anadirResuelto(crudo, ClaseTexto::Atributo);
         a_.anadirTexto("]");
     }
     void cerrarElemento() override {
@@ -58,13 +56,17 @@ public:
     void comentario(std::string_view crudo) override {
         a_.agregar(abierto_, ColorNodo::Verde);
         a_.anadirTexto("* ");
-        const std::size_t antes = a_.textos_.size();
-        resolverAnadiendo(crudo, ClaseTexto::Literal, a_.textos_);
-        a_.nodos_.back().longitud += static_cast<Enlace>(a_.textos_.size() - antes);
+        anadirResuelto(crudo, ClaseTexto::Literal);
         a_.anadirTexto(" *");
     }
 
 private:
+    // Like anadirTexto, with `crudo` resolved on the way (it never grows).
+    void anadirResuelto(std::string_view crudo, ClaseTexto clase) {
+        const std::size_t antes = a_.textos_.size();
+        resolverAnadiendo(crudo, clase, a_.textos_);
+        a_.nodos_.back().longitud += static_cast<Enlace>(a_.textos_.size() - antes);
+    }
     void enFuente(Registro& r, std::string_view texto) const {
         r.enFuente = true;
         r.inicio = static_cast<Enlace>(texto.data() - a_.fuente_.data());

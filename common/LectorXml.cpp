@@ -327,25 +327,28 @@ private:
         case '!':
             ++p_;
             if (sigue("--")) {
-                p_ += 2;
-                if (!hasta("-->", contenido)) {
-                    return false;
-                }
-                receptor_.comentario(contenido);
-                return true;
+                return seccion("--", "-->", &ReceptorXml::comentario);
             }
             if (sigue("[CDATA[")) {
-                p_ += 7;
-                if (!hasta("]]>", contenido)) {
-                    return false;
-                }
-                receptor_.cdata(contenido);
-                return true;
+                return seccion("[CDATA[", "]]>", &ReceptorXml::cdata);
             }
             return false;
         default:
             return false;
         }
+    }
+
+    // A comment or CDATA section, p_ at its opening: its content up to `cierre` goes to
+    // the receiver.
+    bool seccion(std::string_view apertura, std::string_view cierre,
+                 void (ReceptorXml::*entregar)(std::string_view)) {
+        p_ += apertura.size();
+        std::string_view contenido;
+        if (!hasta(cierre, contenido)) {
+            return false;
+        }
+        (receptor_.*entregar)(contenido);
+        return true;
     }
 
     bool elemento() {
