@@ -87,7 +87,6 @@ std::string ArbolRespuesta::reciclarTexto() {
     std::string r;
     r.swap(fuente_);
     limpiar();
-    r.clear();
     return r;
 }
 

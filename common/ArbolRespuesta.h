@@ -29,8 +29,9 @@ public:
     void CargarTreeviewEnSitio(std::string& xml);
     // Removes every node (tamano() becomes 0).
     void limpiar();
-    // An empty string with the room of the text the tree holds, for the next answer's text
-    // (answers of megabytes follow one another); the tree is cleared.
+    // The text the tree holds, to be written over by the next answer's text (answers of
+    // megabytes follow one another: its room needs no new memory and no filling); the tree
+    // is cleared.
     std::string reciclarTexto();
 
     std::size_t tamano() const { return nodos_.size(); }

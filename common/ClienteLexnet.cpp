@@ -113,9 +113,9 @@ void ClienteLexnet::adelantarComando(const std::string& sXML, std::string_view s
     });
 }
 
-void ClienteLexnet::EnviarComando(const std::string& sXML, std::string_view sSOAPAction,
-                                  std::string_view sServicio,
-                                  const std::function<void(std::string_view)>& alLlegar) {
+void ClienteLexnet::EnviarComando(
+    const std::string& sXML, std::string_view sSOAPAction, std::string_view sServicio,
+    const std::function<void(std::string_view, const SenalesRespuesta&)>& alLlegar) {
     std::optional<Envio> adelantado = tomarAdelanto(sXML, sSOAPAction, sServicio);
     ErrorComunicacion = false;
     LineaCaida = false;
@@ -173,11 +173,12 @@ void ClienteLexnet::EnviarComando(const std::string& sXML, std::string_view sSOA
         return;
     }
 
+    const SenalesRespuesta senales = senalesDe(envio.respuesta);
     if (alLlegar) {
-        alLlegar(envio.respuesta);
+        alLlegar(envio.respuesta, senales);
     }
     try {
-        ProcesaRespuesta(envio.respuesta, sServicio, g_.programa, Vista, estado, ui_);
+        ProcesaRespuesta(envio.respuesta, senales, sServicio, g_.programa, Vista, estado, ui_);
     } catch (const ErrorConversion& e) {
         errorGeneral(e.numero(), e.descripcion());
         return;
@@ -185,7 +186,8 @@ void ClienteLexnet::EnviarComando(const std::string& sXML, std::string_view sSOA
     if (igualesSinMayusculas(sServicio, "Login")) {
         ui_.sesion(estado.textoSesion);
     }
-    ComprobarErrorServicio(envio.respuesta, sServicio, g_.programa, Vista, IdLexNetActual, ui_);
+    ComprobarErrorServicio(envio.respuesta, senales, sServicio, g_.programa, Vista, IdLexNetActual,
+                           ui_);
     if (g_.Depurar) {
         ultimaRespuesta = envio.respuesta;
         ui_.mostrarDepuracion(Vista, ultimaRespuesta);

@@ -462,17 +462,21 @@ std::size_t resolverEnSitio(char* texto, std::size_t largo, ClaseTexto clase) {
         resolverTramo<true>(clase, texto, fin, fin, texto, fin).escrito - texto);
 }
 
-void resolverAnadiendo(std::string_view crudo, ClaseTexto clase, std::string& destino) {
-    // A step at a time, so that the text never holds more room than one step past what was
+std::size_t resolverEn(std::string_view crudo, ClaseTexto clase, std::string& destino,
+                       std::size_t desde) {
+    // A step at a time, so that the text never needs more room than one step past what was
     // written (the text of an answer of a hundred megabytes is resolved this way).
     constexpr std::size_t kPaso = std::size_t{1} << 20;
     constexpr std::size_t kHolgura = 16 + 4; // a block copy; a reference read past the step
     const char* p = crudo.data();
     const char* const fin = p + crudo.size();
-    std::size_t escrito = destino.size();
+    std::size_t escrito = desde;
     while (p < fin) {
         const char* hasta = p + std::min(kPaso, static_cast<std::size_t>(fin - p));
-        destino.resize(escrito + static_cast<std::size_t>(hasta - p) + kHolgura);
+        const std::size_t necesario = escrito + static_cast<std::size_t>(hasta - p) + kHolgura;
+        if (destino.size() < necesario) {
+            destino.resize(necesario);
+        }
         char* w = destino.data() + escrito;
         const Resuelto r = resolverTramo<false>(clase, p, hasta, fin, w, fin);
         escrito += static_cast<std::size_t>(r.escrito - w);
@@ -481,5 +485,9 @@ void resolverAnadiendo(std::string_view crudo, ClaseTexto clase, std::string& de
         }
         p = r.leido;
     }
-    destino.resize(escrito);
+    return escrito;
+}
+
+void resolverAnadiendo(std::string_view crudo, ClaseTexto clase, std::string& destino) {
+    destino.resize(resolverEn(crudo, clase, destino, destino.size()));
 }

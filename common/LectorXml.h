@@ -46,3 +46,8 @@ std::size_t cotaDePiezas(std::string_view documento);
 std::size_t resolverEnSitio(char* texto, std::size_t largo, ClaseTexto clase);
 // The resolved text appended to `destino`.
 void resolverAnadiendo(std::string_view crudo, ClaseTexto clase, std::string& destino);
+// The resolved text written into `destino` from `desde` on, over whatever it held there;
+// returns where it ends. `destino` grows only where it is too short, and what lies past the
+// returned end is spare room (filling new room first would cost as much as the text).
+std::size_t resolverEn(std::string_view crudo, ClaseTexto clase, std::string& destino,
+                       std::size_t desde);

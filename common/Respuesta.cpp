@@ -54,7 +54,7 @@ const char* descripcionDe(std::int32_t numero) {
 }
 
 // Whether this answer to this service is loaded into the answer tree.
-bool seCargaEnVista(std::string_view servicio, Programa programa, std::string_view respuesta) {
+bool seCargaEnVista(std::string_view servicio, Programa programa, bool respuestaError) {
     const std::string s = mayusculas(servicio);
     const bool corvane = programa == Programa::Corvane;
     if (s == "LOGIN" || s == "OBTENERCABECERAS" || s == "OBTENERPENDIENTES" ||
@@ -62,7 +62,7 @@ bool seCargaEnVista(std::string_view servicio, Programa programa, std::string_vi
         return true;
     }
     if (s == "OBTENERBLOQUE") {
-        return !contieneTexto(respuesta, kRespuestaError);
+        return !respuestaError;
     }
     if (s == "OBTENERDESTINATARIOS" || s == "ENVIARMENSAJE" || s == "ENVIARBLOQUE") {
         return corvane;
@@ -103,7 +103,8 @@ std::int16_t comoEntero16(std::string_view texto) {
 
 namespace {
 
-// Gathers the text and CDATA of a document, resolved, one after the other.
+// Gathers the text and CDATA of a document, resolved, one after the other, written over
+// what `destino` held.
 class Textos : public ReceptorXml {
 public:
     explicit Textos(std::string& destino) : destino_(destino) {}
@@ -111,27 +112,26 @@ public:
     void atributo(std::string_view, std::string_view) override {}
     void cerrarElemento() override {}
     void texto(std::string_view crudo) override {
-        resolverAnadiendo(crudo, ClaseTexto::Texto, destino_);
+        escrito_ = resolverEn(crudo, ClaseTexto::Texto, destino_, escrito_);
     }
     void cdata(std::string_view crudo) override {
-        resolverAnadiendo(crudo, ClaseTexto::Literal, destino_);
+        escrito_ = resolverEn(crudo, ClaseTexto::Literal, destino_, escrito_);
     }
     void comentario(std::string_view) override {}
+    std::size_t escrito() const { return escrito_; }
 
 private:
     std::string& destino_;
+    std::size_t escrito_ = 0;
 };
 
 } // namespace
 
 void textoDelDocumento(std::string_view xml, std::string& texto) {
-    texto.clear();
     // Never outgrown; the room not written is address space only.
     texto.reserve(xml.size());
     Textos textos(texto);
-    if (!leerXml(xml, textos)) {
-        texto.clear();
-    }
+    texto.resize(leerXml(xml, textos) ? textos.escrito() : 0);
 }
 
 std::string textoDelDocumento(std::string_view xml) {
@@ -140,23 +140,39 @@ std::string textoDelDocumento(std::string_view xml) {
     return texto;
 }
 
+SenalesRespuesta senalesDe(std::string_view respuesta) {
+    constexpr std::string_view kPartes[] = {"503 Service Temporarily Unavailable",
+                                            "500 Internal Server Error", kRespuestaError,
+                                            "esUltimo"};
+    std::size_t en[std::size(kPartes)];
+    buscarTextos(respuesta, kPartes, en);
+    constexpr std::size_t kNo = std::string_view::npos;
+    return {en[0] != kNo, en[1] != kNo, en[2] != kNo, en[3]};
+}
+
 void ProcesaRespuesta(std::string_view respuesta, std::string_view servicio, Programa programa,
                       ArbolRespuesta& vista, EstadoSesion& estado, Interaccion& ui) {
-    if (contieneTexto(respuesta, "503 Service Temporarily Unavailable")) {
+    ProcesaRespuesta(respuesta, senalesDe(respuesta), servicio, programa, vista, estado, ui);
+}
+
+void ProcesaRespuesta(std::string_view respuesta, const SenalesRespuesta& senales,
+                      std::string_view servicio, Programa programa, ArbolRespuesta& vista,
+                      EstadoSesion& estado, Interaccion& ui) {
+    if (senales.pagina503) {
         terminarPorPagina("SERVICIO TEMPORALMENTE NO DISPONIBLE. PRUEBE MAS TARDE !!!", ui);
     }
-    if (programa == Programa::Ambrel && contieneTexto(respuesta, "500 Internal Server Error")) {
+    if (programa == Programa::Ambrel && senales.pagina500) {
         terminarPorPagina("ERROR EN EL SERVIDOR LEXNET. PRUEBE MAS TARDE !!!", ui);
     }
 
     const bool login = igualesSinMayusculas(servicio, "LOGIN");
     const bool bloque = igualesSinMayusculas(servicio, "OBTENERBLOQUE");
-    if (bloque && contieneTexto(respuesta, kRespuestaError)) {
+    if (bloque && senales.respuestaError) {
         estado.ErrorBloque = true; // the tree keeps the previous answer
         return;
     }
     // A block without an error answer is loaded: the search for one is not made twice.
-    if (!bloque && !seCargaEnVista(servicio, programa, respuesta)) {
+    if (!bloque && !seCargaEnVista(servicio, programa, senales.respuestaError)) {
         return;
     }
     std::string mensaje = vista.reciclarTexto();
@@ -170,14 +186,22 @@ void ProcesaRespuesta(std::string_view respuesta, std::string_view servicio, Pro
 void ComprobarErrorServicio(std::string_view respuesta, std::string_view servicio,
                             Programa programa, const ArbolRespuesta& vista,
                             std::string_view idLexNetActual, Interaccion& ui) {
-    if (!contieneTexto(respuesta, kRespuestaError)) {
+    ComprobarErrorServicio(respuesta, senalesDe(respuesta), servicio, programa, vista,
+                           idLexNetActual, ui);
+}
+
+void ComprobarErrorServicio(std::string_view respuesta, const SenalesRespuesta& senales,
+                            std::string_view servicio, Programa programa,
+                            const ArbolRespuesta& vista, std::string_view idLexNetActual,
+                            Interaccion& ui) {
+    if (!senales.respuestaError) {
         return;
     }
     // The code and text come from this very answer: when it was not loaded into the tree,
     // the tree still holds an earlier one.
     ArbolRespuesta propio;
     const ArbolRespuesta* arbol = &vista;
-    if (!seCargaEnVista(servicio, programa, respuesta)) {
+    if (!seCargaEnVista(servicio, programa, true)) {
         std::string mensaje = textoDelDocumento(respuesta);
         propio.CargarTreeviewEnSitio(mensaje);
         arbol = &propio;

@@ -44,8 +44,19 @@ std::int16_t comoEntero16(std::string_view texto);
 // answer carries the LexNET message as escaped text, so this is the message itself.
 // "" when the text is not an XML document.
 std::string textoDelDocumento(std::string_view xml);
-// The same into `texto`, whose room is reused.
+// The same into `texto`, written over what it held.
 void textoDelDocumento(std::string_view xml, std::string& texto);
+
+// What an answer's text shows before it is read, found in one pass over it (a block's answer
+// is megabytes long): the server's two error pages, a LexNET error answer, and where
+// "esUltimo" first stands (npos when nowhere).
+struct SenalesRespuesta {
+    bool pagina503 = false;
+    bool pagina500 = false;
+    bool respuestaError = false;
+    std::size_t esUltimo = std::string_view::npos;
+};
+SenalesRespuesta senalesDe(std::string_view respuesta);
 
 // Screens the answer for the server's error pages (which end the program at once), takes
 // the LexNET message out of it and, as the service calls for, loads it into `vista`. A
@@ -53,6 +64,10 @@ void textoDelDocumento(std::string_view xml, std::string& texto);
 // Throws ErrorConversion when a login value is not a number that fits.
 void ProcesaRespuesta(std::string_view respuesta, std::string_view servicio, Programa programa,
                       ArbolRespuesta& vista, EstadoSesion& estado, Interaccion& ui);
+// The same, with the answer's signs already found.
+void ProcesaRespuesta(std::string_view respuesta, const SenalesRespuesta& senales,
+                      std::string_view servicio, Programa programa, ArbolRespuesta& vista,
+                      EstadoSesion& estado, Interaccion& ui);
 
 // Reports a LexNET error answer ("respuestaError") and, unless the caller of this service
 // goes on after an error, ends the program through the main window's shutdown. Returns
@@ -60,3 +75,7 @@ void ProcesaRespuesta(std::string_view respuesta, std::string_view servicio, Pro
 void ComprobarErrorServicio(std::string_view respuesta, std::string_view servicio,
                             Programa programa, const ArbolRespuesta& vista,
                             std::string_view idLexNetActual, Interaccion& ui);
+void ComprobarErrorServicio(std::string_view respuesta, const SenalesRespuesta& senales,
+                            std::string_view servicio, Programa programa,
+                            const ArbolRespuesta& vista, std::string_view idLexNetActual,
+                            Interaccion& ui);

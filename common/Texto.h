@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,12 @@ bool igualesSinMayusculas(std::string_view a, std::string_view b);
 // Where `parte` first occurs in `texto` from `desde` on; npos when it does not. Made for
 // answers of megabytes of Base64, where any word's first letter recurs every few bytes.
 std::size_t buscarTexto(std::string_view texto, std::string_view parte, std::size_t desde = 0);
+// Where each of `partes` first occurs in `texto`, into `primeros` (npos for those that do
+// not): several texts looked for in one pass, for the signs every answer is checked for.
+// At most kMaxPartes; `primeros` as long as `partes`.
+inline constexpr std::size_t kMaxPartes = 4;
+void buscarTextos(std::string_view texto, std::span<const std::string_view> partes,
+                  std::span<std::size_t> primeros);
 inline bool contieneTexto(std::string_view texto, std::string_view parte) {
     return buscarTexto(texto, parte) != std::string_view::npos;
 }

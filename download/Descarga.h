@@ -66,9 +66,10 @@ public:
     const ResultadoDescarga& resultado() const { return resultado_; }
 
 private:
-    // One document from block 0 to its last; true when it was stored whole.
+    // One document from block 0 to its last; true when it was stored whole. `siguiente` is the
+    // request for the next document's first block, empty for the last document.
     bool descargarDocumento(std::int64_t idAdjunto, const std::string& idLexNet, std::int16_t orden,
-                            const std::string& archivo, int k, int n);
+                            const std::string& archivo, int k, int n, const std::string& siguiente);
     void esperar(int segundos);
 
     General& g_;

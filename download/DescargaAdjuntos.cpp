@@ -120,7 +120,13 @@ void Descarga::DescargarAdjuntos() {
         esperar(1);
         const std::string archivo =
             nombreArchivoAdjunto(d.numeroProcedimiento, d.idAdjunto, d.nombre);
-        if (descargarDocumento(d.idAdjunto, d.idLexNet, d.orden, archivo, k, n)) {
+        std::string siguiente;
+        if (k < n) {
+            const Documento& s = documentos[static_cast<std::size_t>(k)];
+            siguiente = cliente_.peticiones().peticionObtenerBloque(cliente_.estado.idSesion,
+                                                                    s.idLexNet, s.orden, 0);
+        }
+        if (descargarDocumento(d.idAdjunto, d.idLexNet, d.orden, archivo, k, n, siguiente)) {
             ++resultado_.documentosCompletados;
         } else {
             ++resultado_.documentosFallidos;
@@ -134,7 +140,8 @@ void Descarga::DescargarAdjuntos() {
 }
 
 bool Descarga::descargarDocumento(std::int64_t idAdjunto, const std::string& idLexNet,
-                                  std::int16_t orden, const std::string& archivo, int k, int n) {
+                                  std::int16_t orden, const std::string& archivo, int k, int n,
+                                  const std::string& siguiente) {
     const auto errorArchivo = [this](const std::system_error& e) {
         ui_.mensaje("Se ha producido el error " + std::to_string(e.code().value()) + kCRLF +
                         e.what(),
@@ -165,11 +172,12 @@ bool Descarga::descargarDocumento(std::int64_t idAdjunto, const std::string& idL
     for (int bloque = 0; !ultimo && bloque <= kUltimoBloque; ++bloque) {
         ui_.estado(rotulo + std::to_string(bloque + 1));
         cliente_.Vista.limpiar();
-        cliente_.EnviarComando(peticion(bloque), " ", "ObtenerBloque", [&](std::string_view r) {
-            if (bloque < kUltimoBloque && siguenMasBloques(r)) {
+        const auto alLlegar = [&](std::string_view r, const SenalesRespuesta& s) {
+            if (bloque < kUltimoBloque && siguenMasBloques(r, s.esUltimo)) {
                 cliente_.adelantarComando(peticion(bloque + 1), " ", "ObtenerBloque");
             }
-        });
+        };
+        cliente_.EnviarComando(peticion(bloque), " ", "ObtenerBloque", alLlegar);
         if (cliente_.estado.ErrorBloque) {
             return false;
         }
@@ -198,6 +206,11 @@ bool Descarga::descargarDocumento(std::int64_t idAdjunto, const std::string& idL
         // decoded and written (when the answer's text did not already start it).
         if (!ultimo && bloque < kUltimoBloque) {
             cliente_.adelantarComando(peticion(bloque + 1), " ", "ObtenerBloque");
+        }
+        // After the last block, the next document's first one travels while this one is
+        // written, flushed and recorded; with the waits on, it keeps its place after them.
+        if (ultimo && !siguiente.empty() && !g_.Pausas) {
+            cliente_.adelantarComando(siguiente, " ", "ObtenerBloque");
         }
         for (const Nodo i : contenidos) {
             std::string copia;

@@ -160,6 +160,19 @@ TEST(Respuesta, RespuestaQueNoTraeUnMensajeXmlDejaSoloLaRaiz) {
     EXPECT_EQ(v.vista.tamano(), 1u);
     EXPECT_EQ(textoDelDocumento("<a>uno<!--no--><b><![CDATA[<dos>]]></b>&amp;tres</a>"),
               "uno<dos>&tres");
+    // Written over a longer text held before: nothing of it stays, and a fault leaves none.
+    std::string reutilizado(3u << 20, 'x');
+    textoDelDocumento("<a>uno &lt;b&gt;</a>", reutilizado);
+    EXPECT_EQ(reutilizado, "uno <b>");
+    reutilizado.assign(100, 'x');
+    textoDelDocumento("<a>sin cerrar", reutilizado);
+    EXPECT_EQ(reutilizado, "");
+    // Nor through the tree, whose text the next answer writes over.
+    v.recibir(sobre("ObtenerMensaje", "<m><c>" + std::string(5000, 'y') + "</c></m>"),
+              "ObtenerMensaje");
+    v.recibir(sobre("ObtenerMensaje", "<m><c>z</c></m>"), "ObtenerMensaje");
+    EXPECT_EQ(v.vista.valorDeElemento("c"), "z");
+    EXPECT_EQ(v.vista.tamano(), 5u);
 }
 
 std::string mensajeError(Programa p, const std::string& codigo, const std::string& texto,

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -25,6 +26,33 @@ TEST(Texto, BuscarTextoComoFind) {
     }
     EXPECT_EQ(buscarTexto("abc", "", 1), 1u);
     EXPECT_EQ(buscarTexto("abc", "c", 4), std::string_view::npos);
+}
+
+// Several texts at once find what each alone finds, wherever it stands (in the wide steps or
+// in the last places) and whatever the lengths.
+TEST(Texto, BuscarTextosComoFind) {
+    std::mt19937 azar(11);
+    const auto al = [&](std::size_t n) {
+        std::string t(n, 'a');
+        for (char& c : t) {
+            c = "abr"[azar() % 3];
+        }
+        return t;
+    };
+    for (int vuelta = 0; vuelta < 3000; ++vuelta) {
+        const std::string texto = al(azar() % 400);
+        std::vector<std::string> guardadas;
+        for (std::size_t i = 0, n = 1 + azar() % kMaxPartes; i < n; ++i) {
+            guardadas.push_back(al(1 + azar() % (vuelta % 2 == 0 ? 6 : 40)));
+        }
+        const std::vector<std::string_view> partes(guardadas.begin(), guardadas.end());
+        std::vector<std::size_t> primeros(partes.size(), 0);
+        buscarTextos(texto, partes, primeros);
+        for (std::size_t i = 0; i < partes.size(); ++i) {
+            EXPECT_EQ(primeros[i], std::string_view(texto).find(partes[i]))
+                << texto << " / " << partes[i];
+        }
+    }
 }
 
 } // namespace
