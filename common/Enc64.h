@@ -12,7 +12,8 @@
 // decoder is lenient: line breaks anywhere are ignored and any other character outside
 // the alphabet decodes as "A".
 
-// Raised by MyDecode when the text without line breaks is not a whole number of groups.
+// Raised by MyDecode when the text without line breaks (and blanks, when they are ignored)
+// is not a whole number of groups.
 class ErrorBase64 : public std::runtime_error {
 public:
     static constexpr std::int32_t kNumero = -2147221504; // 0x80040000
@@ -29,9 +30,15 @@ public:
 // else less one when it holds "=" anywhere. Throws ErrorBase64 when the count of the
 // remaining characters is not a multiple of 4. Empty text gives no bytes.
 std::vector<std::uint8_t> MyDecode(std::string_view texto);
+
+// Whether spaces and tabs count as characters or are removed like CR and LF.
+enum class Blancos { Cuentan, SeIgnoran };
+
 // The same into `espacio`, which grows when it must and is never shrunk, so that blocks of
-// a document decode one after another without new memory; returns the decoded bytes.
-std::span<const std::uint8_t> MyDecode(std::string_view texto, std::vector<std::uint8_t>& espacio);
+// a document decode one after another without new memory; returns the decoded bytes. With
+// Blancos::SeIgnoran the text decodes as it would with every space and tab removed first.
+std::span<const std::uint8_t> MyDecode(std::string_view texto, std::vector<std::uint8_t>& espacio,
+                                       Blancos blancos = Blancos::Cuentan);
 
 // Lines of 72 characters, each followed by CR LF; the last line gets its CR LF only when
 // it is full. Empty input gives empty text.
