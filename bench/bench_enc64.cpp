@@ -3,7 +3,6 @@
 // EVP_DecodeBlock takes no line breaks, so broken text is also measured against the
 // streaming EVP_DecodeUpdate, which accepts them.
 #include "common/Enc64.h"
-#include "common/LecturaArbol.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdint>
@@ -79,23 +78,20 @@ void BM_MyDecode(benchmark::State& state) {
 }
 BENCHMARK(BM_MyDecode)->Arg(0)->Arg(72)->Arg(76);
 
-// Lines of 76 with spaces and tabs ignored: by the decoder itself (0), or removed first by
-// sinBlancos, as the download does today (1). The text holds no blanks, the usual case.
+// Lines of 76 with spaces and tabs ignored, as a download decodes its blocks. The text
+// holds no blanks, the usual case.
 void BM_MyDecodeSinBlancos(benchmark::State& state) {
     const std::string& texto = textoDePrueba(76);
-    const bool aparte = state.range(0) == 1;
-    std::string copia;
     for (auto _ : state) {
         std::vector<std::uint8_t> espacio; // a new buffer per call, like BM_MyDecode
-        const auto bytes = aparte ? MyDecode(sinBlancos(texto, copia), espacio)
-                                  : MyDecode(texto, espacio, Blancos::SeIgnoran);
+        const auto bytes = MyDecode(texto, espacio, Blancos::SeIgnoran);
         benchmark::DoNotOptimize(bytes.data());
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(texto.size()));
-    state.SetLabel(aparte ? "lineas de 76, sinBlancos antes" : "lineas de 76, Blancos::SeIgnoran");
+    state.SetLabel("lineas de 76, Blancos::SeIgnoran");
 }
-BENCHMARK(BM_MyDecodeSinBlancos)->Arg(0)->Arg(1);
+BENCHMARK(BM_MyDecodeSinBlancos);
 
 // Sized per call like MyDecode, so both pay for one output buffer.
 void BM_EVP_DecodeBlock(benchmark::State& state) {

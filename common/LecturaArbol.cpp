@@ -36,21 +36,6 @@ Nodo finDeBloque(const ArbolRespuesta& arbol, Nodo n, std::string_view cierre, N
     return limite;
 }
 
-std::string_view sinBlancos(std::string_view texto, std::string& copia) {
-    // Two plain scans: far quicker than one for either character over a block's text.
-    if (texto.find(' ') == std::string_view::npos && texto.find('\t') == std::string_view::npos) {
-        return texto;
-    }
-    copia.clear();
-    copia.reserve(texto.size());
-    for (const char c : texto) {
-        if (c != ' ' && c != '\t') {
-            copia += c;
-        }
-    }
-    return copia;
-}
-
 bool logicoLexnet(std::string_view valor) {
     const std::string v = recortar(valor);
     if (v.empty() || igualesSinMayusculas(v, "false")) {

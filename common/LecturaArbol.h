@@ -26,11 +26,6 @@ std::string valorTexto(const ArbolRespuesta& arbol, Nodo n);
 // its opening element, the nodes up to the next element named `cierre` (excluded).
 Nodo finDeBloque(const ArbolRespuesta& arbol, Nodo n, std::string_view cierre, Nodo limite);
 
-// Base64 text without the blanks and tabs an answer may indent it with (line breaks are
-// left to the decoder, which skips them). The text itself when it has none; otherwise the
-// cleaned copy, kept in `copia`.
-std::string_view sinBlancos(std::string_view texto, std::string& copia);
-
 // A LexNET boolean: "true"/"false" in any letter case, or a number (0 is false); an empty
 // value is false. Throws ErrorConversion (type mismatch) for anything else.
 bool logicoLexnet(std::string_view valor);

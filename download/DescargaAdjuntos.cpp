@@ -214,9 +214,9 @@ bool Descarga::descargarDocumento(std::int64_t idAdjunto, const std::string& idL
         }
         for (const Nodo i : contenidos) {
             std::string copia;
-            std::string limpio;
             try {
-                temporal->anadir(MyDecode(sinBlancos(textoDe(a, i, copia), limpio), decodificado));
+                // Blanks an answer may indent the text with are skipped like line breaks.
+                temporal->anadir(MyDecode(textoDe(a, i, copia), decodificado, Blancos::SeIgnoran));
             } catch (const ErrorBase64& e) {
                 ui_.mensaje("Se ha producido el error " + std::to_string(e.numero()) + kCRLF +
                                 e.what(),

@@ -2,6 +2,7 @@
 #include "download/Descarga.h"
 
 #include "common/Certificados.h"
+#include "common/Enc64.h"
 #include "common/Esquema.h"
 #include "common/Interaccion.h"
 #include "download/Ambrel.h"
@@ -127,7 +128,13 @@ TEST_F(DescargaTest, FallosDejanLaNotificacionIncompletaYSinConfirmar) {
     EXPECT_EQ(detalleNotificacion(db(), "N1").adjuntos.at(1).texto, "     *** ERROR ***");
     EXPECT_TRUE(recibidas("TerminarDescarga").empty());
 
-    sim->fallar(json::array());
+    // Blanks that indent a block's Base64 are skipped like its line breaks.
+    const std::string rtf = MyEncode(std::string_view("{\\rtf1 escrito}"));
+    sim->fallar(json::array({Simulador::fallo(
+        "ObtenerBloque", "sustituir",
+        {{"si", {{"idLexNet", "N2"}}},
+         {"valores",
+          {{"bytesContenido", "\n\t " + rtf.substr(0, 6) + " \t" + rtf.substr(6) + "\n "}}}})}));
     const std::size_t bloquesAntes = recibidas("ObtenerBloque").size();
     EXPECT_EQ(descargar().documentosCompletados, 3);
     const auto bloques = recibidas("ObtenerBloque");
