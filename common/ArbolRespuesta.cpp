@@ -80,7 +80,8 @@ private:
 void ArbolRespuesta::limpiar() {
     nodos_.clear();
     textos_.clear();
-    fuente_.clear();
+    // fuente_ keeps its old text, which no node points into any longer: it is the room the
+    // next answer's text is written over (reciclarTexto).
 }
 
 std::string ArbolRespuesta::reciclarTexto() {
