@@ -4,6 +4,8 @@
 #include "common/Tarjeta.h"
 #include "common/Texto.h"
 
+#include <utility>
+
 namespace {
 
 constexpr const char* kCRLF = "\r\n";
@@ -23,7 +25,7 @@ std::string operacionDe(std::string_view servicio, Programa programa) {
 } // namespace
 
 void ClienteLexnet::usarCertificado(AlmacenTarjeta& almacen, std::size_t indice) {
-    tomarAdelanto({}, {}, {});
+    adelanto_.detener();
     almacen_ = &almacen;
     indice_ = indice;
     conexion_.reiniciar();
@@ -74,15 +76,11 @@ bool ClienteLexnet::prepararIdentidad() {
 std::optional<Envio> ClienteLexnet::tomarAdelanto(const std::string& sXML,
                                                   std::string_view sSOAPAction,
                                                   std::string_view sServicio) {
-    if (!adelanto_.envio.valid()) {
+    if (soapAdelanto_ != sSOAPAction || servicioAdelanto_ != sServicio) {
+        adelanto_.detener();
         return std::nullopt;
     }
-    Envio envio = adelanto_.envio.get();
-    if (adelanto_.xml != sXML || adelanto_.soapAction != sSOAPAction ||
-        adelanto_.servicio != sServicio) {
-        return std::nullopt;
-    }
-    return envio;
+    return adelanto_.tomar(sXML);
 }
 
 Envio ClienteLexnet::intercambiar(const std::string& url, const std::string& sXML,
@@ -95,22 +93,24 @@ Envio ClienteLexnet::intercambiar(const std::string& url, const std::string& sXM
 }
 
 void ClienteLexnet::adelantarComando(const std::string& sXML, std::string_view sSOAPAction,
-                                     std::string_view sServicio) {
-    if (adelanto_.envio.valid() && adelanto_.xml == sXML && adelanto_.soapAction == sSOAPAction &&
-        adelanto_.servicio == sServicio) {
+                                     std::string_view sServicio,
+                                     CadenaPeticiones::Siguiente siguiente) {
+    if (soapAdelanto_ == sSOAPAction && servicioAdelanto_ == sServicio &&
+        adelanto_.contiene(sXML)) {
         return;
     }
-    tomarAdelanto({}, {}, {});
+    adelanto_.detener();
     const std::string operacion = operacionDe(sServicio, g_.programa);
     if (operacion.empty() || (almacen_ && !identidad_.clave)) {
         return;
     }
-    adelanto_.xml = sXML;
-    adelanto_.soapAction = sSOAPAction;
-    adelanto_.servicio = sServicio;
-    adelanto_.envio = fondo_.lanzar([this, url = g_.URLServicio + operacion, o = opciones()] {
-        return intercambiar(url, adelanto_.xml, adelanto_.soapAction, o);
-    });
+    soapAdelanto_ = sSOAPAction;
+    servicioAdelanto_ = sServicio;
+    adelanto_.empezar(
+        sXML,
+        [this, url = g_.URLServicio + operacion, soap = soapAdelanto_, o = opciones()](
+            const std::string& peticion) { return intercambiar(url, peticion, soap, o); },
+        std::move(siguiente));
 }
 
 void ClienteLexnet::EnviarComando(
@@ -215,7 +215,7 @@ void ClienteLexnet::Logout() {
                     Botones::Aceptar);
         return;
     }
-    tomarAdelanto({}, {}, {});
+    adelanto_.detener();
     if (!prepararIdentidad()) { // a new connection needs the card's key too
         return;
     }

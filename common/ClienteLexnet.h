@@ -1,8 +1,8 @@
 #pragma once
 
 #include "common/ArbolRespuesta.h"
+#include "common/CadenaPeticiones.h"
 #include "common/General.h"
-#include "common/HiloFondo.h"
 #include "common/Peticiones.h"
 #include "common/Respuesta.h"
 #include "common/Transporte.h"
@@ -40,11 +40,14 @@ public:
     void Logout();
     // Starts sending the request a run will make next while it still works on the current
     // answer; EnviarComando with the very same request then takes that answer instead of
-    // sending again (another request waits for it and drops it). At most one request is in
-    // flight; the same request already started is left to go on. Nothing starts before the card's
-    // key is in hand: the PIN is asked for only by EnviarComando.
+    // sending again (another request waits for it and drops it). With `siguiente`, each
+    // answer that names a next request (to the same service) starts it at once, at most
+    // CadenaPeticiones::kAdelante answers ahead of the run. At most one request is in
+    // flight; a request already started (or answered and not taken) is left as it is.
+    // Nothing starts before the card's key is in hand: the PIN is asked for only by
+    // EnviarComando.
     void adelantarComando(const std::string& sXML, std::string_view sSOAPAction,
-                          std::string_view sServicio);
+                          std::string_view sServicio, CadenaPeticiones::Siguiente siguiente = {});
 
     Peticiones peticiones() const { return Peticiones(g_.Espacios); }
 
@@ -60,18 +63,11 @@ public:
     int reintentosSinPreguntar = -1;
 
 private:
-    struct Adelanto {
-        std::string xml;
-        std::string soapAction;
-        std::string servicio;
-        std::future<Envio> envio;
-    };
-
     bool prepararIdentidad();
     OpcionesEnvio opciones() const;
     void mensajeCanalSeguro();
-    // The answer of the request started ahead when it is this one; any other is waited for
-    // and dropped, so that the connection is free again.
+    // The answer of the request started ahead when it is this one; anything else started
+    // ahead is waited for and dropped, so that the connection is free again.
     std::optional<Envio> tomarAdelanto(const std::string& sXML, std::string_view sSOAPAction,
                                        std::string_view sServicio);
     // One exchange on the kept connection; a failed one drops the connection.
@@ -86,6 +82,8 @@ private:
     IdentidadTls identidad_;
     // Kept from request to request while the certificate stays the same.
     ConexionHttps conexion_;
-    Adelanto adelanto_;
-    HiloFondo<Envio> fondo_; // last: its work ends before the connection goes
+    // The service and SOAP action of the requests started ahead.
+    std::string soapAdelanto_;
+    std::string servicioAdelanto_;
+    CadenaPeticiones adelanto_; // last: its work ends before the connection goes
 };

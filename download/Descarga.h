@@ -3,6 +3,7 @@
 #include "download/ListaNotificaciones.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -66,10 +67,14 @@ public:
     const ResultadoDescarga& resultado() const { return resultado_; }
 
 private:
-    // One document from block 0 to its last; true when it was stored whole. `siguiente` is the
-    // request for the next document's first block, empty for the last document.
+    // One document from block 0 to its last; true when it was stored whole.
+    // `adelantarSiguiente`, when given, starts the next document's first block.
     bool descargarDocumento(std::int64_t idAdjunto, const std::string& idLexNet, std::int16_t orden,
-                            const std::string& archivo, int k, int n, const std::string& siguiente);
+                            const std::string& archivo, int k, int n,
+                            const std::function<void()>& adelantarSiguiente);
+    // Starts the request for a block ahead, and after it each next block of the document
+    // that the answers show.
+    void adelantarBloque(const std::string& idLexNet, std::int16_t orden, int bloque);
     void esperar(int segundos);
 
     General& g_;

@@ -14,12 +14,15 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <system_error>
 #include <vector>
 
 namespace {
 
 constexpr const char* kCRLF = "\r\n";
+// Block numbers are 16-bit: a document that never ends stops at the last one.
+constexpr int kUltimoBloque = std::numeric_limits<std::int16_t>::max();
 constexpr std::string_view kPrefijoTemporal = "descarga_";
 constexpr std::string_view kSufijoTemporal = ".parcial";
 
@@ -73,6 +76,21 @@ std::string_view textoDe(const ArbolRespuesta& a, Nodo n, std::string& copia) {
     return copia;
 }
 
+// A document's blocks after `bloque`, as the chain of requests ahead: each answer that shows
+// beyond doubt that more blocks follow names the request for the next one.
+CadenaPeticiones::Siguiente bloquesSiguientes(Peticiones peticiones, std::int32_t idSesion,
+                                              std::string idLexNet, std::int16_t orden,
+                                              int bloque) {
+    return [=](std::string_view respuesta) mutable -> std::optional<std::string> {
+        if (bloque >= kUltimoBloque || !siguenMasBloques(respuesta)) {
+            return std::nullopt;
+        }
+        ++bloque;
+        return peticiones.peticionObtenerBloque(idSesion, idLexNet, orden,
+                                                static_cast<std::int16_t>(bloque));
+    };
+}
+
 bool esVerdadero(std::string_view valor) {
     const std::string v = recortar(valor);
     return igualesSinMayusculas(v, "true") || v == "1";
@@ -120,13 +138,13 @@ void Descarga::DescargarAdjuntos() {
         esperar(1);
         const std::string archivo =
             nombreArchivoAdjunto(d.numeroProcedimiento, d.idAdjunto, d.nombre);
-        std::string siguiente;
+        std::function<void()> adelantarSiguiente;
         if (k < n) {
             const Documento& s = documentos[static_cast<std::size_t>(k)];
-            siguiente = cliente_.peticiones().peticionObtenerBloque(cliente_.estado.idSesion,
-                                                                    s.idLexNet, s.orden, 0);
+            adelantarSiguiente = [this, &s] { adelantarBloque(s.idLexNet, s.orden, 0); };
         }
-        if (descargarDocumento(d.idAdjunto, d.idLexNet, d.orden, archivo, k, n, siguiente)) {
+        if (descargarDocumento(d.idAdjunto, d.idLexNet, d.orden, archivo, k, n,
+                               adelantarSiguiente)) {
             ++resultado_.documentosCompletados;
         } else {
             ++resultado_.documentosFallidos;
@@ -139,9 +157,18 @@ void Descarga::DescargarAdjuntos() {
     ui_.ocupado(false);
 }
 
+void Descarga::adelantarBloque(const std::string& idLexNet, std::int16_t orden, int bloque) {
+    const std::int32_t sesion = cliente_.estado.idSesion;
+    cliente_.adelantarComando(
+        cliente_.peticiones().peticionObtenerBloque(sesion, idLexNet, orden,
+                                                    static_cast<std::int16_t>(bloque)),
+        " ", "ObtenerBloque",
+        bloquesSiguientes(cliente_.peticiones(), sesion, idLexNet, orden, bloque));
+}
+
 bool Descarga::descargarDocumento(std::int64_t idAdjunto, const std::string& idLexNet,
                                   std::int16_t orden, const std::string& archivo, int k, int n,
-                                  const std::string& siguiente) {
+                                  const std::function<void()>& adelantarSiguiente) {
     const auto errorArchivo = [this](const std::system_error& e) {
         ui_.mensaje("Se ha producido el error " + std::to_string(e.code().value()) + kCRLF +
                         e.what(),
@@ -164,17 +191,15 @@ bool Descarga::descargarDocumento(std::int64_t idAdjunto, const std::string& idL
         return cliente_.peticiones().peticionObtenerBloque(
             cliente_.estado.idSesion, idLexNet, orden, static_cast<std::int16_t>(bloque));
     };
-    constexpr int kUltimoBloque = std::numeric_limits<std::int16_t>::max();
     bool ultimo = false;
     std::vector<Nodo> contenidos;
     std::vector<std::uint8_t> decodificado; // reused from block to block
-    // Block numbers are 16-bit: a document that never ends stops at the last one.
     for (int bloque = 0; !ultimo && bloque <= kUltimoBloque; ++bloque) {
         ui_.estado(rotulo + std::to_string(bloque + 1));
         cliente_.Vista.limpiar();
         const auto alLlegar = [&](std::string_view r, const SenalesRespuesta& s) {
             if (bloque < kUltimoBloque && siguenMasBloques(r, s.esUltimo)) {
-                cliente_.adelantarComando(peticion(bloque + 1), " ", "ObtenerBloque");
+                adelantarBloque(idLexNet, orden, bloque + 1);
             }
         };
         cliente_.EnviarComando(peticion(bloque), " ", "ObtenerBloque", alLlegar);
@@ -202,15 +227,15 @@ bool Descarga::descargarDocumento(std::int64_t idAdjunto, const std::string& idL
         if (!reconocida) {
             return false;
         }
-        // LexNET takes one request at a time: the next block travels while this one is
-        // decoded and written (when the answer's text did not already start it).
+        // LexNET takes one request at a time: the next blocks travel while this one is
+        // decoded and written (when the answers' text did not already start them).
         if (!ultimo && bloque < kUltimoBloque) {
-            cliente_.adelantarComando(peticion(bloque + 1), " ", "ObtenerBloque");
+            adelantarBloque(idLexNet, orden, bloque + 1);
         }
         // After the last block, the next document's first one travels while this one is
         // written, flushed and recorded; with the waits on, it keeps its place after them.
-        if (ultimo && !siguiente.empty() && !g_.Pausas) {
-            cliente_.adelantarComando(siguiente, " ", "ObtenerBloque");
+        if (ultimo && adelantarSiguiente && !g_.Pausas) {
+            adelantarSiguiente();
         }
         for (const Nodo i : contenidos) {
             std::string copia;
