@@ -9,7 +9,6 @@
 
 #include <cstddef>
 #include <functional>
-#include <future>
 #include <memory>
 #include <optional>
 #include <string>
