@@ -38,13 +38,14 @@ void CadenaPeticiones::recorrer(std::string peticion, const Intercambio& interca
             despues.reset();
         }
         std::unique_lock cerrojo(mutex_);
+        retenidos_ += envio.respuesta.size();
         hechos_.push_back({std::move(peticion), std::move(envio)});
         pendiente_ = despues.value_or("");
         cambio_.notify_all();
         if (!despues) {
             return;
         }
-        cambio_.wait(cerrojo, [this] { return parar_ || hechos_.size() < kAdelante; });
+        cambio_.wait(cerrojo, [this] { return parar_ || retenidos_ < adelante_; });
         if (parar_) {
             pendiente_.clear();
             return;
@@ -60,6 +61,7 @@ std::optional<Envio> CadenaPeticiones::tomar(const std::string& peticion) {
         if (!hechos_.empty() && hechos_.front().peticion == peticion) {
             Envio envio = std::move(hechos_.front().envio);
             hechos_.pop_front();
+            retenidos_ -= envio.respuesta.size();
             cambio_.notify_all();
             return envio;
         }
@@ -79,6 +81,7 @@ void CadenaPeticiones::detener() {
     }
     std::lock_guard cerrojo(mutex_);
     hechos_.clear();
+    retenidos_ = 0;
     pendiente_.clear();
     parar_ = false;
 }

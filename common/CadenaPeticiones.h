@@ -15,18 +15,20 @@
 
 // Requests sent by a kept thread ahead of the run that will ask for their answers, one
 // after another and never two at once. After each answer the chain asks `siguiente` for the
-// request that follows it, and sends that one at once (the answer still waits for the run),
-// staying at most kAdelante answers ahead of the ones taken. This way the line never waits
-// for the run's local work, nor for the run's thread to be scheduled.
+// request that follows it, and sends that one at once (the answer still waits for the run)
+// while the answers not yet taken stay under `adelante` bytes. This way the line does not
+// wait for the run's local work (writing and flushing a finished document among it), nor for
+// the run's thread to be scheduled.
 class CadenaPeticiones {
 public:
     using Intercambio = std::function<Envio(const std::string& peticion)>;
     // The request that follows this answer, if the answer shows one does.
     using Siguiente = std::function<std::optional<std::string>(std::string_view respuesta)>;
 
-    static constexpr std::size_t kAdelante = 2;
+    // Enough for the blocks that arrive while a finished document is flushed to disk.
+    static constexpr std::size_t kAdelante = std::size_t{8} << 20;
 
-    CadenaPeticiones() = default;
+    explicit CadenaPeticiones(std::size_t adelante = kAdelante) : adelante_(adelante) {}
     CadenaPeticiones(const CadenaPeticiones&) = delete;
     CadenaPeticiones& operator=(const CadenaPeticiones&) = delete;
     ~CadenaPeticiones() { detener(); }
@@ -52,8 +54,10 @@ private:
 
     std::mutex mutex_;
     std::condition_variable cambio_;
-    std::deque<Hecho> hechos_; // answered, not yet taken, in the order sent
-    std::string pendiente_;    // in flight or next to go; empty when the chain ends
+    const std::size_t adelante_;
+    std::deque<Hecho> hechos_;  // answered, not yet taken, in the order sent
+    std::size_t retenidos_ = 0; // the bytes of their answers
+    std::string pendiente_;     // in flight or next to go; empty when the chain ends
     bool parar_ = false;
     std::future<void> tarea_;
     HiloFondo<void> fondo_; // last: its work ends before the rest goes

@@ -40,8 +40,8 @@ public:
     // Starts sending the request a run will make next while it still works on the current
     // answer; EnviarComando with the very same request then takes that answer instead of
     // sending again (another request waits for it and drops it). With `siguiente`, each
-    // answer that names a next request (to the same service) starts it at once, at most
-    // CadenaPeticiones::kAdelante answers ahead of the run. At most one request is in
+    // answer that names a next request (to the same service) starts it at once, while the
+    // answers not yet taken stay under CadenaPeticiones::kAdelante bytes. At most one request is in
     // flight; a request already started (or answered and not taken) is left as it is.
     // Nothing starts before the card's key is in hand: the PIN is asked for only by
     // EnviarComando.

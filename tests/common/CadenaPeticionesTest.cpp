@@ -41,16 +41,16 @@ CadenaPeticiones::Siguiente hastaElFin() {
     };
 }
 
-// Each answer names the next request, sent without waiting for the answers to be taken,
-// though never more than kAdelante ahead of them; the answers come in the order sent.
+// Each answer names the next request, sent without waiting for the answers to be taken while
+// those held stay under the limit (two bytes here); the answers come in the order sent.
 TEST(CadenaPeticiones, SigueSolaHastaElFinYEntregaEnOrden) {
     Servidor s;
-    CadenaPeticiones c;
+    CadenaPeticiones c(2);
     c.empezar("1", s.intercambio(), hastaElFin());
     const auto primera = c.tomar("1");
     ASSERT_TRUE(primera);
     EXPECT_EQ(primera->respuesta, "1");
-    // Two answers ahead at most: "2" and "3" answered, "4" waits for "2" to be taken.
+    // "2" and "3" answered and held, "4" waits for "2" to be taken.
     while (!c.contiene("4")) {
         std::this_thread::yield();
     }
@@ -72,11 +72,11 @@ TEST(CadenaPeticiones, SigueSolaHastaElFinYEntregaEnOrden) {
 TEST(CadenaPeticiones, OtraPeticionLaDetieneYDescartaLoAdelantado) {
     Servidor s;
     s.ultima = 1000;
-    CadenaPeticiones c;
+    CadenaPeticiones c(2);
     c.empezar("1", s.intercambio(), hastaElFin());
     EXPECT_FALSE(c.tomar("otra"));
     const std::size_t enviadas = s.vistas().size();
-    EXPECT_LE(enviadas, CadenaPeticiones::kAdelante + 1);
+    EXPECT_LE(enviadas, 2u); // "1" and "2" held fill the two bytes
     EXPECT_FALSE(c.contiene("1"));
     EXPECT_FALSE(c.tomar("1"));
     EXPECT_EQ(s.vistas().size(), enviadas);
