@@ -32,6 +32,14 @@ private:
 #ifdef _WIN32
     void* archivo_ = nullptr;
 #else
+    void volcar(std::size_t bytes);
+
     int archivo_ = -1;
+    // Written around the page cache where the file system allows it: what is written is not
+    // read back, and copying it into cache pages costs as much as the rest of a download's
+    // local work. Such writes go in whole pages from `espera_`, which gathers the bytes.
+    bool directo_ = false;
+    std::uint8_t* espera_ = nullptr;
+    std::size_t enEspera_ = 0;
 #endif
 };

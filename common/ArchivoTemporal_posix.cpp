@@ -1,31 +1,92 @@
 #include "common/ArchivoTemporal.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <system_error>
 #include <unistd.h>
 
 namespace {
 
+constexpr std::size_t kPagina = 4096;     // the alignment of direct writes
+constexpr std::size_t kEspera = 1u << 20; // gathered before each direct write
+
 [[noreturn]] void fallo(const std::string& que) {
     throw std::system_error(errno, std::generic_category(), que);
+}
+
+void escribir(int archivo, const std::uint8_t* p, std::size_t resto, const std::string& que) {
+    while (resto > 0) {
+        const ssize_t escritos = ::write(archivo, p, resto);
+        if (escritos < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            fallo(que);
+        }
+        p += escritos;
+        resto -= static_cast<std::size_t>(escritos);
+    }
 }
 
 } // namespace
 
 ArchivoTemporal::ArchivoTemporal(std::filesystem::path temporal) : temporal_(std::move(temporal)) {
-    archivo_ = ::open(temporal_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    constexpr int kModo = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
+#ifdef O_DIRECT
+    espera_ = static_cast<std::uint8_t*>(std::aligned_alloc(kPagina, kEspera));
+    if (espera_ != nullptr) {
+        archivo_ = ::open(temporal_.c_str(), kModo | O_DIRECT, 0644);
+        directo_ = archivo_ >= 0;
+    }
+#endif
+    if (archivo_ < 0) { // a file system without direct writes
+        archivo_ = ::open(temporal_.c_str(), kModo, 0644);
+    }
     if (archivo_ < 0) {
+        const int error = errno;
+        std::free(espera_);
+        errno = error;
         fallo(temporal_.string());
     }
 }
 
 ArchivoTemporal::~ArchivoTemporal() {
     cerrar();
+    std::free(espera_);
     if (!colocado_) {
         std::error_code ec;
         std::filesystem::remove(temporal_, ec);
     }
+}
+
+// Writes the first `bytes` gathered (whole pages but for the file's last ones) and keeps the
+// rest. Direct writes the file system refuses are made through the page cache instead.
+void ArchivoTemporal::volcar(std::size_t bytes) {
+    if (bytes == 0) {
+        return;
+    }
+    const auto sinDirecto = [this] {
+        directo_ = false;
+        ::fcntl(archivo_, F_SETFL, ::fcntl(archivo_, F_GETFL) & ~O_DIRECT);
+    };
+    if (bytes % kPagina != 0) {
+        sinDirecto();
+    }
+    const ssize_t escritos = ::write(archivo_, espera_, bytes);
+    std::size_t hechos = 0;
+    if (escritos >= 0) {
+        hechos = static_cast<std::size_t>(escritos);
+    } else if (errno == EINVAL && directo_) {
+        sinDirecto();
+    } else if (errno != EINTR) {
+        fallo(temporal_.string());
+    }
+    escribir(archivo_, espera_ + hechos, bytes - hechos, temporal_.string());
+    enEspera_ -= bytes;
+    std::memmove(espera_, espera_ + bytes, enEspera_);
 }
 
 void ArchivoTemporal::cerrar() {
@@ -36,23 +97,26 @@ void ArchivoTemporal::cerrar() {
 }
 
 void ArchivoTemporal::anadir(std::span<const std::uint8_t> bytes) {
-    const std::uint8_t* p = bytes.data();
-    std::size_t resto = bytes.size();
-    while (resto > 0) {
-        const ssize_t escritos = ::write(archivo_, p, resto);
-        if (escritos < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            fallo(temporal_.string());
-        }
-        p += escritos;
-        resto -= static_cast<std::size_t>(escritos);
+    if (!directo_) {
+        escribir(archivo_, bytes.data(), bytes.size(), temporal_.string());
+        tamano_ += bytes.size();
+        return;
     }
-    tamano_ += bytes.size();
+    while (!bytes.empty()) {
+        const std::size_t parte = std::min(bytes.size(), kEspera - enEspera_);
+        std::memcpy(espera_ + enEspera_, bytes.data(), parte);
+        enEspera_ += parte;
+        tamano_ += parte;
+        bytes = bytes.subspan(parte);
+        if (enEspera_ == kEspera) {
+            volcar(kEspera);
+        }
+    }
 }
 
 void ArchivoTemporal::colocar(const std::filesystem::path& destino) {
+    volcar(enEspera_ / kPagina * kPagina);
+    volcar(enEspera_);
     if (::fsync(archivo_) != 0) {
         fallo(temporal_.string());
     }
