@@ -84,6 +84,9 @@ void ArchivoTemporal::volcar(std::size_t bytes) {
     } else if (errno != EINTR) {
         fallo(temporal_.string());
     }
+    if (hechos % kPagina != 0) { // what is left no longer starts on a page
+        sinDirecto();
+    }
     escribir(archivo_, espera_ + hechos, bytes - hechos, temporal_.string());
     enEspera_ -= bytes;
     std::memmove(espera_, espera_ + bytes, enEspera_);
