@@ -25,8 +25,8 @@ TEST(ArchivoTemporal, PiezasDeCualquierTamanoLleganEnterasAlNombreFinal) {
     std::mt19937 azar(3);
     const fs::path destino = carpeta / "documento.pdf";
     const fs::path temporal = carpeta / "documento.parcial";
-    for (const std::size_t total :
-         {std::size_t{0}, std::size_t{4096}, std::size_t{3} << 20, (std::size_t{3} << 20) + 1234}) {
+    for (const std::size_t total : {std::size_t{0}, std::size_t{4096}, std::size_t{3} << 20,
+                                    (std::size_t{3} << 20) + 1234, (std::size_t{3} << 20) + 5000}) {
         std::string esperado(total, '\0');
         for (char& c : esperado) {
             c = static_cast<char>(azar());
