@@ -200,6 +200,7 @@ TEST(CaidaDescargaTest, MatadoEnCualquierInstanteTerminaConLosMismosDocumentos) 
         comprobarCorte(cli, " (corte retenido)");
         EXPECT_EQ(cortesAMedias, 1);
         EXPECT_EQ(cortesConDocumentos, 1);
+        tarjetaPropia.reponer();
         terminar(cli, antesC1, antesC2, " (corte retenido)");
     }
 
@@ -222,6 +223,7 @@ TEST(CaidaDescargaTest, MatadoEnCualquierInstanteTerminaConLosMismosDocumentos) 
             waitpid(pid, nullptr, 0);
             comprobarCorte(cli, " ronda " + std::to_string(ronda));
         }
+        tarjetaPropia.reponer();
         terminar(cli, antesC1, antesC2, " ronda " + std::to_string(ronda));
     }
     std::cout << "Cortes: " << 1 + kRondas * kCortesPorRonda

@@ -357,6 +357,7 @@ TEST(CaidaEnvioTest, MatadoEnCualquierInstanteNiEnviadoSinAcuseNiRepetido) {
             comprobar(" ronda " + std::to_string(ronda) + " corte " + std::to_string(corte));
         }
         conAcuse += static_cast<int>(enviados.size());
+        tarjetaPropia.reponer();
         const SalidaCli fin = enviarCli(cli);
         EXPECT_EQ(fin.estado, 0) << fin.errores;
         comprobar(" ronda " + std::to_string(ronda) + " final");

@@ -50,6 +50,12 @@ TarjetaPropia::TarjetaPropia() {
     fijarVariableEntorno("SOFTHSM2_CONF", (carpeta() / "softhsm2.conf").string());
 }
 
+void TarjetaPropia::reponer() const {
+    std::filesystem::remove_all(carpeta() / "tokens");
+    std::filesystem::remove(carpeta() / "softhsm2.conf");
+    copiarToken(TarjetaPrueba::comun().carpeta(), carpeta());
+}
+
 TarjetaPropia::~TarjetaPropia() {
     fijarVariableEntorno("SOFTHSM2_CONF", TarjetaPrueba::comun().configuracionSofthsm().string());
 }

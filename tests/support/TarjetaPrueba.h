@@ -55,6 +55,9 @@ public:
     TarjetaPropia& operator=(const TarjetaPropia&) = delete;
 
     const std::filesystem::path& carpeta() const { return carpeta_.ruta(); }
+    // The token as it was made again, as a card taken out and put back is: a killed process
+    // may have left the soft card's files half rewritten, which no real card would be.
+    void reponer() const;
 
 private:
     CarpetaTemporal carpeta_;
