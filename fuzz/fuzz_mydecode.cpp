@@ -1,5 +1,6 @@
 // MyDecode on any input must stay in bounds and agree with a plain character-by-character
-// decoder; MyEncode followed by MyDecode must give the input back.
+// decoder, with blanks counted or skipped; MyEncode followed by MyDecode must give the input
+// back.
 #include "common/Enc64.h"
 
 #include <cstdint>
@@ -26,10 +27,11 @@ unsigned valor(unsigned char c) {
     return c == '+' ? 62 : c == '/' ? 63 : 0;
 }
 
-std::optional<Bytes> decodificarReferencia(std::string_view texto) {
+std::optional<Bytes> decodificarReferencia(std::string_view texto, Blancos blancos) {
+    const bool saltarBlancos = blancos == Blancos::SeIgnoran;
     std::string limpio;
     for (char c : texto) {
-        if (c != '\r' && c != '\n') {
+        if (c != '\r' && c != '\n' && !(saltarBlancos && (c == ' ' || c == '\t'))) {
             limpio += c;
         }
     }
@@ -56,13 +58,17 @@ std::optional<Bytes> decodificarReferencia(std::string_view texto) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t tamano) {
     const std::string_view texto(reinterpret_cast<const char*>(datos), tamano);
 
-    std::optional<Bytes> decodificado;
-    try {
-        decodificado = MyDecode(texto);
-    } catch (const ErrorBase64&) {
-    }
-    if (decodificado != decodificarReferencia(texto)) {
-        std::abort();
+    for (const Blancos blancos : {Blancos::Cuentan, Blancos::SeIgnoran}) {
+        std::optional<Bytes> decodificado;
+        try {
+            std::vector<std::uint8_t> espacio;
+            const auto bytes = MyDecode(texto, espacio, blancos);
+            decodificado = Bytes(bytes.begin(), bytes.end());
+        } catch (const ErrorBase64&) {
+        }
+        if (decodificado != decodificarReferencia(texto, blancos)) {
+            std::abort();
+        }
     }
 
     const std::string codificado = MyEncode(std::span<const std::uint8_t>(datos, tamano));
