@@ -174,7 +174,7 @@ bool igualesSinMayusculas(std::string_view a, std::string_view b) {
 
 namespace {
 
-// Places from p on where `parte` (two bytes or more) starts, looked for `paso` places at a
+// Places from p on where `parte` (two bytes or more) starts, looked for many places at a
 // time: a place is kept only when both the first and the last byte of `parte` stand where
 // they would (in Base64 about one place in four thousand), then compared whole.
 struct Busqueda {
@@ -222,28 +222,26 @@ const char* buscar16(const Busqueda& b, const char* p) {
 }
 
 #if defined(__GNUC__) && defined(__x86_64__)
+// The places of a step where `parte`'s first and last bytes stand, `parte` being `largo` long.
+[[gnu::target("avx2")]] inline __m256i pares(__m256i x, const char* p, std::size_t largo,
+                                             __m256i primero, __m256i ultimo) {
+    const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + largo - 1));
+    return _mm256_and_si256(_mm256_cmpeq_epi8(x, primero), _mm256_cmpeq_epi8(y, ultimo));
+}
+
 // The same thirty-two places at a time, on processors that can (nearly all of today's).
 [[gnu::target("avx2")]] const char* buscar32(const Busqueda& b, const char* p) {
     const __m256i primero = _mm256_set1_epi8(b.parte.front());
     const __m256i ultimo = _mm256_set1_epi8(b.parte.back());
     for (; b.limite - p >= 32; p += 32) {
         const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-        const __m256i y =
-            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + b.parte.size() - 1));
-        const auto candidatos = static_cast<unsigned>(_mm256_movemask_epi8(
-            _mm256_and_si256(_mm256_cmpeq_epi8(x, primero), _mm256_cmpeq_epi8(y, ultimo))));
+        const auto candidatos = static_cast<unsigned>(
+            _mm256_movemask_epi8(pares(x, p, b.parte.size(), primero, ultimo)));
         if (const char* en = b.entre(p, candidatos)) {
             return en;
         }
     }
     return b.resto(p);
-}
-
-// The places of a step where `parte`'s first and last bytes stand, `parte` being `largo` long.
-[[gnu::target("avx2")]] inline __m256i pares(__m256i x, const char* p, std::size_t largo,
-                                             __m256i primero, __m256i ultimo) {
-    const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + largo - 1));
-    return _mm256_and_si256(_mm256_cmpeq_epi8(x, primero), _mm256_cmpeq_epi8(y, ultimo));
 }
 
 // Several texts in one pass, thirty-two places at a time: a step whose places hold none of
