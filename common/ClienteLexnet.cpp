@@ -113,9 +113,8 @@ void ClienteLexnet::adelantarComando(const std::string& sXML, std::string_view s
         std::move(siguiente));
 }
 
-void ClienteLexnet::EnviarComando(
-    const std::string& sXML, std::string_view sSOAPAction, std::string_view sServicio,
-    const std::function<void(std::string_view, const SenalesRespuesta&)>& alLlegar) {
+void ClienteLexnet::EnviarComando(const std::string& sXML, std::string_view sSOAPAction,
+                                  std::string_view sServicio) {
     std::optional<Envio> adelantado = tomarAdelanto(sXML, sSOAPAction, sServicio);
     ErrorComunicacion = false;
     LineaCaida = false;
@@ -174,9 +173,6 @@ void ClienteLexnet::EnviarComando(
     }
 
     const SenalesRespuesta senales = senalesDe(envio.respuesta);
-    if (alLlegar) {
-        alLlegar(envio.respuesta, senales);
-    }
     try {
         ProcesaRespuesta(envio.respuesta, senales, sServicio, g_.programa, Vista, estado, ui_);
     } catch (const ErrorConversion& e) {

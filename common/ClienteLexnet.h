@@ -8,7 +8,6 @@
 #include "common/Transporte.h"
 
 #include <cstddef>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,11 +29,8 @@ public:
     // Posts a request to the environment's URL of the service, processes the answer
     // into Vista and reports failures; the outcome is left in ErrorComunicacion and
     // the session state. A LexNET error answer may end the program (FinPrograma).
-    // `alLlegar`, when given, sees the answer's text and its signs as soon as it arrives,
-    // before it is processed (a run may start its next request from there).
-    void EnviarComando(
-        const std::string& sXML, std::string_view sSOAPAction, std::string_view sServicio,
-        const std::function<void(std::string_view, const SenalesRespuesta&)>& alLlegar = {});
+    void EnviarComando(const std::string& sXML, std::string_view sSOAPAction,
+                       std::string_view sServicio);
     void Login();
     void Logout();
     // Starts sending the request a run will make next while it still works on the current

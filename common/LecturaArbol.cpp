@@ -82,17 +82,10 @@ std::optional<FechaHora> fechaLexnet(std::string_view valor) {
 }
 
 bool siguenMasBloques(std::string_view r) {
-    return siguenMasBloques(r, buscarTexto(r, "esUltimo"));
-}
-
-bool siguenMasBloques(std::string_view r, std::size_t primero) {
     constexpr std::string_view kNombre = "esUltimo";
-    if (primero == std::string_view::npos) {
-        return false;
-    }
-    std::size_t en[3] = {primero};
-    int n = 1;
-    for (std::size_t desde = primero + kNombre.size(); n < 3; desde = en[n - 1] + kNombre.size()) {
+    std::size_t en[3];
+    int n = 0;
+    for (std::size_t desde = 0; n < 3; desde = en[n - 1] + kNombre.size()) {
         const std::size_t hallado = buscarTexto(r, kNombre, desde);
         if (hallado == std::string_view::npos) {
             break;

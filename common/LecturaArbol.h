@@ -40,5 +40,3 @@ std::optional<FechaHora> fechaLexnet(std::string_view valor);
 // "false". The next block may then be asked for before the answer is parsed; in any other
 // case the parsed answer decides.
 bool siguenMasBloques(std::string_view respuesta);
-// The same, `primero` being where "esUltimo" first stands in it (npos when nowhere).
-bool siguenMasBloques(std::string_view respuesta, std::size_t primero);

@@ -142,12 +142,11 @@ std::string textoDelDocumento(std::string_view xml) {
 
 SenalesRespuesta senalesDe(std::string_view respuesta) {
     constexpr std::string_view kPartes[] = {"503 Service Temporarily Unavailable",
-                                            "500 Internal Server Error", kRespuestaError,
-                                            "esUltimo"};
+                                            "500 Internal Server Error", kRespuestaError};
     std::size_t en[std::size(kPartes)];
     buscarTextos(respuesta, kPartes, en);
     constexpr std::size_t kNo = std::string_view::npos;
-    return {en[0] != kNo, en[1] != kNo, en[2] != kNo, en[3]};
+    return {en[0] != kNo, en[1] != kNo, en[2] != kNo};
 }
 
 void ProcesaRespuesta(std::string_view respuesta, std::string_view servicio, Programa programa,

@@ -48,13 +48,11 @@ std::string textoDelDocumento(std::string_view xml);
 void textoDelDocumento(std::string_view xml, std::string& texto);
 
 // What an answer's text shows before it is read, found in one pass over it (a block's answer
-// is megabytes long): the server's two error pages, a LexNET error answer, and where
-// "esUltimo" first stands (npos when nowhere).
+// is megabytes long): the server's two error pages and a LexNET error answer.
 struct SenalesRespuesta {
     bool pagina503 = false;
     bool pagina500 = false;
     bool respuestaError = false;
-    std::size_t esUltimo = std::string_view::npos;
 };
 SenalesRespuesta senalesDe(std::string_view respuesta);
 

@@ -194,15 +194,13 @@ bool Descarga::descargarDocumento(std::int64_t idAdjunto, const std::string& idL
     bool ultimo = false;
     std::vector<Nodo> contenidos;
     std::vector<std::uint8_t> decodificado; // reused from block to block
+    // The blocks come through the chain of requests ahead, from the first one on (which may
+    // already be on its way, started as the document before ended).
+    adelantarBloque(idLexNet, orden, 0);
     for (int bloque = 0; !ultimo && bloque <= kUltimoBloque; ++bloque) {
         ui_.estado(rotulo + std::to_string(bloque + 1));
         cliente_.Vista.limpiar();
-        const auto alLlegar = [&](std::string_view r, const SenalesRespuesta& s) {
-            if (bloque < kUltimoBloque && siguenMasBloques(r, s.esUltimo)) {
-                adelantarBloque(idLexNet, orden, bloque + 1);
-            }
-        };
-        cliente_.EnviarComando(peticion(bloque), " ", "ObtenerBloque", alLlegar);
+        cliente_.EnviarComando(peticion(bloque), " ", "ObtenerBloque");
         if (cliente_.estado.ErrorBloque) {
             return false;
         }
@@ -228,7 +226,7 @@ bool Descarga::descargarDocumento(std::int64_t idAdjunto, const std::string& idL
             return false;
         }
         // LexNET takes one request at a time: the next blocks travel while this one is
-        // decoded and written (when the answers' text did not already start them).
+        // decoded and written (this starts them when the answer's text left a doubt).
         if (!ultimo && bloque < kUltimoBloque) {
             adelantarBloque(idLexNet, orden, bloque + 1);
         }
