@@ -2,6 +2,7 @@
 
 #include "common/General.h"
 #include "common/Interaccion.h"
+#include "common/TemporalesPropios.h"
 #include "common/Texto.h"
 
 #include <cstddef>
@@ -132,7 +133,8 @@ void recordarPinRechazado(const fs::path& archivo, const fs::path& registro) {
     }
 
     // A new file put in place whole, readable by its owner only.
-    const fs::path temporal = fs::path(registro) += ".nuevo";
+    limpiarTemporalesMuertos(registro, ".nuevo");
+    const fs::path temporal = temporalPropio(registro, ".nuevo");
     {
         std::ofstream f(temporal, std::ios::binary | std::ios::trunc);
         for (const Rechazo& x : rechazos) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string_view>
 
 // A file written under a temporary name in its destination folder, which takes its final
 // name only once it is whole and on disk: whoever stops the program at any instant finds
@@ -43,3 +44,7 @@ private:
     std::size_t enEspera_ = 0;
 #endif
 };
+
+// Appends `linea` to the file (created when missing) and returns once it is on disk. A line a
+// crash left without its end is ended first, so that it never joins the new one.
+void anadirLineaDuradera(const std::filesystem::path& archivo, std::string_view linea);

@@ -147,3 +147,27 @@ void ArchivoTemporal::colocar(const std::filesystem::path& destino) {
         fallo(carpeta.string());
     }
 }
+
+void anadirLineaDuradera(const std::filesystem::path& archivo, std::string_view linea) {
+    const int f = ::open(archivo.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (f < 0) {
+        fallo(archivo.string());
+    }
+    std::string texto(linea);
+    char ultimo = '\n';
+    const off_t largo = ::lseek(f, 0, SEEK_END);
+    if (largo > 0 && ::pread(f, &ultimo, 1, largo - 1) == 1 && ultimo != '\n') {
+        texto.insert(texto.begin(), '\n');
+    }
+    try {
+        escribir(f, reinterpret_cast<const std::uint8_t*>(texto.data()), texto.size(),
+                 archivo.string());
+        if (::fsync(f) != 0) {
+            fallo(archivo.string());
+        }
+    } catch (...) {
+        ::close(f);
+        throw;
+    }
+    ::close(f);
+}

@@ -62,3 +62,33 @@ void ArchivoTemporal::colocar(const std::filesystem::path& destino) {
     }
     colocado_ = true;
 }
+
+void anadirLineaDuradera(const std::filesystem::path& archivo, std::string_view linea) {
+    HANDLE f = CreateFileW(archivo.c_str(), GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ,
+                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) {
+        fallo(archivo);
+    }
+    std::string texto(linea);
+    LARGE_INTEGER largo{};
+    char ultimo = '\n';
+    DWORD leidos = 0;
+    if (GetFileSizeEx(f, &largo) && largo.QuadPart > 0) {
+        LARGE_INTEGER pos{};
+        pos.QuadPart = largo.QuadPart - 1;
+        if (SetFilePointerEx(f, pos, nullptr, FILE_BEGIN) &&
+            ReadFile(f, &ultimo, 1, &leidos, nullptr) && leidos == 1 && ultimo != '\n') {
+            texto.insert(texto.begin(), '\n');
+        }
+    }
+    DWORD escritos = 0;
+    const bool bien =
+        WriteFile(f, texto.data(), static_cast<DWORD>(texto.size()), &escritos, nullptr) &&
+        escritos == texto.size() && FlushFileBuffers(f);
+    const DWORD error = GetLastError();
+    CloseHandle(f);
+    if (!bien) {
+        SetLastError(error);
+        fallo(archivo);
+    }
+}

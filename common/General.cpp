@@ -4,6 +4,7 @@
 #include "common/Esquema.h"
 #include "common/Interaccion.h"
 #include "common/Sistema.h"
+#include "common/TemporalesPropios.h"
 #include "common/Texto.h"
 
 #include <chrono>
@@ -179,7 +180,7 @@ void InicializarInstalacion(General& g, Interaccion& ui) {
     }
     const std::string destino = datos + separador() + kArchivoBaseDatos;
     if (!std::filesystem::exists(comoRuta(destino), ec)) {
-        auto temporal = comoRuta(destino + ".nuevo");
+        const auto temporal = temporalPropio(comoRuta(destino), ".nuevo");
         std::filesystem::copy_file(comoRuta(plantilla), temporal,
                                    std::filesystem::copy_options::overwrite_existing, ec);
         if (!ec) {

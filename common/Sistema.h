@@ -18,6 +18,13 @@ bool sistemaEsVista();
 // Local time now.
 std::tm horaLocal();
 
+// This computer's name on the network, as other workstations would see it in the database.
+std::string nombreEquipo();
+// This process's number on this computer.
+long idProceso();
+// False only when this computer surely runs no process of that number.
+bool procesoVivo(long id);
+
 // Starts a program with these arguments, without waiting for it and without a shell. A
 // name without a folder is looked for in the folders of PATH. Returns the reason it could
 // not be started (an empty code when it started).

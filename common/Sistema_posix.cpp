@@ -1,6 +1,7 @@
 #include "common/Sistema.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -35,6 +36,23 @@ std::tm horaLocal() {
     std::tm r{};
     localtime_r(&t, &r);
     return r;
+}
+
+std::string nombreEquipo() {
+    char nombre[256] = {};
+    if (gethostname(nombre, sizeof nombre - 1) != 0) {
+        return "equipo";
+    }
+    return nombre;
+}
+
+long idProceso() {
+    return static_cast<long>(getpid());
+}
+
+bool procesoVivo(long id) {
+    // EPERM: it exists but belongs to another user.
+    return id > 0 && (kill(static_cast<pid_t>(id), 0) == 0 || errno != ESRCH);
 }
 
 std::filesystem::path buscarEnRuta(const std::string& nombre) {

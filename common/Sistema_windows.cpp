@@ -28,6 +28,26 @@ std::tm horaLocal() {
     return r;
 }
 
+std::string nombreEquipo() {
+    char nombre[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD largo = sizeof nombre;
+    return GetComputerNameA(nombre, &largo) ? std::string(nombre, largo) : "equipo";
+}
+
+long idProceso() {
+    return static_cast<long>(GetCurrentProcessId());
+}
+
+bool procesoVivo(long id) {
+    HANDLE p = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(id));
+    if (p == nullptr) {
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    }
+    const bool vivo = WaitForSingleObject(p, 0) == WAIT_TIMEOUT;
+    CloseHandle(p);
+    return vivo;
+}
+
 namespace {
 
 std::wstring ancho(const std::string& utf8) {

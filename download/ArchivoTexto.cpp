@@ -2,6 +2,7 @@
 
 #include "common/ArchivoTemporal.h"
 #include "common/General.h"
+#include "common/TemporalesPropios.h"
 
 #include <cstdint>
 #include <span>
@@ -9,7 +10,8 @@
 #include <system_error>
 
 void escribirArchivoEntero(const std::filesystem::path& destino, std::string_view contenido) {
-    ArchivoTemporal temporal(destino.parent_path() / (destino.filename().string() + ".tmp"));
+    limpiarTemporalesMuertos(destino);
+    ArchivoTemporal temporal(temporalPropio(destino));
     temporal.anadir(
         std::span(reinterpret_cast<const std::uint8_t*>(contenido.data()), contenido.size()));
     temporal.colocar(destino);

@@ -6,10 +6,12 @@
 #include "common/Interaccion.h"
 #include "common/LecturaArbol.h"
 #include "common/Texto.h"
+#include "common/TurnoEjecucion.h"
 #include "download/Ambrel.h"
 #include "download/Cabeceras.h"
 
 #include <array>
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -79,6 +81,14 @@ ResultadoDescarga Descarga::ProcesarDescarga(const std::optional<RangoFechas>& r
     resultado_ = ResultadoDescarga{};
     cliente_.estado.ErrorBloque = false;
     cliente_.ErrorComunicacion = false;
+    std::unique_ptr<TurnoEjecucion> turno;
+    if (descargar) {
+        turno = TurnoEjecucion::tomar(*g_.Conexion, ClaseEjecucion::Descarga, &ui_);
+        if (!turno) {
+            resultado_.ocupada = true;
+            return resultado_;
+        }
+    }
 
     if (cliente_.estado.idSesion == 0 && descargar) {
         cliente_.Login();

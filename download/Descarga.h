@@ -33,6 +33,7 @@ std::string FechaHasta(const std::optional<RangoFechas>& rango);
 struct ResultadoDescarga {
     std::string pendientes;            // the pending list (Text3): "id<TAB>text<CR LF>" per row
     bool interrumpida = false;         // a failed exchange skipped the later phases
+    bool ocupada = false;              // another download run holds the turn: nothing was done
     int mensajesFallidos = 0;          // messages whose attachments could not be asked for
     int documentosCompletados = 0;     // documents stored whole by this run
     int documentosFallidos = 0;        // documents this run left incomplete
@@ -50,10 +51,11 @@ public:
     // that holds no date, an end before the start; each shown with its message.
     ComprobacionFechas ComprobarFechas(std::string_view desde, std::string_view hasta);
 
-    // The phase sequence: login when there is no session (its failure is shown and ends
-    // the program), the pending list when LexNET reports pending notifications, then, when
-    // `descargar`, headers, messages, documents, confirmation and logout, each only while
-    // the exchanges before it did not fail. The status panel is emptied at the end.
+    // The phase sequence, when `descargar` only while no other download run holds the turn
+    // (TurnoEjecucion; otherwise nothing is done): login when there is no session (its failure is
+    // shown and ends the program), the pending list when LexNET reports pending notifications,
+    // then, when `descargar`, headers, messages, documents, confirmation and logout, each only
+    // while the exchanges before it did not fail. The status panel is emptied at the end.
     ResultadoDescarga ProcesarDescarga(const std::optional<RangoFechas>& rango, bool descargar,
                                        bool soloPendientes);
 

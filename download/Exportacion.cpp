@@ -4,6 +4,7 @@
 #include "common/General.h"
 #include "common/Interaccion.h"
 #include "common/Sistema.h"
+#include "common/TemporalesPropios.h"
 #include "common/Texto.h"
 #include "download/ArchivoTexto.h"
 #include "download/DescargaManual.h"
@@ -34,7 +35,8 @@ void copiar(const fs::path& origen, const fs::path& copia) {
         throw fs::filesystem_error(
             "copy", origen, ec ? ec : std::make_error_code(std::errc::no_such_file_or_directory));
     }
-    const fs::path temporal = copia.parent_path() / (copia.filename().string() + ".tmp");
+    limpiarTemporalesMuertos(copia);
+    const fs::path temporal = temporalPropio(copia);
     fs::copy_file(origen, temporal, fs::copy_options::overwrite_existing, ec);
     if (!ec) {
         fs::rename(temporal, copia, ec);

@@ -4,6 +4,8 @@
 #include "common/Interaccion.h"
 #include "common/Sistema.h"
 #include "common/Texto.h"
+#include "common/TurnoEjecucion.h"
+#include "send/DiarioAcuses.h"
 
 #include <exception>
 
@@ -34,6 +36,15 @@ PantallaInicioCorvane Corvane::arrancar(std::string_view lineaOrdenes) {
         importacionInicial = ImportarMensajes(general, ui_);
     } catch (const std::exception&) {
         importacionInicial.rechazado = true;
+    }
+    // Receipts a run could not store, when no send run is under way (it applies them itself).
+    try {
+        if (const auto turno =
+                TurnoEjecucion::tomar(*general.Conexion, ClaseEjecucion::Envio, nullptr)) {
+            aplicarAcuses(*general.Conexion, archivoDiarioAcuses(general.Conexion->archivo()));
+        }
+    } catch (const ErrorBaseDatos&) {
+        // Busy: the next run applies them.
     }
     plantillas = CargarPlantillasEnvio(cliente.peticiones());
     ui_.ocupado(false);

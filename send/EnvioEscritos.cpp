@@ -4,14 +4,18 @@
 #include "common/Enc64.h"
 #include "common/Interaccion.h"
 #include "common/Tarjeta.h"
+#include "common/TemporalesPropios.h"
 #include "common/Texto.h"
+#include "common/TurnoEjecucion.h"
 #include "send/Corvane.h"
+#include "send/DiarioAcuses.h"
 #include "send/MensajeSmime.h"
 
+#include <algorithm>
 #include <charconv>
+#include <fstream>
 
 using Nodo = ArbolRespuesta::Nodo;
-#include <fstream>
 
 namespace fs = std::filesystem;
 
@@ -38,14 +42,32 @@ std::string megas(std::uintmax_t bytes) {
 EnvioEscritos::EnvioEscritos(Corvane& corvane, Interaccion& ui, AlmacenTarjeta& almacen,
                              std::size_t indice)
     : g_(corvane.general), cliente_(corvane.cliente), plantillas_(corvane.plantillas), ui_(ui),
-      almacen_(almacen), indice_(indice) {}
-
-fs::path EnvioEscritos::archivoMensaje() const {
-    return comoRuta(conSeparadorFinal(g_.CarpetaPrograma) + "MIME_TMP.tmp");
-}
+      almacen_(almacen), indice_(indice),
+      archivoMensaje_(
+          temporalPropio(comoRuta(conSeparadorFinal(g_.CarpetaPrograma) + "MIME_TMP"))) {}
 
 ResumenEnvio EnvioEscritos::ProcesoEnvio() {
     ResumenEnvio r;
+    BaseDatos& db = *g_.Conexion;
+    const std::unique_ptr<TurnoEjecucion> turno =
+        TurnoEjecucion::tomar(db, ClaseEjecucion::Envio, &ui_);
+    if (!turno) {
+        r.ocupada = true;
+        return r;
+    }
+    // Runs that died left their message files; no other send run is running now.
+    const fs::path mime = comoRuta(conSeparadorFinal(g_.CarpetaPrograma) + "MIME_TMP");
+    limpiarTemporalesMuertos(mime, ".tmp");
+    limpiarTemporalesMuertos(mime, ".tmp.contenido");
+    // Receipts a run could not store: stored now, and those writs never announced again.
+    const fs::path diario = archivoDiarioAcuses(db.archivo());
+    std::vector<AcuseRecibido> sinGuardar;
+    try {
+        aplicarAcuses(db, diario);
+    } catch (const ErrorBaseDatos&) {
+        sinGuardar = acusesAnotados(diario);
+    }
+
     cliente_.Login();
     ui_.ocupado(true);
     if (cliente_.estado.idSesion == 0) {
@@ -56,10 +78,19 @@ ResumenEnvio EnvioEscritos::ProcesoEnvio() {
         return r;
     }
     ui_.estado("Seleccionando Escritos para enviar ...");
-    const std::vector<EscritoPendiente> escritos = escritosPendientes(*g_.Conexion);
+    std::vector<EscritoPendiente> escritos = escritosPendientes(db);
+    std::erase_if(escritos, [&](const EscritoPendiente& e) {
+        return std::ranges::any_of(sinGuardar,
+                                   [&](const AcuseRecibido& a) { return a.idEscrito == e.id; });
+    });
     const int cuenta = static_cast<int>(escritos.size());
     int posicion = 0;
     for (const EscritoPendiente& e : escritos) {
+        if (turno->perdido()) {
+            // Another run found this one's heartbeat stopped and took the queue over.
+            r.pendientes += cuenta - posicion;
+            break;
+        }
         ++posicion;
         ui_.estado("Enviado petición de envio (" + std::to_string(posicion) + " de " +
                    std::to_string(cuenta) + ") para" + kCRLF + e.numeroProcedimiento + " - " +
@@ -69,8 +100,10 @@ ResumenEnvio EnvioEscritos::ProcesoEnvio() {
         } else {
             ++r.pendientes;
         }
-        // A dropped line that was not retried would meet every later writ the same way.
-        if (cliente_.LineaCaida) {
+        // In the window a dropped line ends the run only when the user chose Cancel; a run
+        // with nobody to ask goes on with the next writ on a new connection (a line that is
+        // really down fails each of them fast, and they stay pending).
+        if (cliente_.LineaCaida && cliente_.reintentosSinPreguntar < 0) {
             r.pendientes += cuenta - posicion;
             break;
         }
@@ -170,7 +203,56 @@ bool EnvioEscritos::enviarEscrito(const EscritoPendiente& e, int posicion, int c
                     "", Icono::Ninguno, Botones::Aceptar);
         return false;
     }
+    struct Borrar {
+        const fs::path& p;
+        ~Borrar() {
+            std::error_code ec;
+            fs::remove(p, ec);
+        }
+    } borrar{archivoMensaje()};
     return EnviarBloques(e, posicion, cuenta);
+}
+
+bool EnvioEscritos::guardarAcuse(const EscritoPendiente& e, const std::string& idAcuse,
+                                 const std::string& fecha) {
+    BaseDatos& db = *g_.Conexion;
+    const fs::path diario = archivoDiarioAcuses(db.archivo());
+    std::string fallo;
+    bool anotado = false;
+    try {
+        anotarAcuse(diario, AcuseRecibido{e.id, idAcuse, fecha, e.referencia});
+        anotado = true;
+    } catch (const std::system_error& error) {
+        fallo = std::string(error.what()) + "; ";
+    }
+    try {
+        // One statement: the receipt and the mark go to the file together or not at all.
+        db.ejecutar("UPDATE MensajeEnvio SET IdEnvio = ?, FechaFirma = ?, Subido = 1 "
+                    "WHERE Id_MensajeEnvio = ?",
+                    idAcuse, fecha, e.id);
+    } catch (const ErrorBaseDatos& error) {
+        const std::optional<FechaHora> f = FechaHora::desdeTexto(fecha);
+        ui_.mensaje("LexNET ha recibido el escrito " + e.numeroProcedimiento + " - " +
+                        e.referencia + " con el justificante " + idAcuse + " (ingreso el " +
+                        (f ? f->textoPantalla() : fecha) +
+                        "), pero no se ha podido guardar en la base de datos: " + fallo +
+                        error.what() + kCRLF +
+                        (anotado
+                             ? "Queda anotado en " + comoTexto(diario) +
+                                   " y se guardará en el próximo envío o al arrancar Corvane; el "
+                                   "escrito no se volverá a enviar."
+                             : std::string("Anote el justificante: el escrito sigue pendiente.")),
+                    "Atención", Icono::Exclamacion, Botones::Aceptar);
+        return anotado;
+    }
+    if (anotado) {
+        try {
+            aplicarAcuses(db, diario);
+        } catch (const ErrorBaseDatos&) {
+            // Older receipts stay in the journal for the next run; this one is stored.
+        }
+    }
+    return true;
 }
 
 bool EnvioEscritos::EnviarBloques(const EscritoPendiente& e, int posicion, int cuenta) {
@@ -239,9 +321,5 @@ bool EnvioEscritos::EnviarBloques(const EscritoPendiente& e, int posicion, int c
     for (char& c : fecha) {
         c = c == 'T' ? ' ' : c;
     }
-    // One statement: the receipt and the mark go to the file together or not at all.
-    g_.Conexion->ejecutar("UPDATE MensajeEnvio SET IdEnvio = ?, FechaFirma = ?, Subido = 1 "
-                          "WHERE Id_MensajeEnvio = ?",
-                          idAcuse, fecha, e.id);
-    return true;
+    return guardarAcuse(e, idAcuse, fecha);
 }

@@ -19,6 +19,7 @@ class Interaccion;
 
 struct ResumenEnvio {
     bool detenida = false; // the login failed: no writ was tried
+    bool ocupada = false;  // another send run holds the turn: nothing was done
     int enviados = 0;
     int pendientes = 0; // writs tried and left pending
 };
@@ -30,8 +31,9 @@ public:
 
     ResumenEnvio ProcesoEnvio();
 
-    // The message file: the program folder + "MIME_TMP.tmp".
-    std::filesystem::path archivoMensaje() const;
+    // The message file of this run: in the program folder, "MIME_TMP." + this process's
+    // mark + ".tmp" (temporalPropio), so that no other run writes or sends it.
+    const std::filesystem::path& archivoMensaje() const { return archivoMensaje_; }
 
     // One writ from its announcement to its receipt; true when it was marked sent.
     bool enviarEscrito(const EscritoPendiente& e, int posicion, int cuenta);
@@ -42,6 +44,11 @@ public:
     std::int32_t tamBloque = 0;
 
 private:
+    // Stores the receipt: first in the journal, then in the database. A database that
+    // refuses it leaves the receipt in the journal, shown to the user with the writ. False
+    // when neither kept it.
+    bool guardarAcuse(const EscritoPendiente& e, const std::string& idAcuse,
+                      const std::string& fecha);
     // Every document present and readable and, together, within LexNET's size limit;
     // false after saying which is not.
     bool documentosListos(const std::vector<std::string>& documentos);
@@ -52,4 +59,5 @@ private:
     Interaccion& ui_;
     AlmacenTarjeta& almacen_;
     std::size_t indice_;
+    std::filesystem::path archivoMensaje_;
 };

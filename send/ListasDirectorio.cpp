@@ -2,6 +2,7 @@
 
 #include "common/ArchivoTemporal.h"
 #include "common/BaseDatos.h"
+#include "common/TemporalesPropios.h"
 #include "common/Texto.h"
 
 #include <algorithm>
@@ -16,9 +17,8 @@ constexpr std::string_view kCRLF = "\r\n";
 template <class F>
 void escribirLista(BaseDatos& db, const std::filesystem::path& destino, std::string_view sql,
                    F linea) {
-    std::filesystem::path temporal = destino;
-    temporal += ".nuevo";
-    ArchivoTemporal archivo(temporal);
+    limpiarTemporalesMuertos(destino, ".nuevo");
+    ArchivoTemporal archivo(temporalPropio(destino, ".nuevo"));
     std::string bloque;
     const auto vaciar = [&] {
         archivo.anadir(

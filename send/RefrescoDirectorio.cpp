@@ -3,6 +3,7 @@
 #include "common/BaseDatos.h"
 #include "common/Interaccion.h"
 #include "common/Peticiones.h"
+#include "common/TurnoEjecucion.h"
 #include "send/Corvane.h"
 #include "send/Directorio.h"
 #include "send/ListasDirectorio.h"
@@ -76,6 +77,10 @@ template <class F> void escribirListas(Interaccion& ui, F escribir) {
 ResultadoRefresco ObtenerDestinatarios(Corvane& corvane, Interaccion& ui) {
     ClienteLexnet& cliente = corvane.cliente;
     General& g = corvane.general;
+    const auto turno = TurnoEjecucion::tomar(*g.Conexion, ClaseEjecucion::Directorio, &ui);
+    if (!turno) {
+        return ResultadoRefresco::Ocupado;
+    }
     if (!conectar(cliente, ui)) {
         return ResultadoRefresco::SinConexion;
     }
@@ -106,6 +111,10 @@ ResultadoRefresco ObtenerTiposProcedimiento(Corvane& corvane, Interaccion& ui) {
     }
     const OrganoJudicial organo{NoNulo((*fila)[0]), NoNulo((*fila)[1]), NoNulo((*fila)[2]),
                                 NoNulo((*fila)[3]), NoNulo((*fila)[4])};
+    const auto turno = TurnoEjecucion::tomar(*g.Conexion, ClaseEjecucion::Directorio, &ui);
+    if (!turno) {
+        return ResultadoRefresco::Ocupado;
+    }
     if (!conectar(cliente, ui)) {
         return ResultadoRefresco::SinConexion;
     }

@@ -26,6 +26,7 @@ constexpr int kCompleta = 0;
 constexpr int kIncompleta = 1;
 constexpr int kUsoIncorrecto = 2;
 constexpr int kDetenida = 3;
+constexpr int kOcupada = 4;
 
 constexpr const char* kAyuda =
     R"(Uso: ambrel-cli ORDEN [OPCIONES]
@@ -103,6 +104,9 @@ Estado de salida:
   2  uso incorrecto
   3  la descarga se detuvo: un aviso que termina el programa, o no se pudo iniciar la
      sesión en LexNET
+  4  no se descargó nada: otra descarga está en curso sobre la misma base de datos (en
+     este equipo o en otro); la de un programa que terminó sin cerrar deja de contar en
+     cuanto se ve que su proceso ya no existe o, si era de otro equipo, a los 30 s
 )";
 
 enum class Orden { Descargar, Listar, Informe, Exportar, Manual, Correo };
@@ -263,6 +267,9 @@ int descargar(Ambrel& ambrel, InteraccionTerminal& ui, const Opciones& o,
     ambrel.cliente.reintentosSinPreguntar = o.reintentos;
 
     const ResultadoDescarga r = descarga.ProcesarDescarga(fechas.rango, true, o.soloPendientes);
+    if (r.ocupada) {
+        return kOcupada;
+    }
     BaseDatos& db = *ambrel.general.Conexion;
     const bool incompletos = hayAdjuntosIncompletos(db, fechas.rango);
     avisarAdjuntosIncompletos(db, fechas.rango, ui);

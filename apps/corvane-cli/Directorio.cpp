@@ -32,7 +32,10 @@ const char* const kAyudaDirectorio =
                            (por defecto, 0)
       Estado de salida: 0 datos actualizados; 1 no se actualizó nada (no hay órgano
       judicial, o LexNET no respondió: se conservan los datos guardados); 2 uso incorrecto;
-      3 detenido (no se pudo iniciar la sesión, o un aviso que termina el programa).
+      3 detenido (no se pudo iniciar la sesión, o un aviso que termina el programa); 4 no
+      se hizo nada: otra actualización del directorio o de los tipos de procedimiento está
+      en curso sobre la misma base de datos (la de un programa que terminó sin cerrar deja
+      de contar cuando su proceso ya no existe o, si era de otro equipo, a los 30 s).
 )";
 
 namespace {
@@ -41,6 +44,7 @@ constexpr int kActualizado = 0;
 constexpr int kSinCambios = 1;
 constexpr int kUsoIncorrecto = 2;
 constexpr int kDetenido = 3;
+constexpr int kOcupado = 4;
 
 struct Opciones {
     bool procedimientos = false;
@@ -122,6 +126,9 @@ int refrescar(Corvane& corvane, InteraccionTerminal& ui, const Opciones& o,
                                                  : ObtenerDestinatarios(corvane, ui);
     if (r == ResultadoRefresco::SinConexion) {
         return kDetenido;
+    }
+    if (r == ResultadoRefresco::Ocupado) {
+        return kOcupado;
     }
     if (r != ResultadoRefresco::Refrescado) {
         return kSinCambios;

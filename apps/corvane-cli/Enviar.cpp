@@ -21,6 +21,7 @@ constexpr int kCompleto = 0;
 constexpr int kIncompleto = 1;
 constexpr int kUsoIncorrecto = 2;
 constexpr int kDetenido = 3;
+constexpr int kOcupado = 4;
 
 struct OpcionesEnviar {
     std::size_t certificado = 1;
@@ -89,6 +90,9 @@ int enviar(Corvane& corvane, InteraccionTerminal& ui, const OpcionesEnviar& o,
     corvane.cliente.reintentosSinPreguntar = o.reintentos;
     EnvioEscritos envio(corvane, ui, *almacen, o.certificado - 1);
     const ResumenEnvio r = envio.ProcesoEnvio();
+    if (r.ocupada) {
+        return kOcupado;
+    }
     if (r.detenida) {
         return kDetenido;
     }

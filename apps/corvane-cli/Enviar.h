@@ -28,4 +28,7 @@ inline constexpr const char* kEstadosEnviar =
   2  uso incorrecto
   3  el envío se detuvo: no se pudo iniciar la sesión en LexNET, o un aviso que termina
      el programa
+  4  no se hizo nada: otro envío de escritos está en curso sobre la misma base de datos
+     (en este equipo o en otro); el de un programa que terminó sin cerrar deja de contar
+     en cuanto se ve que su proceso ya no existe o, si era de otro equipo, a los 30 s
 )";
