@@ -231,6 +231,72 @@ TEST_F(EnvioTest, CadaFalloDejaSuEscritoPendienteYElEnvioSigue) {
     }
 }
 
+// A database that refuses the receipts (another program holds its write lock from the first
+// writ's last block on): each receipt is shown with its writ and kept in the journal, the run
+// goes on and logs out; the next run stores them and announces neither writ again.
+TEST_F(EnvioTest, AcuseQueLaBaseNoGuardaQuedaEnElDiarioYNoSeRepite) {
+    escrito("uno", "2026-12-01 10:00:01", {{"U.pdf", bytesGenerados(9000, 1)}});
+    escrito("dos", "2026-12-01 10:00:02", {{"D.pdf", "d"}});
+    db().tiempoEspera(std::chrono::milliseconds(100));
+    std::optional<BaseDatos> otro;
+    ui.alEstado = [&](const std::string& t) {
+        const auto p = t.find("Enviando bloque ");
+        const std::string bloques = p == t.npos ? "" : t.substr(p + 16);
+        const auto barra = bloques.find(" / ");
+        if (!otro && barra != bloques.npos &&
+            bloques.substr(0, barra) == bloques.substr(barra + 3)) {
+            otro.emplace(BaseDatos::abrir(db().archivo()));
+            otro->ejecutar("BEGIN IMMEDIATE");
+        }
+    };
+    const ResumenEnvio r = enviar();
+    EXPECT_EQ(std::tuple(r.enviados, r.pendientes), std::tuple(2, 0));
+    ASSERT_TRUE(otro) << "el primer escrito no llegó a su último bloque";
+    ASSERT_EQ(ui.mensajes.size(), 2u);
+    const fs::path diario = inst / "DATOS" / "ACUSES_PENDIENTES.TXT";
+    EXPECT_TRUE(ui.mensajes[0].texto.starts_with(
+        "LexNET ha recibido el escrito 1/2026 - uno con el justificante ACUSE-5001 (ingreso el "
+        "07/12/2026 10:11:12), pero no se ha podido guardar en la base de datos: "))
+        << ui.mensajes[0].texto;
+    EXPECT_TRUE(ui.mensajes[0].texto.ends_with(
+        "Queda anotado en " + diario.string() +
+        " y se guardará en el próximo envío o al arrancar Corvane; el escrito no se volverá a "
+        "enviar."));
+    EXPECT_EQ(leerArchivo(diario), "1\tACUSE-5001\t2026-12-07 10:11:12\tuno\tOK\n"
+                                   "2\tACUSE-5002\t2026-12-07 10:11:12\tdos\tOK\n");
+    EXPECT_EQ(sim.peticiones("Logout").size(), 1u);
+    otro->ejecutar("ROLLBACK");
+    EXPECT_EQ(enviar().enviados, 0);
+    EXPECT_EQ(subido("uno"), "1|ACUSE-5001|2026-12-07 10:11:12");
+    EXPECT_EQ(subido("dos"), "1|ACUSE-5002|2026-12-07 10:11:12");
+    EXPECT_EQ(anunciadas(sim), (Textos{"uno", "dos"}));
+    EXPECT_FALSE(fs::exists(diario));
+}
+
+// A line dropped on one announcement: a run with nobody to ask goes on with the next writ on a
+// new connection; in the window, Cancel on the retry question ends the run.
+TEST_F(EnvioTest, AnuncioPerdidoSoloDetieneElEnvioSiSeCancela) {
+    escrito("a", "2026-12-01 10:00:01", {{"A.pdf", "a"}});
+    escrito("b", "2026-12-01 10:00:02", {{"B.pdf", "b"}});
+    const json corte = Simulador::fallo("EnviarMensaje", "cortar", {{"veces", 1}});
+    sim.fallar(json::array({corte}));
+    corvane->cliente.reintentosSinPreguntar = 0;
+    ResumenEnvio r = enviar();
+    EXPECT_EQ(std::tuple(r.enviados, r.pendientes), std::tuple(1, 1));
+    EXPECT_TRUE(subido("b").starts_with("1|ACUSE-"));
+
+    escrito("c", "2026-12-01 10:00:03", {{"C.pdf", "c"}});
+    sim.fallar(json::array({corte}));
+    corvane->cliente.reintentosSinPreguntar = -1;
+    ui.respuestas = {Respuesta::Cancelar};
+    r = enviar();
+    EXPECT_EQ(std::tuple(r.enviados, r.pendientes), std::tuple(0, 2));
+    EXPECT_EQ(anunciadas(sim), (Textos{"a", "b", "a"}));
+    EXPECT_TRUE(std::ranges::any_of(ui.mensajes, [](const InteraccionGuionada::Mensaje& m) {
+        return m.botones == Botones::ReintentarCancelar;
+    }));
+}
+
 // corvane-cli on a program folder of its own (first start, simulator, soft card, directory).
 SalidaCli corvaneCli(const InstalacionCli& cli, const std::string& argumentos) {
     return ejecutarCli(fs::path(carpetaDelEjecutable()) / "corvane-cli", argumentos,

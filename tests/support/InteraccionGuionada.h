@@ -34,6 +34,12 @@ public:
                : botones == Botones::ReintentarCancelar                     ? Respuesta::Reintentar
                                                                             : Respuesta::Aceptar;
     }
+    void estado(std::string_view texto) override {
+        estados.emplace_back(texto);
+        if (alEstado) {
+            alEstado(estados.back());
+        }
+    }
     void terminarPrograma(int codigo) override { terminaciones.push_back(codigo); }
     bool abrirArchivo(const std::filesystem::path& archivo) override {
         archivosAbiertos.push_back(archivo);
@@ -57,9 +63,11 @@ public:
     std::deque<Respuesta> respuestas; // for the next message boxes, in order
     // Run while each message box is up, as the user would be reading it.
     std::function<void(const Mensaje&)> alMostrar;
-    std::deque<std::optional<std::string>> pines; // for the next requests; nullopt cancels
+    std::function<void(const std::string&)> alEstado; // run on each status-panel text
+    std::deque<std::optional<std::string>> pines;     // for the next requests; nullopt cancels
 
     std::vector<Mensaje> mensajes;
+    std::vector<std::string> estados; // status-panel texts, in order
     std::vector<int> terminaciones;
     std::vector<std::filesystem::path> archivosAbiertos;
     std::vector<std::filesystem::path> programasIniciados;
