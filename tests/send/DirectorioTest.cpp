@@ -10,6 +10,7 @@
 #include "tests/support/Simulador.h"
 
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -147,6 +148,28 @@ TEST_F(DirectorioTest, FallosConservanLasFilasGuardadas) {
         EXPECT_EQ(filas("TipoProcedimiento"), tipos);
         EXPECT_EQ(lista("LexnetJUZGA.TXT"), juzgados);
     }
+}
+
+// A second refresh while one is under way changes nothing and says why; the first one stores
+// the whole directory.
+TEST_F(DirectorioTest, DosRefrescosALaVezNoMezclanLaTabla) {
+    sim.fallar(json::array(
+        {Simulador::fallo("ObtenerDestinatarios", "esperar", {{"segundos", 3}, {"veces", 1}})}));
+    ResultadoRefresco primero{};
+    std::thread hilo([&] { primero = ObtenerDestinatarios(corvane, ui); });
+    while (sim.peticiones("ObtenerDestinatarios").empty()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    InteraccionGuionada ui2;
+    Corvane otro{ui2};
+    otro.arrancar("");
+    EXPECT_EQ(ObtenerDestinatarios(otro, ui2), ResultadoRefresco::Ocupado);
+    ASSERT_EQ(ui2.mensajes.size(), 1u);
+    EXPECT_TRUE(ui2.mensajes[0].texto.starts_with(
+        "Ya hay una actualización del directorio o de los tipos de procedimiento en curso"));
+    hilo.join();
+    EXPECT_EQ(primero, ResultadoRefresco::Refrescado);
+    EXPECT_EQ(filas("OrigenDestino"), kDirectorio);
 }
 
 // Records are read by name: an empty element, an extra one or a missing one shifts nothing;
