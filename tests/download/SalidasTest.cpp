@@ -58,7 +58,8 @@ protected:
         db.ejecutar("INSERT INTO TipoProcedimiento (codigoTipoProcedimiento, "
                     "descrTipoProcedimiento) VALUES ('ORD', 'Ordinario')");
         cabecera("N'1", {2026, 12, 5, 9, 8, 7}, " 0000123/2026 ", " Asunto d'O ");
-        cabecera("N2", {2026, 12, 4, 10, 0, 0}, "7", "Otro");
+        // Line breaks inside values must not shift the fixed-layout files.
+        cabecera("N2", {2026, 12, 4, 10, 0, 0}, "7\r\n", "Otro\nasunto");
         cabecera("N3", {2026, 11, 1, 8, 0, 0}, "9", "Sin documentos");
         int orden = 0;
         for (const auto& [id, nombre] :
@@ -125,7 +126,9 @@ TEST_F(SalidasCliTest, ExportarSinProgramaSinDocumentosOConDocumentoPerdido) {
     EXPECT_NE(sinPrograma.errores.find("programa de importación de Quarel"), std::string::npos);
     EXPECT_EQ(leerArchivo(cli.descargas() / "OFICIO_export.RTF"), "datos de Oficio.rtf");
     const std::string importN2 = leerArchivo(import);
-    EXPECT_NE(importN2.find("\r\n1\r\n"), std::string::npos);
+    EXPECT_EQ(importN2, "Juzgado n\xBA 2 de M\xE1laga, Secci\xF3n \xDAnica de lo Civil\r\n7  \r\n"
+                        "Ordinario\r\nOtro asunto\r\n04/12/2026 10:00:00\r\nR'1\r\n1\r\n" +
+                            (cli.descargas() / "OFICIO_export.RTF").string() + "\r\n");
 
     const SalidaCli sinDocumentos = cli.ejecutar("exportar N3");
     EXPECT_EQ(sinDocumentos.estado, 1);
