@@ -98,7 +98,7 @@ TEST_F(SalidasCliTest, InformeConLaDisposicionDelListado) {
 }
 
 // The import file, the copies and KORAL11.EXE started with the last copy; a name without
-// "." gets "_export" at its end; the copies outlive the command.
+// "." gets "_export" at its end; the copies outlive this command and any later one.
 TEST_F(SalidasCliTest, ExportarEscribeImportYArrancaKoral) {
     const fs::path argumentos = cli.trabajo / "koral";
     programaSustituto(programa("KORAL11.EXE"), argumentos);
@@ -111,6 +111,7 @@ TEST_F(SalidasCliTest, ExportarEscribeImportYArrancaKoral) {
               "Juzgado n\xBA 2 de M\xE1laga, Secci\xF3n \xDAnica de lo Civil\r\n"
               "0000123/2026\r\nOrdinario\r\nAsunto d'O\r\n05/12/2026 09:08:07\r\nR'1\r\n2\r\n" +
                   cedula.string() + "\r\n" + anexo.string() + "\r\n");
+    ASSERT_EQ(cli.ejecutar("listar").estado, 0);
     EXPECT_EQ(leerArchivo(cedula), "datos de Cedula.pdf");
     EXPECT_EQ(leerArchivo(anexo), "datos de Anexo");
     EXPECT_EQ(leerArchivo(cli.descargas() / "Cedula.pdf"), "datos de Cedula.pdf");
