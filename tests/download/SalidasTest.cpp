@@ -2,6 +2,7 @@
 // to Quarel (with stand-in programs in the program folder), the forwarding message read
 // back by a MIME reader, and the folder of manually saved notifications.
 #include "common/BaseDatos.h"
+#include "common/Enc64.h"
 #include "common/General.h"
 #include "common/Texto.h"
 #include "download/CedulaManual.h"
@@ -11,6 +12,8 @@
 
 #include <chrono>
 #include <gtest/gtest.h>
+#include <regex>
+#include <sstream>
 #include <thread>
 
 namespace {
@@ -289,36 +292,84 @@ TEST(CedulaManualTest, LeerTexto) {
     EXPECT_EQ(t.remitente + "|" + t.descripcion, "sin corchete|Decreto nº 5");
 }
 
-// With a mail client the message goes to its compose window with every document; without
-// one it is kept as an .eml file in the downloads folder, which is shown.
+// Every header line of the message is 7-bit; the subject and an accented file name are an
+// encoded word and an RFC 2231 parameter that decode back to the text.
+void cabecerasEnSieteBits(const std::string& eml, const std::string& nombre) {
+    std::istringstream lineas(eml);
+    bool cabecera = true;
+    std::string asunto;
+    std::string archivo;
+    for (std::string l; std::getline(lineas, l);) {
+        cabecera = l.starts_with("--") || (cabecera && l != "\r");
+        if (!cabecera) {
+            continue;
+        }
+        for (const char c : l) {
+            EXPECT_LT(static_cast<unsigned char>(c), 0x80) << l;
+        }
+        std::smatch m;
+        if (std::regex_search(l, m,
+                              std::regex("^Subject: =\\?UTF-8\\?B\\?([A-Za-z0-9+/=]+)\\?=\r$"))) {
+            const auto bytes = MyDecode(m[1].str());
+            asunto.assign(bytes.begin(), bytes.end());
+        }
+        if (std::regex_search(l, m, std::regex("filename\\*=UTF-8''([^;\r]*)"))) {
+            archivo = m[1].str();
+            for (std::size_t i = archivo.find('%'); i != std::string::npos;
+                 i = archivo.find('%', i + 1)) {
+                archivo.replace(
+                    i, 3, 1, static_cast<char>(std::stoi(archivo.substr(i + 1, 2), nullptr, 16)));
+            }
+        }
+    }
+    EXPECT_EQ(asunto, "Notificación LexNet");
+    EXPECT_EQ(archivo, nombre);
+}
+
+// A mail client that takes the message gets it with every document; without one, or with one
+// that fails, the message is kept as an .eml file in the downloads folder, which is shown.
 TEST(CorreoTest, ClienteDeCorreoOArchivoEml) {
     CarpetaTemporal carpeta;
     General g;
     g.CarpetaDescargas = carpeta.ruta().string() + "/";
     escribirArchivo(carpeta / "a.pdf", "A");
-    escribirArchivo(carpeta / "b c.rtf", "B");
+    escribirArchivo(carpeta / "b ç.rtf", "B");
     Correo c;
     c.cuerpo = cuerpoCorreo("01/02/2026 03:04:05", "O", "N", "T", "S", "R");
-    c.adjuntos = {carpeta / "a.pdf", carpeta / "b c.rtf"};
+    c.adjuntos = {carpeta / "a.pdf", carpeta / "b ç.rtf"};
     fs::create_directory(carpeta / "bin");
     programaSustituto(carpeta / "bin" / "xdg-email", carpeta / "argumentos");
     const std::string ruta = std::getenv("PATH");
     InteraccionGuionada ui;
     setenv("PATH", (carpeta / "bin").c_str(), 1);
     enviarCorreo(g, ui, c, "n.eml");
-    EXPECT_EQ(esperarArchivo(carpeta / "argumentos"),
+    EXPECT_EQ(leerArchivo(carpeta / "argumentos"),
               "--utf8\n--subject\nNotificación LexNet\n--body\n" + c.cuerpo + "\n--attach\n" +
-                  (carpeta / "a.pdf").string() + "\n--attach\n" + (carpeta / "b c.rtf").string() +
+                  (carpeta / "a.pdf").string() + "\n--attach\n" + (carpeta / "b ç.rtf").string() +
                   "\n");
     EXPECT_TRUE(ui.mensajes.empty());
+    EXPECT_FALSE(fs::exists(carpeta / "n.eml"));
 
-    fs::remove(carpeta / "bin" / "xdg-email");
-    enviarCorreo(g, ui, c, "n.eml");
+    // A mail client that refuses the message, then none at all.
+    escribirArchivo(carpeta / "bin" / "xdg-email",
+                    "#!/bin/sh\n: > \"" + (carpeta / "rechazado").string() + "\"\nexit 1\n");
+    fs::permissions(carpeta / "bin" / "xdg-email", fs::perms::owner_all);
+    for (int vez = 1; vez <= 2; ++vez) {
+        EXPECT_EQ(fs::exists(carpeta / "rechazado"), vez == 2);
+        enviarCorreo(g, ui, c, "n.eml");
+        EXPECT_EQ(leerArchivo(carpeta / "n.eml"), mensajeEml(c));
+        ASSERT_EQ(ui.mensajes.size(), static_cast<std::size_t>(vez));
+        EXPECT_TRUE(ui.mensajes.back().texto.starts_with(
+            "No hay un programa de correo configurado en este equipo. El mensaje se ha guardado "
+            "en " +
+            (carpeta / "n.eml").string()))
+            << ui.mensajes.back().texto;
+        fs::remove(carpeta / "n.eml");
+        fs::remove(carpeta / "bin" / "xdg-email");
+    }
     setenv("PATH", ruta.c_str(), 1);
-    EXPECT_EQ(leerArchivo(carpeta / "n.eml"), mensajeEml(c));
-    ASSERT_EQ(ui.mensajes.size(), 1u);
-    EXPECT_NE(ui.mensajes[0].texto.find((carpeta / "n.eml").string()), std::string::npos);
-    EXPECT_EQ(ui.archivosAbiertos, std::vector<fs::path>{carpeta.ruta()});
+    EXPECT_EQ(ui.archivosAbiertos, (std::vector<fs::path>{carpeta.ruta(), carpeta.ruta()}));
+    cabecerasEnSieteBits(mensajeEml(c), "b ç.rtf");
 }
 
 } // namespace
