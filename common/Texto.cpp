@@ -345,7 +345,8 @@ std::string valorDeLinea(std::string_view valor, std::string_view separadores) {
 namespace {
 
 // The weight of each code point in Spanish order: letters by their lower-case base letter,
-// "ñ" just after "n", anything else by its code point, after every letter it precedes.
+// "ñ" on the odd weight just after "n", anything else by its code point. A byte that is
+// not UTF-8 weighs as its Latin-1 character.
 std::u32string claveEspanol(std::string_view texto) {
     // U+00C0 to U+00FF: the base letter, '~' for "ñ", '*' for a sign that is no letter.
     static constexpr std::string_view kLatino1 = "aaaaaaaceeeeiiiid~ooooo*ouuuuy*s"
