@@ -672,6 +672,15 @@ BaseDatos::~BaseDatos() {
 
 void BaseDatos::configurar() {
     sqlite3_extended_result_codes(db_, 1);
+    // Names are listed in Spanish alphabetical order.
+    sqlite3_create_collation_v2(
+        db_, kColacionEspanol, SQLITE_UTF8, nullptr,
+        [](void*, int na, const void* a, int nb, const void* b) {
+            return compararEspanol(
+                std::string_view(static_cast<const char*>(a), static_cast<std::size_t>(na)),
+                std::string_view(static_cast<const char*>(b), static_cast<std::size_t>(nb)));
+        },
+        nullptr);
     tiempoEspera(kEsperaPorDefecto);
 }
 

@@ -33,7 +33,9 @@ std::error_code iniciarProceso(const std::filesystem::path& programa,
 // The program of that name in the folders of PATH; empty when there is none.
 std::filesystem::path buscarEnRuta(const std::string& nombre);
 // Hands a message to the desktop's mail client, whose compose window lets the person choose
-// the recipients. errc::function_not_supported when the desktop offers no mail client.
+// the recipients, and waits, for a bounded time, to learn whether it took it.
+// errc::function_not_supported when the desktop offers no mail client or the client refused
+// the message; the reason when the hand-off could not be started.
 std::error_code componerCorreo(const std::string& asunto, const std::string& cuerpo,
                                const std::vector<std::filesystem::path>& adjuntos);
 // Opens a web address with the desktop's browser.

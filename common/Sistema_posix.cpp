@@ -8,6 +8,7 @@
 #include <string_view>
 #include <sys/wait.h>
 #include <system_error>
+#include <time.h>
 #include <unistd.h>
 
 std::string carpetaDelEjecutable() {
@@ -134,9 +135,116 @@ std::error_code iniciarProceso(const std::filesystem::path& programa,
                : std::error_code();
 }
 
+namespace {
+
+// How long the hand-off to the mail client is waited for. xdg-email ends at once when no
+// mail program is set up or the program refuses the message. When it starts the mail
+// program itself and that program stays in the foreground (one not yet running, for
+// instance), xdg-email lives as long as the program does: still running after this long
+// counts as handed over, since the compose window is then in front of the person.
+constexpr long kPlazoCorreoMs = 30'000;
+
+long milisegundosMonotonos() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec * 1000L + t.tv_nsec / 1'000'000L;
+}
+
+// What the waiting child tells: the program could not run (errno), ended (wait status), or
+// was still running at the time-out.
+struct AvisoEspera {
+    int tipo = 0; // 1 exec failed, 2 ended, 3 still running
+    int valor = 0;
+};
+
+// Runs the program and waits for it at most `plazoMs`. A child of its own waits, so that a
+// program that outlives the wait is left to run without ever becoming a zombie of ours.
+// Empty when it ended with status 0 or was still running; errc::function_not_supported when
+// it ended with another status or by a signal; the reason when it could not be started.
+std::error_code ejecutarYEsperar(const std::filesystem::path& ejecutable,
+                                 const std::vector<std::string>& argumentos, long plazoMs) {
+    std::vector<std::string> palabras{ejecutable.string()};
+    palabras.insert(palabras.end(), argumentos.begin(), argumentos.end());
+    std::vector<char*> argv;
+    for (std::string& p : palabras) {
+        argv.push_back(p.data());
+    }
+    argv.push_back(nullptr);
+
+    int tubo[2];
+    if (pipe2(tubo, O_CLOEXEC) != 0) {
+        return {errno, std::generic_category()};
+    }
+    const pid_t hijo = fork();
+    if (hijo < 0) {
+        const int e = errno;
+        close(tubo[0]);
+        close(tubo[1]);
+        return {e, std::generic_category()};
+    }
+    if (hijo == 0) {
+        // Only async-signal-safe calls from here on.
+        setsid();
+        const pid_t nieto = fork();
+        if (nieto == 0) {
+            execv(argv[0], argv.data());
+            const AvisoEspera aviso{1, errno};
+            [[maybe_unused]] const auto n = write(tubo[1], &aviso, sizeof aviso);
+            _exit(127);
+        }
+        AvisoEspera aviso{1, errno};
+        if (nieto > 0) {
+            const long limite = milisegundosMonotonos() + plazoMs;
+            aviso = {3, 0};
+            int estado = 0;
+            while (milisegundosMonotonos() < limite) {
+                const pid_t r = waitpid(nieto, &estado, WNOHANG);
+                if (r == nieto || (r < 0 && errno != EINTR)) {
+                    aviso = {2, r == nieto ? estado : -1}; // -1: not an exit status
+                    break;
+                }
+                const timespec paso{0, 20'000'000};
+                nanosleep(&paso, nullptr);
+            }
+        }
+        [[maybe_unused]] const auto n = write(tubo[1], &aviso, sizeof aviso);
+        _exit(0);
+    }
+    close(tubo[1]);
+    int estado = 0;
+    while (waitpid(hijo, &estado, 0) < 0 && errno == EINTR) {
+    }
+    // A failed exec writes first; the waiting child's word comes last.
+    AvisoEspera aviso;
+    AvisoEspera leido;
+    ssize_t n = 0;
+    while ((n = read(tubo[0], &leido, sizeof leido)) == static_cast<ssize_t>(sizeof leido) ||
+           (n < 0 && errno == EINTR)) {
+        if (n > 0 && aviso.tipo != 1) {
+            aviso = leido;
+        }
+    }
+    close(tubo[0]);
+    switch (aviso.tipo) {
+    case 1:
+        return {aviso.valor, std::generic_category()};
+    case 2:
+        return WIFEXITED(aviso.valor) && WEXITSTATUS(aviso.valor) == 0
+                   ? std::error_code()
+                   : std::make_error_code(std::errc::function_not_supported);
+    case 3:
+        return {};
+    default:
+        return std::make_error_code(std::errc::function_not_supported);
+    }
+}
+
+} // namespace
+
 std::error_code componerCorreo(const std::string& asunto, const std::string& cuerpo,
                                const std::vector<std::filesystem::path>& adjuntos) {
-    if (buscarEnRuta("xdg-email").empty()) {
+    const std::filesystem::path xdgEmail = buscarEnRuta("xdg-email");
+    if (xdgEmail.empty()) {
         return std::make_error_code(std::errc::function_not_supported);
     }
     std::vector<std::string> argumentos{"--utf8", "--subject", asunto, "--body", cuerpo};
@@ -144,7 +252,7 @@ std::error_code componerCorreo(const std::string& asunto, const std::string& cue
         argumentos.push_back("--attach");
         argumentos.push_back(a.string());
     }
-    return iniciarProceso("xdg-email", argumentos);
+    return ejecutarYEsperar(xdgEmail, argumentos, kPlazoCorreoMs);
 }
 
 std::error_code abrirDireccion(const std::string& direccion) {

@@ -331,3 +331,64 @@ void buscarTextos(std::string_view texto, std::span<const std::string_view> part
         }
     }
 }
+
+std::string valorDeLinea(std::string_view valor, std::string_view separadores) {
+    std::string r(valor);
+    for (char& c : r) {
+        if (c == '\r' || c == '\n' || separadores.find(c) != std::string_view::npos) {
+            c = ' ';
+        }
+    }
+    return r;
+}
+
+namespace {
+
+// The weight of each code point in Spanish order: letters by their lower-case base letter,
+// "ñ" on the odd weight just after "n", anything else by its code point. A byte that is
+// not UTF-8 weighs as its Latin-1 character.
+std::u32string claveEspanol(std::string_view texto) {
+    // U+00C0 to U+00FF: the base letter, '~' for "ñ", '*' for a sign that is no letter.
+    static constexpr std::string_view kLatino1 = "aaaaaaaceeeeiiiid~ooooo*ouuuuy*s"
+                                                 "aaaaaaaceeeeiiiid~ooooo*ouuuuy*y";
+    std::u32string clave;
+    clave.reserve(texto.size());
+    for (std::size_t i = 0; i < texto.size();) {
+        const auto b = static_cast<unsigned char>(texto[i]);
+        std::uint32_t cp = b;
+        std::size_t largo = 1;
+        if (b >= 0xC0 && b < 0xF8) {
+            largo = b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+            cp = b & (0x7F >> largo);
+            for (std::size_t k = 1; k < largo; ++k) {
+                const auto c = i + k < texto.size() ? static_cast<unsigned char>(texto[i + k]) : 0;
+                if ((c & 0xC0) != 0x80) {
+                    cp = b;
+                    largo = 1;
+                    break;
+                }
+                cp = (cp << 6) | (c & 0x3F);
+            }
+        }
+        i += largo;
+        char letra = 0;
+        if (cp >= 'A' && cp <= 'Z') {
+            letra = static_cast<char>(cp - 'A' + 'a');
+        } else if (cp >= 'a' && cp <= 'z') {
+            letra = static_cast<char>(cp);
+        } else if (cp >= 0xC0 && cp <= 0xFF && kLatino1[cp - 0xC0] != '*') {
+            letra = kLatino1[cp - 0xC0];
+        }
+        clave += letra == '~' ? static_cast<char32_t>('n' * 2 + 1)
+                 : letra != 0 ? static_cast<char32_t>(letra * 2)
+                              : static_cast<char32_t>(cp * 2);
+    }
+    return clave;
+}
+
+} // namespace
+
+int compararEspanol(std::string_view a, std::string_view b) {
+    const int porClave = claveEspanol(a).compare(claveEspanol(b));
+    return porClave != 0 ? porClave : a.compare(b);
+}

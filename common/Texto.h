@@ -25,6 +25,15 @@ std::string comoUtf8(std::string_view texto);
 std::string primerosCaracteres(std::string_view texto, std::size_t maximo);
 // Bytes as upper-case hexadecimal digits, two per byte.
 std::string hexadecimal(const unsigned char* datos, std::size_t n);
+// A value for a file of one record a line: CR, LF and each character of `separadores` (the
+// file's field separator) become a blank, so the value cannot shift the file's layout.
+std::string valorDeLinea(std::string_view valor, std::string_view separadores = {});
+// Spanish alphabetical order of UTF-8 texts: accents folded to the base letter, "ñ" a letter
+// of its own between "n" and "o", without regard to case; texts equal by that rule are
+// ordered by their bytes. Negative, zero or positive, as std::string::compare.
+int compararEspanol(std::string_view a, std::string_view b);
+// The collation name under which the database compares that way ("ORDER BY x COLLATE ES").
+inline constexpr const char* kColacionEspanol = "ES";
 // Case-insensitive (ASCII) equality.
 bool igualesSinMayusculas(std::string_view a, std::string_view b);
 

@@ -26,8 +26,11 @@ void borrarArchivosExportados(const General& g) {
         return;
     }
     for (const auto& entrada : it) {
+        // "*_export.*", which also names a copy of a file without an extension.
         const std::string nombre = mayusculas(comoTexto(entrada.path().filename()));
-        if (nombre.find("_EXPORT.") == std::string::npos || !entrada.is_regular_file(ec)) {
+        const bool copia =
+            nombre.find("_EXPORT.") != std::string::npos || terminaEn(nombre, "_EXPORT");
+        if (!copia || !entrada.is_regular_file(ec)) {
             continue;
         }
         std::filesystem::remove(entrada.path());
@@ -76,7 +79,7 @@ PantallaInicioAmbrel Ambrel::volverInicio() const {
 }
 
 void Ambrel::cerrar() {
-    if (!conservarExportados) {
+    if (borrarExportadosAlCerrar) {
         pasoDeCierre(ui_, [&] { borrarArchivosExportados(general); });
     }
     pasoDeCierre(ui_, [&] { ui_.procesarEventos(); });

@@ -39,9 +39,9 @@ public:
 
     General general;
     bool PrimerArranque = false;
-    // The export copies outlive this run: a command-line export hands them to Quarel's
-    // import program, which may still be reading them when the command ends.
-    bool conservarExportados = false;
+    // Only the window's shutdown deletes the export copies: a command-line run may end
+    // while Quarel's import program, started by an earlier export, still reads them.
+    bool borrarExportadosAlCerrar = false;
     ClienteLexnet cliente;
     // Logs out an open LexNET session at shutdown.
     std::function<void()> cerrarSesion = [this] { cliente.Logout(); };

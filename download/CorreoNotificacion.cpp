@@ -177,19 +177,13 @@ void enviarCorreo(const General& g, Interaccion& ui, const Correo& c,
             return;
         }
     }
-    const std::error_code fallo = componerCorreo(c.asunto, c.cuerpo, c.adjuntos);
-    if (!fallo) {
+    if (!componerCorreo(c.asunto, c.cuerpo, c.adjuntos)) {
         ui.procesarEventos();
         ui.ocupado(false);
         return;
     }
-    if (fallo != std::errc::function_not_supported) {
-        ui.ocupado(false);
-        avisar(ui, "Se ha producido el error " + std::to_string(fallo.value()) + " - " +
-                       fallo.message() + " al enviar el email.");
-        return;
-    }
-    // No mail client on this desktop: the message is kept for any mail program to open.
+    // No mail client on this desktop, or one that did not take the message: it is kept for
+    // any mail program to open.
     const fs::path eml = comoRuta(g.CarpetaDescargas) / comoRuta(nombreEml);
     try {
         escribirArchivoEntero(eml, mensajeEml(c));

@@ -41,6 +41,7 @@ Correo correoManual(const std::filesystem::path& carpeta, const DetalleManual& d
 // cannot be read.
 std::string mensajeEml(const Correo& c);
 
-// Hands the message to the mail client. Without one, it is kept as `nombreEml` in the
-// downloads folder, the folder is shown and a message says so. Failures are reported.
+// Hands the message to the mail client. Without one, or when the hand-off fails, it is kept
+// as `nombreEml` in the downloads folder, the folder is shown and a message says so.
+// Failures are reported.
 void enviarCorreo(const General& g, Interaccion& ui, const Correo& c, const std::string& nombreEml);

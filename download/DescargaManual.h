@@ -58,6 +58,10 @@ DetalleManual detalleManual(BaseDatos& db, const std::filesystem::path& carpeta,
 void verArchivoManual(Interaccion& ui, const std::filesystem::path& carpeta,
                       const std::string* seleccionado);
 
+// Mail and export need a notification line, not a heading, selected.
+inline constexpr const char* kSeleccioneNotificacion =
+    "Seleccione una notificación: la línea seleccionada es un encabezado de la lista.";
+
 inline constexpr const char* kTituloWeb = "Atención:";
 inline constexpr const char* kRecuerdeWeb =
     "Recuerde.\r\nSólo debe ejecutar este proceso cuando la Descarga de Notificaciones no "

@@ -68,10 +68,11 @@ ResultadoExportacion iniciar(Interaccion& ui, const fs::path& programa,
     return ResultadoExportacion::Hecha;
 }
 
+// One value a line: a line break inside a value would move every later line.
 std::string lineasCrLf(const std::vector<std::string>& lineas) {
     std::string texto;
     for (const std::string& l : lineas) {
-        texto += l + "\r\n";
+        texto += valorDeLinea(l) + "\r\n";
     }
     return haciaWindows1252(texto);
 }

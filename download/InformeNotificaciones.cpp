@@ -22,8 +22,10 @@ std::size_t caracteres(std::string_view texto) {
     }));
 }
 
-// Left-aligned, padded with blanks to the width, then one blank.
-std::string columna(std::string texto, std::size_t ancho) {
+// Left-aligned, padded with blanks to the width, then one blank; a line break inside the
+// value becomes a blank.
+std::string columna(std::string_view valor, std::size_t ancho) {
+    std::string texto = valorDeLinea(valor);
     const std::size_t n = caracteres(texto);
     texto.append(n < ancho ? ancho - n : 0, ' ');
     return texto + " ";

@@ -4,6 +4,7 @@
 #include "common/Interaccion.h"
 #include "common/Sistema.h"
 #include "common/Texto.h"
+#include "download/NombresArchivo.h"
 
 #include <algorithm>
 #include <array>
@@ -69,16 +70,6 @@ std::string fechaPantalla(const Valor& v) {
     return fecha ? fecha->textoPantalla() : texto;
 }
 
-bool esReservadoWindows(std::string_view nombre) {
-    const std::string base = mayusculas(nombre.substr(0, nombre.find('.')));
-    static constexpr std::array<const char*, 4> kFijos = {"CON", "PRN", "AUX", "NUL"};
-    if (std::find(kFijos.begin(), kFijos.end(), base) != kFijos.end()) {
-        return true;
-    }
-    return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) &&
-           base[3] >= '1' && base[3] <= '9';
-}
-
 // Separators and control characters: never part of a stored file name.
 bool esCaracterProhibido(char c) {
     const auto b = static_cast<unsigned char>(c);
@@ -104,7 +95,7 @@ bool soloPuntos(std::string_view nombre) {
 
 // A name that stays one file inside its folder, on this system, as it is.
 bool esNombreSimple(std::string_view nombre) {
-    return !nombre.empty() && !soloPuntos(nombre) && !esReservadoWindows(nombre) &&
+    return !nombre.empty() && !soloPuntos(nombre) && !esNombreReservadoWindows(nombre) &&
            std::none_of(nombre.begin(), nombre.end(), esCaracterAjeno);
 }
 
@@ -279,7 +270,7 @@ std::string nombreArchivoSeguro(std::string_view nombre) {
     std::replace_if(
         r.begin(), r.end(), [](char c) { return esCaracterProhibido(c) || esCaracterWindows(c); },
         '_');
-    return esReservadoWindows(r) ? "_" + r : r;
+    return esNombreReservadoWindows(r) ? "_" + r : r;
 }
 
 std::optional<std::filesystem::path> rutaDocumento(const std::string& carpetaDescargas,

@@ -2,6 +2,7 @@
 
 #include "common/Texto.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -55,21 +56,28 @@ bool prohibido(char c) {
     return kWindows.find(c) != std::string_view::npos;
 }
 
-bool reservadoEnWindows(std::string_view nombre) {
-    // The device names count with any extension and any letter case.
-    const std::string base = mayusculas(recortar(nombre.substr(0, nombre.find('.'))));
+} // namespace
+
+bool esNombreReservadoWindows(std::string_view nombre) {
+    // Windows ignores the extension, the letter case and blanks before the first dot.
+    std::string base(nombre.substr(0, nombre.find('.')));
+    while (!base.empty() && base.back() == ' ') {
+        base.pop_back();
+    }
+    base = mayusculas(base);
     static constexpr std::array<std::string_view, 6> kDispositivos = {"CON", "PRN",    "AUX",
                                                                       "NUL", "CONIN$", "CONOUT$"};
-    for (const std::string_view d : kDispositivos) {
-        if (base == d) {
-            return true;
-        }
+    if (std::find(kDispositivos.begin(), kDispositivos.end(), base) != kDispositivos.end()) {
+        return true;
     }
-    return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) &&
-           base[3] >= '0' && base[3] <= '9';
+    if (!base.starts_with("COM") && !base.starts_with("LPT")) {
+        return false;
+    }
+    // COM0 to COM9 and LPT0 to LPT9, also with the superscript digits ¹, ² and ³.
+    const std::string_view cifra = std::string_view(base).substr(3);
+    return (cifra.size() == 1 && cifra[0] >= '0' && cifra[0] <= '9') || cifra == "¹" ||
+           cifra == "²" || cifra == "³";
 }
-
-} // namespace
 
 std::string nombreSeguro(std::string_view nombre) {
     std::string r;
@@ -88,7 +96,7 @@ std::string nombreSeguro(std::string_view nombre) {
     if (!r.empty() && (r.back() == '.' || r.back() == ' ')) {
         r.back() = '_';
     }
-    if (r.empty() || reservadoEnWindows(r)) {
+    if (r.empty() || esNombreReservadoWindows(r)) {
         r.insert(r.begin(), '_');
     }
     return r;

@@ -11,8 +11,12 @@
 std::string nombreArchivoAdjunto(std::string_view numeroProcedimiento, std::int64_t idAdjunto,
                                  std::string_view nombre);
 
+// A name Windows keeps for a device, whatever follows its first dot and in any letter case:
+// CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM0 to COM9 and LPT0 to LPT9 (also with ¹, ² or ³).
+bool esNombreReservadoWindows(std::string_view nombre);
+
 // A text from outside made safe as one file name on any system: path separators,
 // control characters and the characters Windows refuses become "_", as do ".." and a
-// final dot or blank; a name Windows reserves for a device (CON, NUL, COM1...) gets "_"
+// final dot or blank; a name Windows reserves for a device (esNombreReservadoWindows) gets "_"
 // in front; an empty name becomes "_". At most 200 bytes, cut on a character boundary.
 std::string nombreSeguro(std::string_view nombre);

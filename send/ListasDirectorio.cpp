@@ -41,6 +41,11 @@ void escribirLista(BaseDatos& db, const std::filesystem::path& destino, std::str
     archivo.colocar(destino);
 }
 
+// A column's value as one field of its line: no line break and no "#" of its own.
+std::string campo(Sentencia& s, int columna) {
+    return valorDeLinea(s.texto(columna), "#");
+}
+
 } // namespace
 
 std::string conCeros(std::string_view valor, std::size_t cifras) {
@@ -58,20 +63,19 @@ void EscribirListasDestinatarios(BaseDatos& db, const std::filesystem::path& car
                   "SELECT codPartidoJudicial, tipoOrgano, numeroOrgano, nombre FROM OrigenDestino "
                   "WHERE tipo = 1 ORDER By codPartidojudicial, tipoOrgano, numeroOrgano",
                   [](Sentencia& s) {
-                      return conCeros(s.texto(0), 5) + conCeros(s.texto(1), 2) +
-                             conCeros(s.texto(2), 3) + "#" + recortar(s.texto(3));
+                      return conCeros(campo(s, 0), 5) + conCeros(campo(s, 1), 2) +
+                             conCeros(campo(s, 2), 3) + "#" + recortar(campo(s, 3));
                   });
-    // Ordered without regard to case, as the office's programs compare names.
+    // Names in Spanish alphabetical order.
     escribirLista(db, carpeta / kListaProfesionales,
                   "SELECT cif, apellido1, apellido2, nombre FROM OrigenDestino WHERE tipo = 3 "
-                  "ORDER By apellido1 COLLATE NOCASE, apellido2 COLLATE NOCASE, "
-                  "nombre COLLATE NOCASE",
+                  "ORDER By apellido1 COLLATE ES, apellido2 COLLATE ES, nombre COLLATE ES",
                   [](Sentencia& s) {
                       if (recortar(s.texto(0)).empty()) {
                           return std::string();
                       }
-                      return s.texto(0) + "#" + recortar(s.texto(1)) + "#" + recortar(s.texto(2)) +
-                             "#" + recortar(s.texto(3));
+                      return campo(s, 0) + "#" + recortar(campo(s, 1)) + "#" +
+                             recortar(campo(s, 2)) + "#" + recortar(campo(s, 3));
                   });
 }
 
@@ -79,5 +83,5 @@ void EscribirListaProcedimientos(BaseDatos& db, const std::filesystem::path& car
     escribirLista(db, carpeta / kListaProcedimientos,
                   "SELECT codigoTipoProcedimiento, descrTipoProcedimiento FROM TipoProcedimiento "
                   "ORDER By codigoTipoProcedimiento",
-                  [](Sentencia& s) { return s.texto(0) + "#" + recortar(s.texto(1)); });
+                  [](Sentencia& s) { return campo(s, 0) + "#" + recortar(campo(s, 1)); });
 }

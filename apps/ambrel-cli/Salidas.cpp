@@ -57,7 +57,6 @@ int exportarNotificacion(Ambrel& ambrel, InteraccionTerminal& ui, const std::str
         return kNoHecho;
     }
     BaseDatos& db = *ambrel.general.Conexion;
-    ambrel.conservarExportados = true;
     const DetalleNotificacion d = detalleNotificacion(db, idLexNet);
     const ResultadoExportacion r = exportar(
         ambrel.general, ui, exportacionNotificacion(db, ambrel.general, *n, d.acuse, d.adjuntos));

@@ -88,6 +88,7 @@ struct Form1::DatosLista {
 
 Form1::Form1(Ambrel& ambrel, InteraccionQt& ui, QWidget* padre)
     : QWidget(padre), ambrel_(ambrel), ui_(ui), datos_(std::make_unique<DatosLista>()) {
+    ambrel_.borrarExportadosAlCerrar = true;
     setObjectName("Form1");
     crearControles();
     ui_.fijarPanel(sPanel);

@@ -160,12 +160,16 @@ bool fLexnet::haySeleccion() const {
     return datos_->seleccion >= 0;
 }
 
+void fLexnet::olvidarCarpeta() {
+    vaciar();
+    datos_->lista.clear();
+    List1->clear();
+}
+
 bool fLexnet::eventFilter(QObject* objeto, QEvent* evento) {
     // Choosing another folder empties what was read from the last one.
     if ((objeto == Drive1 || objeto == Dir1) && evento->type() == QEvent::FocusIn) {
-        vaciar();
-        datos_->lista.clear();
-        List1->clear();
+        olvidarCarpeta();
     }
     return QDialog::eventFilter(objeto, evento);
 }
@@ -174,7 +178,19 @@ void fLexnet::bpCarpeta_Click() {
     const QString elegida = QFileDialog::getExistingDirectory(this, windowTitle(), Dir1->text());
     if (!elegida.isEmpty()) {
         Dir1->setText(QDir::toNativeSeparators(elegida));
+        olvidarCarpeta();
     }
+}
+
+bool fLexnet::pedirSeleccion() {
+    if (datos_->lista.empty()) {
+        return false;
+    }
+    if (!haySeleccion()) {
+        ui_.mensaje(kSeleccioneNotificacion, "Atención", Icono::Exclamacion, Botones::Aceptar);
+        return false;
+    }
+    return true;
 }
 
 void fLexnet::bpRefreh_Click() {
@@ -236,7 +252,7 @@ void fLexnet::bpListar_Click() {
 }
 
 void fLexnet::bpMail_Click() {
-    if (datos_->lista.empty() || !haySeleccion()) {
+    if (!pedirSeleccion()) {
         return;
     }
     ejecutar(ui_, [&] {
@@ -251,7 +267,7 @@ void fLexnet::bpMail_Click() {
 }
 
 void fLexnet::bpExportar_Click() {
-    if (datos_->lista.empty() || !haySeleccion()) {
+    if (!pedirSeleccion()) {
         return;
     }
     ejecutar(ui_, [&] {

@@ -29,6 +29,11 @@ private:
     std::filesystem::path carpeta() const;
     // A notification line is selected (the list holds more than its headings).
     bool haySeleccion() const;
+    // Empties the lists and labels read from the last folder.
+    void olvidarCarpeta();
+    // A notification line is selected; with only a heading line selected the person is told
+    // to choose one. False without a message when the list holds only its headings.
+    bool pedirSeleccion();
     void bpRefreh_Click();
     void List1_Click(int indice);
     void bpVer_Click();

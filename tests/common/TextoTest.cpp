@@ -1,5 +1,6 @@
 #include "common/Texto.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
@@ -51,6 +52,34 @@ TEST(Texto, BuscarTextosComoFind) {
         for (std::size_t i = 0; i < partes.size(); ++i) {
             EXPECT_EQ(primeros[i], std::string_view(texto).find(partes[i]))
                 << texto << " / " << partes[i];
+        }
+    }
+}
+
+// CR, LF and the file's separator become blanks; nothing else changes.
+TEST(Texto, ValorDeLinea) {
+    const std::tuple<const char*, const char*, const char*> casos[] = {{"a\r\nb", "", "a  b"},
+                                                                       {"a#b\nc\r", "#", "a b c "},
+                                                                       {"a#b", "", "a#b"},
+                                                                       {"ñ\tx|", "#", "ñ\tx|"},
+                                                                       {"", "#", ""}};
+    for (const auto& [valor, separadores, esperado] : casos) {
+        EXPECT_EQ(valorDeLinea(valor, separadores), esperado) << valor;
+    }
+}
+
+// Accents fold to their letter, "ñ" comes between "n" and "o", case does not count; equal
+// keys fall back to the bytes; a byte that is not UTF-8 still orders.
+TEST(Texto, OrdenEspanol) {
+    const std::vector<std::string> ordenados = {
+        "",      "Abad",    "Alvarez", "alvarez",     "Álvarez", "álvarez", "Azcona",
+        "Çelik", "Munuera", "Muñoz",   "Muñoz Pérez", "Muro",    "Nuñez",   "Núñez",
+        "Ñandú", "ñu",      "Oliva",   "Zapata",      "Zúñiga",  "\xFE"};
+    for (std::size_t i = 0; i < ordenados.size(); ++i) {
+        for (std::size_t j = 0; j < ordenados.size(); ++j) {
+            const int r = compararEspanol(ordenados[i], ordenados[j]);
+            EXPECT_EQ(r < 0, i < j) << ordenados[i] << " / " << ordenados[j];
+            EXPECT_EQ(r == 0, i == j) << ordenados[i] << " / " << ordenados[j];
         }
     }
 }

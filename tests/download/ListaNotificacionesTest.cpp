@@ -230,12 +230,28 @@ TEST(NombresArchivoTest, NombreSeguroSegunElNumeroDeProcedimiento) {
         EXPECT_EQ(nombreArchivoAdjunto(numero, 57, nombre), esperado) << numero;
     }
     for (const auto& [nombre, seguro] :
-         {std::pair{"NUL.pdf", "_NUL.pdf"}, std::pair{"com1.txt", "_com1.txt"},
-          std::pair{"CONSOLA.pdf", "CONSOLA.pdf"}, std::pair{"final.", "final_"},
-          std::pair{"a\x01\nb ", "a__b_"}, std::pair{"", "_"}}) {
+         {std::pair{"final.", "final_"}, std::pair{"a\x01\nb ", "a__b_"}, std::pair{"", "_"}}) {
         EXPECT_EQ(nombreSeguro(nombre), seguro) << nombre;
     }
     EXPECT_EQ(nombreSeguro(std::string(199, 'a') + "ñ"), std::string(199, 'a'));
+}
+
+// One table of device names for both sanitisers: with or without extension, any case.
+TEST(NombresArchivoTest, NombresReservadosDeWindows) {
+    const std::pair<const char*, bool> casos[] = {
+        {"CON", true},          {"prn.txt", true},        {"Aux.tar.gz", true},
+        {"NUL .pdf", true},     {"conin$", true},         {"CONOUT$.log", true},
+        {"COM0", true},         {"com9.txt", true},       {"LPT0.pdf", true},
+        {"lpt5", true},         {"COM\xC2\xB9", true},    {"LPT\xC2\xB3.x", true},
+        {"CONSOLA.pdf", false}, {"COM10", false},         {"LPT", false},
+        {"COMa", false},        {"COM\xC2\xB4", false},   {"xCON", false},
+        {"_NUL.pdf", false},    {"CON_export.PDF", false}};
+    for (const auto& [nombre, reservado] : casos) {
+        EXPECT_EQ(esNombreReservadoWindows(nombre), reservado) << nombre;
+        const std::string marcado = reservado ? "_" + std::string(nombre) : nombre;
+        EXPECT_EQ(nombreArchivoSeguro(nombre), marcado) << nombre;
+        EXPECT_EQ(nombreSeguro(nombre), marcado) << nombre;
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // to Quarel (with stand-in programs in the program folder), the forwarding message read
 // back by a MIME reader, and the folder of manually saved notifications.
 #include "common/BaseDatos.h"
+#include "common/Enc64.h"
 #include "common/General.h"
 #include "common/Texto.h"
 #include "download/CedulaManual.h"
@@ -11,6 +12,8 @@
 
 #include <chrono>
 #include <gtest/gtest.h>
+#include <regex>
+#include <sstream>
 #include <thread>
 
 namespace {
@@ -58,7 +61,8 @@ protected:
         db.ejecutar("INSERT INTO TipoProcedimiento (codigoTipoProcedimiento, "
                     "descrTipoProcedimiento) VALUES ('ORD', 'Ordinario')");
         cabecera("N'1", {2026, 12, 5, 9, 8, 7}, " 0000123/2026 ", " Asunto d'O ");
-        cabecera("N2", {2026, 12, 4, 10, 0, 0}, "7", "Otro");
+        // Line breaks inside values must not shift the fixed-layout files.
+        cabecera("N2", {2026, 12, 4, 10, 0, 0}, "7\r\n", "Otro\nasunto");
         cabecera("N3", {2026, 11, 1, 8, 0, 0}, "9", "Sin documentos");
         int orden = 0;
         for (const auto& [id, nombre] :
@@ -97,7 +101,7 @@ TEST_F(SalidasCliTest, InformeConLaDisposicionDelListado) {
 }
 
 // The import file, the copies and KORAL11.EXE started with the last copy; a name without
-// "." gets "_export" at its end; the copies outlive the command.
+// "." gets "_export" at its end; the copies outlive this command and any later one.
 TEST_F(SalidasCliTest, ExportarEscribeImportYArrancaKoral) {
     const fs::path argumentos = cli.trabajo / "koral";
     programaSustituto(programa("KORAL11.EXE"), argumentos);
@@ -110,6 +114,7 @@ TEST_F(SalidasCliTest, ExportarEscribeImportYArrancaKoral) {
               "Juzgado n\xBA 2 de M\xE1laga, Secci\xF3n \xDAnica de lo Civil\r\n"
               "0000123/2026\r\nOrdinario\r\nAsunto d'O\r\n05/12/2026 09:08:07\r\nR'1\r\n2\r\n" +
                   cedula.string() + "\r\n" + anexo.string() + "\r\n");
+    ASSERT_EQ(cli.ejecutar("listar").estado, 0);
     EXPECT_EQ(leerArchivo(cedula), "datos de Cedula.pdf");
     EXPECT_EQ(leerArchivo(anexo), "datos de Anexo");
     EXPECT_EQ(leerArchivo(cli.descargas() / "Cedula.pdf"), "datos de Cedula.pdf");
@@ -125,7 +130,9 @@ TEST_F(SalidasCliTest, ExportarSinProgramaSinDocumentosOConDocumentoPerdido) {
     EXPECT_NE(sinPrograma.errores.find("programa de importación de Quarel"), std::string::npos);
     EXPECT_EQ(leerArchivo(cli.descargas() / "OFICIO_export.RTF"), "datos de Oficio.rtf");
     const std::string importN2 = leerArchivo(import);
-    EXPECT_NE(importN2.find("\r\n1\r\n"), std::string::npos);
+    EXPECT_EQ(importN2, "Juzgado n\xBA 2 de M\xE1laga, Secci\xF3n \xDAnica de lo Civil\r\n7  \r\n"
+                        "Ordinario\r\nOtro asunto\r\n04/12/2026 10:00:00\r\nR'1\r\n1\r\n" +
+                            (cli.descargas() / "OFICIO_export.RTF").string() + "\r\n");
 
     const SalidaCli sinDocumentos = cli.ejecutar("exportar N3");
     EXPECT_EQ(sinDocumentos.estado, 1);
@@ -285,36 +292,84 @@ TEST(CedulaManualTest, LeerTexto) {
     EXPECT_EQ(t.remitente + "|" + t.descripcion, "sin corchete|Decreto nº 5");
 }
 
-// With a mail client the message goes to its compose window with every document; without
-// one it is kept as an .eml file in the downloads folder, which is shown.
+// Every header line of the message is 7-bit; the subject and an accented file name are an
+// encoded word and an RFC 2231 parameter that decode back to the text.
+void cabecerasEnSieteBits(const std::string& eml, const std::string& nombre) {
+    std::istringstream lineas(eml);
+    bool cabecera = true;
+    std::string asunto;
+    std::string archivo;
+    for (std::string l; std::getline(lineas, l);) {
+        cabecera = l.starts_with("--") || (cabecera && l != "\r");
+        if (!cabecera) {
+            continue;
+        }
+        for (const char c : l) {
+            EXPECT_LT(static_cast<unsigned char>(c), 0x80) << l;
+        }
+        std::smatch m;
+        if (std::regex_search(l, m,
+                              std::regex("^Subject: =\\?UTF-8\\?B\\?([A-Za-z0-9+/=]+)\\?=\r$"))) {
+            const auto bytes = MyDecode(m[1].str());
+            asunto.assign(bytes.begin(), bytes.end());
+        }
+        if (std::regex_search(l, m, std::regex("filename\\*=UTF-8''([^;\r]*)"))) {
+            archivo = m[1].str();
+            for (std::size_t i = archivo.find('%'); i != std::string::npos;
+                 i = archivo.find('%', i + 1)) {
+                archivo.replace(
+                    i, 3, 1, static_cast<char>(std::stoi(archivo.substr(i + 1, 2), nullptr, 16)));
+            }
+        }
+    }
+    EXPECT_EQ(asunto, "Notificación LexNet");
+    EXPECT_EQ(archivo, nombre);
+}
+
+// A mail client that takes the message gets it with every document; without one, or with one
+// that fails, the message is kept as an .eml file in the downloads folder, which is shown.
 TEST(CorreoTest, ClienteDeCorreoOArchivoEml) {
     CarpetaTemporal carpeta;
     General g;
     g.CarpetaDescargas = carpeta.ruta().string() + "/";
     escribirArchivo(carpeta / "a.pdf", "A");
-    escribirArchivo(carpeta / "b c.rtf", "B");
+    escribirArchivo(carpeta / "b ç.rtf", "B");
     Correo c;
     c.cuerpo = cuerpoCorreo("01/02/2026 03:04:05", "O", "N", "T", "S", "R");
-    c.adjuntos = {carpeta / "a.pdf", carpeta / "b c.rtf"};
+    c.adjuntos = {carpeta / "a.pdf", carpeta / "b ç.rtf"};
     fs::create_directory(carpeta / "bin");
     programaSustituto(carpeta / "bin" / "xdg-email", carpeta / "argumentos");
     const std::string ruta = std::getenv("PATH");
     InteraccionGuionada ui;
     setenv("PATH", (carpeta / "bin").c_str(), 1);
     enviarCorreo(g, ui, c, "n.eml");
-    EXPECT_EQ(esperarArchivo(carpeta / "argumentos"),
+    EXPECT_EQ(leerArchivo(carpeta / "argumentos"),
               "--utf8\n--subject\nNotificación LexNet\n--body\n" + c.cuerpo + "\n--attach\n" +
-                  (carpeta / "a.pdf").string() + "\n--attach\n" + (carpeta / "b c.rtf").string() +
+                  (carpeta / "a.pdf").string() + "\n--attach\n" + (carpeta / "b ç.rtf").string() +
                   "\n");
     EXPECT_TRUE(ui.mensajes.empty());
+    EXPECT_FALSE(fs::exists(carpeta / "n.eml"));
 
-    fs::remove(carpeta / "bin" / "xdg-email");
-    enviarCorreo(g, ui, c, "n.eml");
+    // A mail client that refuses the message, then none at all.
+    escribirArchivo(carpeta / "bin" / "xdg-email",
+                    "#!/bin/sh\n: > \"" + (carpeta / "rechazado").string() + "\"\nexit 1\n");
+    fs::permissions(carpeta / "bin" / "xdg-email", fs::perms::owner_all);
+    for (int vez = 1; vez <= 2; ++vez) {
+        EXPECT_EQ(fs::exists(carpeta / "rechazado"), vez == 2);
+        enviarCorreo(g, ui, c, "n.eml");
+        EXPECT_EQ(leerArchivo(carpeta / "n.eml"), mensajeEml(c));
+        ASSERT_EQ(ui.mensajes.size(), static_cast<std::size_t>(vez));
+        EXPECT_TRUE(ui.mensajes.back().texto.starts_with(
+            "No hay un programa de correo configurado en este equipo. El mensaje se ha guardado "
+            "en " +
+            (carpeta / "n.eml").string()))
+            << ui.mensajes.back().texto;
+        fs::remove(carpeta / "n.eml");
+        fs::remove(carpeta / "bin" / "xdg-email");
+    }
     setenv("PATH", ruta.c_str(), 1);
-    EXPECT_EQ(leerArchivo(carpeta / "n.eml"), mensajeEml(c));
-    ASSERT_EQ(ui.mensajes.size(), 1u);
-    EXPECT_NE(ui.mensajes[0].texto.find((carpeta / "n.eml").string()), std::string::npos);
-    EXPECT_EQ(ui.archivosAbiertos, std::vector<fs::path>{carpeta.ruta()});
+    EXPECT_EQ(ui.archivosAbiertos, (std::vector<fs::path>{carpeta.ruta(), carpeta.ruta()}));
+    cabecerasEnSieteBits(mensajeEml(c), "b ç.rtf");
 }
 
 } // namespace

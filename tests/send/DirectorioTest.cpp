@@ -4,6 +4,7 @@
 #include "common/Certificados.h"
 #include "send/Corvane.h"
 #include "send/ListaEscritos.h"
+#include "send/ListasDirectorio.h"
 #include "send/RefrescoDirectorio.h"
 #include "tests/support/InstalacionPrueba.h"
 #include "tests/support/InteraccionGuionada.h"
@@ -112,6 +113,30 @@ TEST_F(DirectorioTest, RefrescosGuardanLasFilasYEscribenLasListas) {
     ASSERT_EQ(ui.mensajes.size(), 1u);
     EXPECT_NE(ui.mensajes[0].texto.find(": CAM."), std::string::npos) << ui.mensajes[0].texto;
     EXPECT_EQ(sim.peticiones("Logout").size(), 2u);
+}
+
+// A line break or "#" inside a value becomes a blank; professionals in Spanish order.
+TEST_F(DirectorioTest, ListasConSaltosEnLosValoresYOrdenEspanol) {
+    db().ejecutarGuion(R"sql(
+        INSERT INTO OrigenDestino (tipo, dn, nombre, apellido1, apellido2, cif,
+            codPartidoJudicial, tipoOrgano, numeroOrgano) VALUES
+          (1, 'J', 'Juzgado' || char(13, 10) || 'nº 1#Civil', '', '', '', '28079', '1', '1'),
+          (3, 'P1', 'Ana', 'Muñoz', '', 'A', NULL, NULL, NULL),
+          (3, 'P2', 'Eva', 'Munuera', 'Gil#Sanz', 'B', NULL, NULL, NULL),
+          (3, 'P3', 'Luis', 'Álvarez', '', 'C', NULL, NULL, NULL),
+          (3, 'P4', 'Rosa', 'Muro', '', 'D' || char(10), NULL, NULL, NULL),
+          (3, 'P5', 'Pío', 'abad', '', 'E', NULL, NULL, NULL);
+        INSERT INTO TipoProcedimiento (codigoTipoProcedimiento, descrTipoProcedimiento)
+          VALUES ('X#1', 'Uno' || char(10) || 'dos');
+    )sql");
+    const fs::path carpeta = comoRuta(corvane.general.RutaDatos);
+    EscribirListasDestinatarios(db(), carpeta);
+    EscribirListaProcedimientos(db(), carpeta);
+    EXPECT_EQ(lista("LexnetJUZGA.TXT"), "2807901001#Juzgado  n\xBA 1 Civil\r\n");
+    EXPECT_EQ(lista("LexnetZELTA.TXT"), "E#abad##P\xEDo\r\nC#\xC1lvarez##Luis\r\n"
+                                        "B#Munuera#Gil Sanz#Eva\r\nA#Mu\xF1oz##Ana\r\n"
+                                        "D #Muro##Rosa\r\n");
+    EXPECT_EQ(lista("LexnetPROCE.TXT"), "X 1#Uno dos\r\n");
 }
 
 // Without a court nothing goes to LexNET; a dropped line, an error answer or a failing insert

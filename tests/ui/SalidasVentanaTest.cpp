@@ -7,6 +7,7 @@
 #include "tests/support/VentanaPrueba.h"
 
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
@@ -141,8 +142,12 @@ private slots:
                                                      (descargas() / "c.pdf").string() + "\n")));
         QCOMPARE(contestador.cajas.size(), 0);
 
+        escribirArchivo(descargas() / "ANEXO_export", "copia sin extensión");
+        escribirArchivo(descargas() / "B_exportado.pdf", "no es una copia");
         form_->close();
         QVERIFY(!fs::exists(descargas() / "A_export.PDF"));
+        QVERIFY(!fs::exists(descargas() / "ANEXO_export"));
+        QVERIFY(fs::exists(descargas() / "B_exportado.pdf"));
         QVERIFY(fs::exists(descargas() / "a.pdf"));
     }
 
@@ -221,9 +226,31 @@ private slots:
                              "Notificaci\xF3n de sentencia\r\n31/12/2008 10:20:30\r\n \r\n3\r\n"));
         QCOMPARE(contestador.cajas.size(), 2); // KORAL11.EXE is not there
 
+        // A heading line selected: mail and export say why they do nothing.
+        lista->setCurrentRow(1);
+        ::control<QPushButton>(&ventana, "bpMail")->click();
+        ::control<QPushButton>(&ventana, "bpExportar")->click();
+        QCOMPARE(contestador.cajas.size(), 4);
+        for (const CajaVista& caja : {contestador.cajas[2], contestador.cajas[3]}) {
+            QCOMPARE(caja.titulo + "|" + caja.texto,
+                     QString::fromUtf8("Atención|Seleccione una notificación: la línea "
+                                       "seleccionada es un encabezado de la lista."));
+        }
+
+        // Another folder chosen with "Examinar..." forgets the lines and files of this one.
         CarpetaTemporal vacia;
-        ::control<QLineEdit>(&ventana, "Dir1")
-            ->setText(QString::fromStdString(vacia.ruta().string()));
+        QTimer::singleShot(300, [&] {
+            if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                d->setDirectory(QString::fromStdString(vacia.ruta().string()));
+                static_cast<QDialog*>(d)->accept();
+            }
+        });
+        lista->setCurrentRow(2);
+        ::control<QPushButton>(&ventana, "bpCarpeta")->click();
+        QCOMPARE(::control<QLineEdit>(&ventana, "Dir1")->text(),
+                 QString::fromStdString(vacia.ruta().string()));
+        QCOMPARE(lista->count() + archivos->count(), 0);
+        QVERIFY(etiqueta("lbOrigen").isEmpty() && etiqueta("lbDescripcion").isEmpty());
         ::control<QPushButton>(&ventana, "bpRefreh")->click();
         QCOMPARE(lista->count(), 2);
         QVERIFY(etiqueta("lbOrigen").isEmpty());
@@ -231,7 +258,7 @@ private slots:
         ::control<QPushButton>(&ventana, "bpListar")->click();
         ::control<QPushButton>(&ventana, "bpMail")->click();
         QVERIFY(!fs::exists(descargas() / "LSTNOTIF.TXT"));
-        QCOMPARE(contestador.cajas.size(), 2);
+        QCOMPARE(contestador.cajas.size(), 4);
     }
 };
 
