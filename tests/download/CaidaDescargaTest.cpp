@@ -190,7 +190,13 @@ TEST(CaidaDescargaTest, MatadoEnCualquierInstanteTerminaConLosMismosDocumentos) 
         };
         const pid_t pid = lanzar(cli);
         const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (detenidas() == 0 && std::chrono::steady_clock::now() < limite) {
+        // The requests run ahead of the writing: wait for the first document to be stored too.
+        const auto hayCompleto = [&cli] {
+            return BaseDatos::abrir(cli.inst.baseDatos())
+                       .primerValor("SELECT count(*) FROM Adjuntos WHERE Completo <> 0")
+                       ->entero() > 0;
+        };
+        while ((detenidas() == 0 || !hayCompleto()) && std::chrono::steady_clock::now() < limite) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         kill(pid, SIGKILL);
