@@ -32,6 +32,11 @@ std::int32_t numero(std::string_view texto) {
     return error == std::errc() && fin == t.data() + t.size() ? v : 0;
 }
 
+// The message files' base name in the program folder; each run adds its own mark.
+fs::path baseMensaje(const General& g) {
+    return comoRuta(conSeparadorFinal(g.CarpetaPrograma) + "MIME_TMP");
+}
+
 std::string megas(std::uintmax_t bytes) {
     const std::uintmax_t decimas = (bytes * 10 + 512 * 1024) / (1024 * 1024);
     return std::to_string(decimas / 10) + "," + std::to_string(decimas % 10) + " MB";
@@ -43,8 +48,7 @@ EnvioEscritos::EnvioEscritos(Corvane& corvane, Interaccion& ui, AlmacenTarjeta& 
                              std::size_t indice)
     : g_(corvane.general), cliente_(corvane.cliente), plantillas_(corvane.plantillas), ui_(ui),
       almacen_(almacen), indice_(indice),
-      archivoMensaje_(
-          temporalPropio(comoRuta(conSeparadorFinal(g_.CarpetaPrograma) + "MIME_TMP"))) {}
+      archivoMensaje_(temporalPropio(baseMensaje(g_))) {}
 
 ResumenEnvio EnvioEscritos::ProcesoEnvio() {
     ResumenEnvio r;
@@ -55,10 +59,12 @@ ResumenEnvio EnvioEscritos::ProcesoEnvio() {
         r.ocupada = true;
         return r;
     }
-    // Runs that died left their message files; no other send run is running now.
-    const fs::path mime = comoRuta(conSeparadorFinal(g_.CarpetaPrograma) + "MIME_TMP");
+    // Runs that died left their message files, and older versions one of a fixed name.
+    const fs::path mime = baseMensaje(g_);
     limpiarTemporalesMuertos(mime, ".tmp");
     limpiarTemporalesMuertos(mime, ".tmp.contenido");
+    std::error_code ec;
+    fs::remove(fs::path(mime) += ".tmp", ec);
     // Receipts a run could not store: stored now, and those writs never announced again.
     const fs::path diario = archivoDiarioAcuses(db.archivo());
     std::vector<AcuseRecibido> sinGuardar;
