@@ -60,6 +60,7 @@ bool ClienteLexnet::prepararIdentidad() {
     try {
         identidad_.clave = almacen_->clavePrivada(
             indice_, [this](const std::string& tarjeta) { return ui_.pedirPin(tarjeta); });
+        identidad_.sinPss = !almacen_->firmaPss(indice_);
         return true;
     } catch (const ErrorPin&) {
         mensajeCanalSeguro();

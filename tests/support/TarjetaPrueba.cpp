@@ -8,13 +8,15 @@
 namespace {
 
 // A copy of the card's untouched token in `destino`, with the configuration that names it.
-void copiarToken(const std::filesystem::path& tarjeta, const std::filesystem::path& destino) {
+void copiarToken(const std::filesystem::path& tarjeta, const std::filesystem::path& destino,
+                 const std::string& mas = {}) {
     std::filesystem::copy(tarjeta / "tokens-limpio", destino / "tokens",
                           std::filesystem::copy_options::recursive);
     escribirArchivo(destino / "softhsm2.conf",
                     "directories.tokendir = " + (destino / "tokens").string() +
                         "\nobjectstore.backend = file\nlog.level = ERROR\n"
-                        "slots.removable = false\n");
+                        "slots.removable = false\n" +
+                        mas);
 }
 
 } // namespace
@@ -45,15 +47,15 @@ TarjetaPrueba::TarjetaPrueba() {
     fijarVariableEntorno("SOFTHSM2_CONF", configuracionSofthsm().string());
 }
 
-TarjetaPropia::TarjetaPropia() {
-    copiarToken(TarjetaPrueba::comun().carpeta(), carpeta());
+TarjetaPropia::TarjetaPropia(std::string configuracion) : configuracion_(std::move(configuracion)) {
+    copiarToken(TarjetaPrueba::comun().carpeta(), carpeta(), configuracion_);
     fijarVariableEntorno("SOFTHSM2_CONF", (carpeta() / "softhsm2.conf").string());
 }
 
 void TarjetaPropia::reponer() const {
     std::filesystem::remove_all(carpeta() / "tokens");
     std::filesystem::remove(carpeta() / "softhsm2.conf");
-    copiarToken(TarjetaPrueba::comun().carpeta(), carpeta());
+    copiarToken(TarjetaPrueba::comun().carpeta(), carpeta(), configuracion_);
 }
 
 TarjetaPropia::~TarjetaPropia() {
