@@ -1,5 +1,6 @@
 #include "common/Tarjeta.h"
 
+#include "common/Sistema.h"
 #include "common/Texto.h"
 
 #include <cstdio>
@@ -245,9 +246,5 @@ bool AlmacenTarjeta::firmaPss(std::size_t indice) const {
 }
 
 std::string moduloDeTodasLasTarjetas() {
-#ifdef _WIN32
-    return "p11-kit-proxy.dll";
-#else
-    return "/usr/lib/x86_64-linux-gnu/p11-kit-proxy.so";
-#endif
+    return moduloPkcs11("p11-kit-proxy");
 }

@@ -72,6 +72,18 @@ TEST(Certificados, TarjetaSinCertificadosTerminaConSuMensaje) {
     EXPECT_EQ(ui.mensajes[0].titulo, "Atención");
 }
 
+// The wider store reaches the card through the system's proxy of every registered module.
+TEST(Certificados, EmularVistaLeeLaTarjetaPorElModuloDeTodas) {
+    InteraccionGuionada ui;
+    General g;
+    (void)TarjetaPrueba::comun(); // sets SOFTHSM2_CONF
+    g.EmularVista = true;
+    g.ModuloPKCS11 = "/no/existe.so";
+    const auto almacen = SeleccionaCertificado(g, ui);
+    ASSERT_EQ(almacen->certificados().size(), 1u);
+    EXPECT_EQ(almacen->certificados()[0].token, TarjetaPrueba::etiqueta());
+}
+
 // The card's certificate as listed; one PIN request per run; a needless login or logout only tells.
 TEST_F(ClienteLexnetTest, LoginYLogoutConLaClaveDeLaTarjeta) {
     const CertificadoTarjeta& c = almacen->certificados().at(0);
