@@ -33,6 +33,16 @@ void ClienteLexnet::usarCertificado(AlmacenTarjeta& almacen, std::size_t indice)
     tarjeta_ = almacen.vida();
 }
 
+std::string ClienteLexnet::soltarTarjeta() {
+    adelanto_.detener();
+    conexion_.reiniciar();
+    std::string huella = almacen_ ? almacen_->certificados().at(indice_).huella : std::string();
+    almacen_ = nullptr;
+    identidad_ = {};
+    tarjeta_.reset();
+    return huella;
+}
+
 OpcionesEnvio ClienteLexnet::opciones() const {
     OpcionesEnvio o;
     o.autoridadServidor = g_.CAServidor;

@@ -127,11 +127,8 @@ void Form1::bpProceso_Click() {
         return;
     }
     ejecutar(ui_, [&] {
-        // The card is opened once: a second store of the same module would be finalized
-        // under the first one when either goes.
-        if (!almacen_) {
-            almacen_ = SeleccionaCertificado(ambrel_.general, ui_);
-        }
+        // Read again each time: the card may have been taken out, put back or changed.
+        ReleerCertificados(almacen_, ambrel_.cliente, ambrel_.general, ui_);
         spCertificados->mostrar(almacen_->certificados());
         spCertificados->show();
         spCertificados->raise();

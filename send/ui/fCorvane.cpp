@@ -117,9 +117,8 @@ void fCorvane::crearControles() {
 bool fCorvane::mostrarCertificados(Tarea tarea) {
     tarea_ = tarea;
     return ejecutar(ui_, [&] {
-        if (!almacen_) {
-            almacen_ = SeleccionaCertificado(corvane_.general, ui_);
-        }
+        // Read again each time: the card may have been taken out, put back or changed.
+        ReleerCertificados(almacen_, corvane_.cliente, corvane_.general, ui_);
         spCertificados->mostrar(almacen_->certificados());
         spCertificados->show();
         spCertificados->raise();

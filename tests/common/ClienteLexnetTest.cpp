@@ -132,6 +132,28 @@ TEST_F(ClienteLexnetTest, TarjetaSinRsaPssEntraPorTls12) {
     EXPECT_EQ(sim->peticiones("Login")[0]["tls"], "TLSv1.2");
 }
 
+// The store is read afresh: another card put in is listed, and the certificate in use is
+// taken again from the new store, so the session left open still logs out with it.
+TEST_F(ClienteLexnetTest, TarjetaReleidaMuestraLaNuevaYSigueConLaElegida) {
+    cliente.reset();
+    almacen.reset();
+    const TarjetaPropia propia;
+    cliente = std::make_unique<ClienteLexnet>(g, ui);
+    ReleerCertificados(almacen, *cliente, g, ui);
+    cliente->usarCertificado(*almacen, 0);
+    cliente->Login();
+    ASSERT_EQ(cliente->estado.idSesion, 4321);
+    propia.anadirTarjeta("Otra");
+    ReleerCertificados(almacen, *cliente, g, ui);
+    ASSERT_EQ(almacen->certificados().size(), 2u);
+    ui.pines = {TarjetaPrueba::pin()}; // a new store logs in to the card again
+    cliente->Logout();
+    EXPECT_TRUE(ui.mensajes.empty()) << ui.mensajes.at(0).texto;
+    EXPECT_EQ(cliente->estado.idSesion, 0);
+    ASSERT_EQ(peticiones("Logout"), 1u);
+    EXPECT_EQ(sim->peticiones("Logout")[0]["certificado"], TarjetaPrueba::sujetoUsuario());
+}
+
 // The request as sent: a raw TLS listener keeps the empty SOAPAction HTTP parsers drop.
 TEST_F(ClienteLexnetTest, CabecerasYSoapActionComoLasEsperaLexnet) {
     ServidorTlsCrudo crudo(tarjeta.certificadoServidor(), tarjeta.claveServidor(), tarjeta.ca(),

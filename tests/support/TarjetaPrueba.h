@@ -59,6 +59,8 @@ public:
     // The token as it was made again, as a card taken out and put back is: a killed process
     // may have left the soft card's files half rewritten, which no real card would be.
     void reponer() const;
+    // Another card in another reader, labelled `etiqueta`, holding the control certificate.
+    void anadirTarjeta(const std::string& etiqueta) const;
 
 private:
     CarpetaTemporal carpeta_;
