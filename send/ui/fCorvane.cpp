@@ -115,6 +115,10 @@ void fCorvane::crearControles() {
 }
 
 bool fCorvane::mostrarCertificados(Tarea tarea) {
+    // The card in use is not read again under a run, nor another run started.
+    if (enCurso_) {
+        return false;
+    }
     tarea_ = tarea;
     return ejecutar(ui_, [&] {
         // Read again each time: the card may have been taken out, put back or changed.
@@ -143,13 +147,16 @@ void fCorvane::bpProva_Click() {
 
 void fCorvane::bpAceptar_Click(int indice) {
     const Tarea tarea = std::exchange(tarea_, Tarea::Ninguna);
-    if (!almacen_ || indice < 0 || tarea == Tarea::Ninguna) {
+    if (enCurso_ || !almacen_ || indice < 0 || tarea == Tarea::Ninguna) {
         return;
     }
     corvane_.cliente.usarCertificado(*almacen_, static_cast<std::size_t>(indice));
     indice_ = static_cast<std::size_t>(indice);
     spCertificados->hide();
-    ui_.procesarEventos();
+    {
+        const EnCurso enCurso(enCurso_);
+        ui_.procesarEventos();
+    }
     if (tarea == Tarea::Envio) {
         ProcesoEnvio();
     } else {
@@ -160,7 +167,13 @@ void fCorvane::bpAceptar_Click(int indice) {
 void fCorvane::ProcesoEnvio() {
     // The exit button is away only while the run goes.
     bpSalir->hide();
-    ejecutar(ui_, [&] { EnvioEscritos(corvane_, ui_, *almacen_, indice_).ProcesoEnvio(); });
+    // The writs and their documents stay as the run reads them.
+    lista->setEnabled(false);
+    {
+        const EnCurso enCurso(enCurso_);
+        ejecutar(ui_, [&] { EnvioEscritos(corvane_, ui_, *almacen_, indice_).ProcesoEnvio(); });
+    }
+    lista->setEnabled(true);
     if (ui_.codigoFin()) {
         return;
     }
@@ -208,7 +221,10 @@ void fCorvane::closeEvent(QCloseEvent* evento) {
 bool fCorvane::eventFilter(QObject* objeto, QEvent* evento) {
     if (objeto == bpProceso && evento->type() == QEvent::KeyPress &&
         esTeclaParametros(*static_cast<QKeyEvent*>(evento))) {
-        abrirParametros(corvane_.general, ui_, this);
+        // Saving the settings ends the program, which a run must not meet halfway.
+        if (!enCurso_) {
+            abrirParametros(corvane_.general, ui_, this);
+        }
         return true;
     }
     return QWidget::eventFilter(objeto, evento);

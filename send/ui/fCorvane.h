@@ -65,4 +65,6 @@ private:
     // The card as the certificate panel last read it.
     std::unique_ptr<AlmacenTarjeta> almacen_;
     std::size_t indice_ = 0; // the chosen certificate in almacen_
+    // A run is in progress (its exchanges let window events run).
+    bool enCurso_ = false;
 };

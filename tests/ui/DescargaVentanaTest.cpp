@@ -64,7 +64,10 @@ class DescargaVentanaTest : public QObject {
             }
         });
         pin.start(5);
-        control<QPushButton>(panel, "bpAceptar")->click();
+        // A second acceptance that arrives while the first lets events run starts nothing.
+        auto* bpAceptar = control<QPushButton>(panel, "bpAceptar");
+        QMetaObject::invokeMethod(bpAceptar, &QPushButton::click, Qt::QueuedConnection);
+        bpAceptar->click();
         QVERIFY(!panel->isVisible());
         QCOMPARE(sim.peticiones("TerminarDescarga").size(), std::size_t{1});
         QCOMPARE(sim.peticiones("Logout").size(), std::size_t{1});
@@ -82,11 +85,14 @@ private slots:
         Ambrel ambrel(ui);
         Form1 ventana(ambrel, ui);
         bool inicioDuranteLaDescarga = true;
+        QStringList abiertas{"-"};
         descargar(ambrel, ventana, [&] {
             control<QPushButton>(&ventana, "bpVolver")->click();
             inicioDuranteLaDescarga = control<QLabel>(&ventana, "sPanelAviso")->isVisible();
+            abiertas = pulsarDuranteLaCorrida(ventana, {"bpVer", "btEliminar", "bpAceptar"});
         });
         QVERIFY(!inicioDuranteLaDescarga);
+        QCOMPARE(abiertas, QStringList());
         auto* lista = control<QListWidget>(&ventana, "List1");
         QVERIFY(lista->isVisible() && control<QPushButton>(&ventana, "bpSalir")->isVisible());
         QCOMPARE(lista->count(), 1);

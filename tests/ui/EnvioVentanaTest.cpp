@@ -65,8 +65,12 @@ private slots:
         QVERIFY(panel->isVisible() && bpSalir->isVisible());
 
         QTimer pin;
+        QStringList abiertas{"-"};
         connect(&pin, &QTimer::timeout, [&] {
             if (auto* d = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
+                // Nothing that changes the writs or starts a run acts during the run.
+                abiertas = pulsarDuranteLaCorrida(ventana, {"bpVer", "bpBaja", "bpProceso"});
+                control<QPushButton>(panel, "bpAceptar")->click();
                 d->setTextValue(QString::fromStdString(TarjetaPrueba::pin()));
                 d->accept();
             }
@@ -84,6 +88,9 @@ private slots:
         Contestador contestador;
         control<QPushButton>(panel, "bpAceptar")->click();
         QVERIFY(contestador.cajas.isEmpty());
+        QCOMPARE(abiertas, QStringList());
+        QVERIFY(!panel->isVisible());
+        QCOMPARE(sim.peticiones("EnviarMensaje").size(), std::size_t{1});
         QVERIFY(progreso.startsWith(QStringLiteral("Escrito 1 de 1 : 12/2026 - REF\r\nEnviando "
                                                    "bloque 2 / ")));
         QVERIFY(!salirDuranteElEnvio && bpSalir->isVisible());
