@@ -210,6 +210,11 @@ bool fCorvane::cargar(std::string_view lineaOrdenes) {
 }
 
 void fCorvane::closeEvent(QCloseEvent* evento) {
+    // The shutdown would close the database and the session under the run.
+    if (enCurso_ && !ui_.codigoFin()) {
+        evento->ignore();
+        return;
+    }
     // After the program was told to end at once, closing runs no shutdown.
     if (!ui_.codigoFin()) {
         ejecutar(ui_, [&] { corvane_.cerrar(); });

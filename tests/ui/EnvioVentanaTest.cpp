@@ -66,10 +66,12 @@ private slots:
 
         QTimer pin;
         QStringList abiertas{"-"};
+        bool cerradaDuranteElEnvio = true;
         connect(&pin, &QTimer::timeout, [&] {
             if (auto* d = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
                 // Nothing that changes the writs or starts a run acts during the run.
                 abiertas = pulsarDuranteLaCorrida(ventana, {"bpVer", "bpBaja", "bpProceso"});
+                cerradaDuranteElEnvio = ventana.close();
                 control<QPushButton>(panel, "bpAceptar")->click();
                 d->setTextValue(QString::fromStdString(TarjetaPrueba::pin()));
                 d->accept();
@@ -89,6 +91,7 @@ private slots:
         control<QPushButton>(panel, "bpAceptar")->click();
         QVERIFY(contestador.cajas.isEmpty());
         QCOMPARE(abiertas, QStringList());
+        QVERIFY(!cerradaDuranteElEnvio && ventana.isVisible());
         QVERIFY(!panel->isVisible());
         QCOMPARE(sim.peticiones("EnviarMensaje").size(), std::size_t{1});
         QVERIFY(progreso.startsWith(QStringLiteral("Escrito 1 de 1 : 12/2026 - REF\r\nEnviando "
