@@ -1,5 +1,6 @@
 #include "common/Certificados.h"
 
+#include "common/ClienteLexnet.h"
 #include "common/General.h"
 #include "common/Interaccion.h"
 
@@ -26,4 +27,18 @@ std::unique_ptr<AlmacenTarjeta> SeleccionaCertificado(const General& g, Interacc
     }
     ui.ocupado(false);
     return almacen;
+}
+
+void ReleerCertificados(std::unique_ptr<AlmacenTarjeta>& almacen, ClienteLexnet& cliente,
+                        const General& g, Interaccion& ui) {
+    const std::string huella = cliente.soltarTarjeta();
+    almacen.reset();
+    almacen = SeleccionaCertificado(g, ui);
+    const std::vector<CertificadoTarjeta>& certificados = almacen->certificados();
+    for (std::size_t i = 0; i < certificados.size() && !huella.empty(); ++i) {
+        if (certificados[i].huella == huella) {
+            cliente.usarCertificado(*almacen, i);
+            break;
+        }
+    }
 }

@@ -33,6 +33,16 @@ void ClienteLexnet::usarCertificado(AlmacenTarjeta& almacen, std::size_t indice)
     tarjeta_ = almacen.vida();
 }
 
+std::string ClienteLexnet::soltarTarjeta() {
+    adelanto_.detener();
+    conexion_.reiniciar();
+    std::string huella = almacen_ ? almacen_->certificados().at(indice_).huella : std::string();
+    almacen_ = nullptr;
+    identidad_ = {};
+    tarjeta_.reset();
+    return huella;
+}
+
 OpcionesEnvio ClienteLexnet::opciones() const {
     OpcionesEnvio o;
     o.autoridadServidor = g_.CAServidor;
@@ -60,6 +70,7 @@ bool ClienteLexnet::prepararIdentidad() {
     try {
         identidad_.clave = almacen_->clavePrivada(
             indice_, [this](const std::string& tarjeta) { return ui_.pedirPin(tarjeta); });
+        identidad_.sinPss = !almacen_->firmaPss(indice_);
         return true;
     } catch (const ErrorPin&) {
         mensajeCanalSeguro();

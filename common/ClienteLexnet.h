@@ -25,6 +25,9 @@ public:
     // The certificate the user chose: its key on the card identifies the exchanges.
     // The store must outlive the exchanges.
     void usarCertificado(AlmacenTarjeta& almacen, std::size_t indice);
+    // Lets go of the card (connection, key, store) so that its store can be read again;
+    // returns the thumbprint of the certificate in use, empty when there was none.
+    std::string soltarTarjeta();
 
     // Posts a request to the environment's URL of the service, processes the answer
     // into Vista and reports failures; the outcome is left in ErrorComunicacion and

@@ -14,12 +14,6 @@
 
 namespace {
 
-#ifdef _WIN32
-constexpr const char* kModuloOpenSC = "opensc-pkcs11.dll";
-#else
-constexpr const char* kModuloOpenSC = "/usr/lib/x86_64-linux-gnu/opensc-pkcs11.so";
-#endif
-
 constexpr const char* kURLPruebas = "https://127.0.0.1:8443/services/";
 constexpr const char* kURLPreproduccion = "https://lexnet-pre.justicia.es/services/";
 constexpr const char* kURLProduccion = "https://lexnet.justicia.es/services/";
@@ -134,7 +128,10 @@ bool leerAjustes(General& g, Interaccion& ui) {
     g.URLEntornos = {conValorPorDefecto(leerClave(ini, "URLPruebas"), kURLPruebas),
                      conValorPorDefecto(leerClave(ini, "URLPreproduccion"), kURLPreproduccion),
                      conValorPorDefecto(leerClave(ini, "URLProduccion"), kURLProduccion)};
-    g.ModuloPKCS11 = conValorPorDefecto(leerClave(ini, "ModuloPKCS11"), kModuloOpenSC);
+    g.ModuloPKCS11 = recortar(leerClave(ini, "ModuloPKCS11"));
+    if (g.ModuloPKCS11.empty()) {
+        g.ModuloPKCS11 = moduloPkcs11("opensc-pkcs11");
+    }
     g.CAServidor = recortar(leerClave(ini, "CAServidor"));
     g.Pausas = mayusculas(recortar(leerClave(ini, "Pausas"))) != "N";
     try {

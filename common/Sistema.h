@@ -38,5 +38,9 @@ std::filesystem::path buscarEnRuta(const std::string& nombre);
 // the message; the reason when the hand-off could not be started.
 std::error_code componerCorreo(const std::string& asunto, const std::string& cuerpo,
                                const std::vector<std::filesystem::path>& adjuntos);
+// The file of the PKCS#11 module `nombre` (no extension): the first of the library folders
+// of the build's processor, those p11-kit names, and the usual ones that holds it; the bare
+// file name when none does, for the system's loader to look for.
+std::string moduloPkcs11(const std::string& nombre);
 // Opens a web address with the desktop's browser.
 std::error_code abrirDireccion(const std::string& direccion);

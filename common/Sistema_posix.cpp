@@ -75,6 +75,32 @@ std::filesystem::path buscarEnRuta(const std::string& nombre) {
     }
 }
 
+std::string moduloPkcs11(const std::string& nombre) {
+    // The build's own folders first (its processor's, p11-kit's), then the usual ones:
+    // a module of another processor in a shared folder would not load.
+    std::vector<std::string> carpetas;
+#ifdef LEXNET_CARPETAS_MODULOS
+    for (std::string_view resto = LEXNET_CARPETAS_MODULOS; !resto.empty();) {
+        const auto dos = resto.find(':');
+        carpetas.emplace_back(resto.substr(0, dos));
+        resto.remove_prefix(dos == std::string_view::npos ? resto.size() : dos + 1);
+    }
+#endif
+    for (const char* c : {"/usr/lib64", "/usr/lib", "/usr/local/lib", "/lib64", "/lib"}) {
+        carpetas.emplace_back(c);
+        carpetas.push_back(std::string(c) + "/pkcs11");
+    }
+    const std::string archivo = nombre + ".so";
+    for (const std::string& carpeta : carpetas) {
+        std::error_code ec;
+        const auto candidato = std::filesystem::path(carpeta) / archivo;
+        if (!carpeta.empty() && std::filesystem::is_regular_file(candidato, ec)) {
+            return candidato.string();
+        }
+    }
+    return archivo;
+}
+
 std::error_code iniciarProceso(const std::filesystem::path& programa,
                                const std::vector<std::string>& argumentos) {
     std::filesystem::path ejecutable = programa;

@@ -87,6 +87,11 @@ std::filesystem::path buscarEnRuta(const std::string& nombre) {
     return n > 0 && n < MAX_PATH ? std::filesystem::path(encontrado) : std::filesystem::path();
 }
 
+// The system's loader looks for the DLL in its own folders.
+std::string moduloPkcs11(const std::string& nombre) {
+    return nombre + ".dll";
+}
+
 std::error_code iniciarProceso(const std::filesystem::path& programa,
                                const std::vector<std::string>& argumentos) {
     std::filesystem::path ejecutable = programa;

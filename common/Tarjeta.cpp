@@ -1,15 +1,18 @@
 #include "common/Tarjeta.h"
 
+#include "common/Sistema.h"
 #include "common/Texto.h"
 
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <libp11.h>
+#include <memory>
 #include <openssl/asn1.h>
 #include <openssl/bn.h>
 #include <openssl/err.h>
 #include <openssl/evp.h>
+#include <openssl/rsa.h>
 #include <openssl/x509.h>
 
 namespace {
@@ -80,6 +83,29 @@ std::pair<unsigned long, std::string> ultimoError() {
     return {codigo, texto};
 }
 
+// One RSA-PSS signature of a dummy digest: what the module lists may not be what reaches
+// it through the key (PSS may also be made from raw RSA).
+bool pruebaRsaPss(EVP_PKEY* clave) {
+    if (EVP_PKEY_get_base_id(clave) != EVP_PKEY_RSA) {
+        return true;
+    }
+    std::unique_ptr<EVP_PKEY_CTX, void (*)(EVP_PKEY_CTX*)> ctx(EVP_PKEY_CTX_new(clave, nullptr),
+                                                               EVP_PKEY_CTX_free);
+    const unsigned char resumen[32] = {};
+    std::size_t largo = 0;
+    bool firma = ctx && EVP_PKEY_sign_init(ctx.get()) == 1 &&
+                 EVP_PKEY_CTX_set_rsa_padding(ctx.get(), RSA_PKCS1_PSS_PADDING) == 1 &&
+                 EVP_PKEY_CTX_set_signature_md(ctx.get(), EVP_sha256()) == 1 &&
+                 EVP_PKEY_CTX_set_rsa_pss_saltlen(ctx.get(), RSA_PSS_SALTLEN_DIGEST) == 1 &&
+                 EVP_PKEY_sign(ctx.get(), nullptr, &largo, resumen, sizeof resumen) == 1;
+    if (firma) {
+        std::vector<unsigned char> bytes(largo);
+        firma = EVP_PKEY_sign(ctx.get(), bytes.data(), &largo, resumen, sizeof resumen) == 1;
+    }
+    ERR_clear_error();
+    return firma;
+}
+
 void limpiar(std::string& pin) {
     volatile char* p = pin.data();
     for (std::size_t i = 0; i < pin.size(); ++i) {
@@ -99,6 +125,7 @@ struct AlmacenTarjeta::Impl {
         PKCS11_SLOT* ranura;
         PKCS11_CERT* cert;
         EVP_PKEY* clave = nullptr;
+        bool pss = true;
     };
     std::vector<Entrada> entradas;
 
@@ -210,13 +237,14 @@ evp_pkey_st* AlmacenTarjeta::clavePrivada(std::size_t indice, const PedirPin& pe
         const auto [codigo, texto] = ultimoError();
         throw ErrorTarjeta(codigo, "No se puede usar la clave privada de la tarjeta: " + texto);
     }
+    e.pss = pruebaRsaPss(e.clave);
     return e.clave;
 }
 
+bool AlmacenTarjeta::firmaPss(std::size_t indice) const {
+    return impl_->entradas.at(indice).pss;
+}
+
 std::string moduloDeTodasLasTarjetas() {
-#ifdef _WIN32
-    return "p11-kit-proxy.dll";
-#else
-    return "/usr/lib/x86_64-linux-gnu/p11-kit-proxy.so";
-#endif
+    return moduloPkcs11("p11-kit-proxy");
 }

@@ -68,6 +68,9 @@ public:
     // lives. Logs in to the card first when needed, with the PIN asked once per store
     // (a PIN-pad reader takes it itself). Throws ErrorPin, PinCancelado, ErrorTarjeta.
     evp_pkey_st* clavePrivada(std::size_t indice, const PedirPin& pedirPin);
+    // Whether the key handed out by clavePrivada signs RSA-PSS, which TLS 1.3 asks of an RSA
+    // key (true for other kinds of key). Many cards sign PKCS#1 v1.5 only.
+    bool firmaPss(std::size_t indice) const;
     // Whether a card of this store has refused a PIN.
     bool pinRechazado() const { return pinRechazado_; }
     // Keeps the card's library loaded, and the certificates and keys handed out valid, for

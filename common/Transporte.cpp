@@ -110,6 +110,11 @@ CURLcode prepararTls(CURL*, void* ctx, void* datos) {
     if (identidad->clave && SSL_CTX_use_PrivateKey(ssl, identidad->clave) != 1) {
         return CURLE_SSL_CERTPROBLEM;
     }
+    if (identidad->sinPss &&
+        (SSL_CTX_set_max_proto_version(ssl, TLS1_2_VERSION) != 1 ||
+         SSL_CTX_set1_client_sigalgs_list(ssl, "RSA+SHA256:RSA+SHA384:RSA+SHA512") != 1)) {
+        return CURLE_SSL_CONNECT_ERROR;
+    }
     return CURLE_OK;
 }
 

@@ -28,6 +28,9 @@ struct Envio {
 struct IdentidadTls {
     x509_st* certificado = nullptr;
     evp_pkey_st* clave = nullptr;
+    // The key cannot sign RSA-PSS: TLS 1.3, which takes nothing else from an RSA key, is
+    // left out, and TLS 1.2 signs PKCS#1 v1.5.
+    bool sinPss = false;
 };
 
 // Far above the largest real answer (a block of a few megabytes in Base64).

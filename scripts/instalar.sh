@@ -7,7 +7,7 @@ paquetes=(
     build-essential cmake ninja-build ccache pkg-config clang clang-format libclang-rt-14-dev
     qt6-base-dev libgl1-mesa-dev
     libsqlite3-dev sqlite3 libssl-dev libcurl4-openssl-dev libpugixml-dev
-    libp11-dev softhsm2 opensc libengine-pkcs11-openssl p11-kit
+    libp11-dev softhsm2 opensc libengine-pkcs11-openssl p11-kit p11-kit-modules libp11-kit-dev
     libcpp-httplib-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth imagemagick x11-apps x11-utils curl jq time openssl util-linux

@@ -20,7 +20,6 @@ if [ $# -ne 1 ]; then
 fi
 
 modulo=/usr/lib/softhsm/libsofthsm2.so
-motor=/usr/lib/x86_64-linux-gnu/engines-3/pkcs11.so
 token="Tarjeta LexNET"
 pin=1234
 pin_so=12345678
@@ -68,6 +67,8 @@ for programa in openssl softhsm2-util pkcs11-tool flock; do
         exit 1
     fi
 done
+# In OpenSSL's engine folder, that of its own processor.
+motor="$(openssl version -e | sed -n 's/^ENGINESDIR: "\(.*\)"$/\1/p')/pkcs11.so"
 for archivo in "$modulo" "$motor"; do
     if [ ! -f "$archivo" ]; then
         echo "Falta $archivo (scripts/instalar.sh lo instala)" >&2

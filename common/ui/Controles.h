@@ -17,3 +17,17 @@ template <class W> W* control(QWidget* padre, const char* nombre) {
     w->setObjectName(QString::fromLatin1(nombre));
     return w;
 }
+
+// Marks a run in progress while it lives, and then leaves the mark as it found it: the
+// handlers that would change data or start another run refuse while it is set.
+class EnCurso {
+public:
+    explicit EnCurso(bool& marca) : marca_(marca), antes_(marca) { marca_ = true; }
+    ~EnCurso() { marca_ = antes_; }
+    EnCurso(const EnCurso&) = delete;
+    EnCurso& operator=(const EnCurso&) = delete;
+
+private:
+    bool& marca_;
+    bool antes_;
+};

@@ -128,11 +128,8 @@ void Form1::bpProceso_Click() {
         return;
     }
     ejecutar(ui_, [&] {
-        // The card is opened once: a second store of the same module would be finalized
-        // under the first one when either goes.
-        if (!almacen_) {
-            almacen_ = SeleccionaCertificado(ambrel_.general, ui_);
-        }
+        // Read again each time: the card may have been taken out, put back or changed.
+        ReleerCertificados(almacen_, ambrel_.cliente, ambrel_.general, ui_);
         spCertificados->mostrar(almacen_->certificados());
         spCertificados->show();
         spCertificados->raise();
@@ -140,12 +137,17 @@ void Form1::bpProceso_Click() {
 }
 
 void Form1::bpAceptar_Click(int indice) {
-    if (!corrida_ || !almacen_) {
+    // A second acceptance arriving while the first lets events run would start the same
+    // run twice.
+    if (enCurso_ || !corrida_ || !almacen_) {
         return;
     }
     ambrel_.cliente.usarCertificado(*almacen_, static_cast<std::size_t>(indice));
     spCertificados->hide();
-    ui_.procesarEventos();
+    {
+        const EnCurso enCurso(enCurso_);
+        ui_.procesarEventos();
+    }
     ProcesarDescarga();
 }
 
@@ -155,11 +157,7 @@ void Form1::ProcesarDescarga() {
     corrida_.reset();
     ejecutar(ui_, [&] {
         // Over before an end of the program unwinds to the shutdown.
-        struct EnCurso {
-            bool& b;
-            explicit EnCurso(bool& bandera) : b(bandera) { b = true; }
-            ~EnCurso() { b = false; }
-        } enCurso(enCurso_);
+        const EnCurso enCurso(enCurso_);
         const ResultadoDescarga r =
             Descarga(ambrel_, ui_)
                 .ProcesarDescarga(rango, ckDescarga->isChecked(), ckPendientes->isChecked());
@@ -590,6 +588,9 @@ void Form1::List1_Click(int indice) {
 }
 
 void Form1::bpVer_Click() {
+    if (enCurso_) {
+        return;
+    }
     const int fila = ltAdjuntos->currentRow();
     const bool elegida = fila >= 0 && static_cast<std::size_t>(fila) < datos_->adjuntos.size() &&
                          ltAdjuntos->item(fila)->isSelected();
@@ -600,7 +601,7 @@ void Form1::bpVer_Click() {
 
 void Form1::btEliminar_Click() {
     const std::string id = lbIdLexNet->text().toStdString();
-    if (id.empty()) {
+    if (id.empty() || enCurso_) {
         return;
     }
     bool eliminada = false;
@@ -628,7 +629,10 @@ void Form1::closeEvent(QCloseEvent* evento) {
 bool Form1::eventFilter(QObject* objeto, QEvent* evento) {
     if (objeto == bpProceso && evento->type() == QEvent::KeyPress &&
         esTeclaParametros(*static_cast<QKeyEvent*>(evento))) {
-        abrirParametros(ambrel_.general, ui_, this);
+        // Saving the settings ends the program, which a run must not meet halfway.
+        if (!enCurso_) {
+            abrirParametros(ambrel_.general, ui_, this);
+        }
         return true;
     }
     for (QLineEdit* fecha : txFecha) {

@@ -115,11 +115,14 @@ void fCorvane::crearControles() {
 }
 
 bool fCorvane::mostrarCertificados(Tarea tarea) {
+    // The card in use is not read again under a run, nor another run started.
+    if (enCurso_) {
+        return false;
+    }
     tarea_ = tarea;
     return ejecutar(ui_, [&] {
-        if (!almacen_) {
-            almacen_ = SeleccionaCertificado(corvane_.general, ui_);
-        }
+        // Read again each time: the card may have been taken out, put back or changed.
+        ReleerCertificados(almacen_, corvane_.cliente, corvane_.general, ui_);
         spCertificados->mostrar(almacen_->certificados());
         spCertificados->show();
         spCertificados->raise();
@@ -144,13 +147,16 @@ void fCorvane::bpProva_Click() {
 
 void fCorvane::bpAceptar_Click(int indice) {
     const Tarea tarea = std::exchange(tarea_, Tarea::Ninguna);
-    if (!almacen_ || indice < 0 || tarea == Tarea::Ninguna) {
+    if (enCurso_ || !almacen_ || indice < 0 || tarea == Tarea::Ninguna) {
         return;
     }
     corvane_.cliente.usarCertificado(*almacen_, static_cast<std::size_t>(indice));
     indice_ = static_cast<std::size_t>(indice);
     spCertificados->hide();
-    ui_.procesarEventos();
+    {
+        const EnCurso enCurso(enCurso_);
+        ui_.procesarEventos();
+    }
     if (tarea == Tarea::Envio) {
         ProcesoEnvio();
     } else {
@@ -161,7 +167,13 @@ void fCorvane::bpAceptar_Click(int indice) {
 void fCorvane::ProcesoEnvio() {
     // The exit button is away only while the run goes.
     bpSalir->hide();
-    ejecutar(ui_, [&] { EnvioEscritos(corvane_, ui_, *almacen_, indice_).ProcesoEnvio(); });
+    // The writs and their documents stay as the run reads them.
+    lista->setEnabled(false);
+    {
+        const EnCurso enCurso(enCurso_);
+        ejecutar(ui_, [&] { EnvioEscritos(corvane_, ui_, *almacen_, indice_).ProcesoEnvio(); });
+    }
+    lista->setEnabled(true);
     if (ui_.codigoFin()) {
         return;
     }
@@ -198,6 +210,11 @@ bool fCorvane::cargar(std::string_view lineaOrdenes) {
 }
 
 void fCorvane::closeEvent(QCloseEvent* evento) {
+    // The shutdown would close the database and the session under the run.
+    if (enCurso_ && !ui_.codigoFin()) {
+        evento->ignore();
+        return;
+    }
     // After the program was told to end at once, closing runs no shutdown.
     if (!ui_.codigoFin()) {
         ejecutar(ui_, [&] { corvane_.cerrar(); });
@@ -209,7 +226,10 @@ void fCorvane::closeEvent(QCloseEvent* evento) {
 bool fCorvane::eventFilter(QObject* objeto, QEvent* evento) {
     if (objeto == bpProceso && evento->type() == QEvent::KeyPress &&
         esTeclaParametros(*static_cast<QKeyEvent*>(evento))) {
-        abrirParametros(corvane_.general, ui_, this);
+        // Saving the settings ends the program, which a run must not meet halfway.
+        if (!enCurso_) {
+            abrirParametros(corvane_.general, ui_, this);
+        }
         return true;
     }
     return QWidget::eventFilter(objeto, evento);

@@ -62,8 +62,9 @@ private:
     QPushButton* bpSalir = nullptr;
 
     Tarea tarea_ = Tarea::Ninguna;
-    // The card, opened once: a second store of the same module would be finalized under
-    // the first one when either goes.
+    // The card as the certificate panel last read it.
     std::unique_ptr<AlmacenTarjeta> almacen_;
     std::size_t indice_ = 0; // the chosen certificate in almacen_
+    // A run is in progress (its exchanges let window events run).
+    bool enCurso_ = false;
 };

@@ -1,6 +1,7 @@
 // fCorvane's directory buttons: the refreshes of the LexNET directory and procedure types.
 #include "common/Certificados.h"
 #include "common/Tarjeta.h"
+#include "common/ui/Controles.h"
 #include "common/ui/InteraccionQt.h"
 #include "common/ui/PanelCertificados.h"
 #include "send/Corvane.h"
@@ -20,13 +21,17 @@ void fCorvane::bpProcedimientos_Click() {
 
 void fCorvane::refrescarDirectorio(Tarea tarea) {
     setEnabled(false);
-    const bool sigue = ejecutar(ui_, [&] {
-        if (tarea == Tarea::Destinatarios) {
-            ObtenerDestinatarios(corvane_, ui_);
-        } else {
-            ObtenerTiposProcedimiento(corvane_, ui_);
-        }
-    });
+    bool sigue = false;
+    {
+        const EnCurso enCurso(enCurso_);
+        sigue = ejecutar(ui_, [&] {
+            if (tarea == Tarea::Destinatarios) {
+                ObtenerDestinatarios(corvane_, ui_);
+            } else {
+                ObtenerTiposProcedimiento(corvane_, ui_);
+            }
+        });
+    }
     setEnabled(true);
     sPanel->hide();
     // The writs now show the names of their courts and procedure types.

@@ -72,6 +72,18 @@ TEST(Certificados, TarjetaSinCertificadosTerminaConSuMensaje) {
     EXPECT_EQ(ui.mensajes[0].titulo, "Atención");
 }
 
+// The wider store reaches the card through the system's proxy of every registered module.
+TEST(Certificados, EmularVistaLeeLaTarjetaPorElModuloDeTodas) {
+    InteraccionGuionada ui;
+    General g;
+    (void)TarjetaPrueba::comun(); // sets SOFTHSM2_CONF
+    g.EmularVista = true;
+    g.ModuloPKCS11 = "/no/existe.so";
+    const auto almacen = SeleccionaCertificado(g, ui);
+    ASSERT_EQ(almacen->certificados().size(), 1u);
+    EXPECT_EQ(almacen->certificados()[0].token, TarjetaPrueba::etiqueta());
+}
+
 // The card's certificate as listed; one PIN request per run; a needless login or logout only tells.
 TEST_F(ClienteLexnetTest, LoginYLogoutConLaClaveDeLaTarjeta) {
     const CertificadoTarjeta& c = almacen->certificados().at(0);
@@ -89,6 +101,7 @@ TEST_F(ClienteLexnetTest, LoginYLogoutConLaClaveDeLaTarjeta) {
     const auto login = sim->peticiones("Login");
     ASSERT_EQ(login.size(), 1u);
     EXPECT_EQ(login[0]["certificado"], TarjetaPrueba::sujetoUsuario());
+    EXPECT_EQ(login[0]["tls"], "TLSv1.3"); // the soft card signs RSA-PSS
 
     cliente->usarCertificado(*almacen, 0); // a certificate chosen again opens a new connection
     cliente->Logout();
@@ -97,6 +110,48 @@ TEST_F(ClienteLexnetTest, LoginYLogoutConLaClaveDeLaTarjeta) {
     ASSERT_EQ(peticiones("Logout"), 1u);
     EXPECT_NE(sim->peticiones("Logout")[0]["conexion"], login[0]["conexion"]);
     EXPECT_EQ(ui.tarjetasPin, std::vector<std::string>{TarjetaPrueba::etiqueta()});
+}
+
+// TLS 1.3 takes only RSA-PSS from an RSA key; a card that signs PKCS#1 v1.5 alone (no PSS, no
+// raw RSA to build it from) still logs in, over TLS 1.2.
+TEST_F(ClienteLexnetTest, TarjetaSinRsaPssEntraPorTls12) {
+    cliente.reset();
+    almacen.reset();
+    // The library skips the first name of a "-" list, hence the first one twice.
+    const TarjetaPropia sinPss(
+        "slots.mechanisms = -CKM_RSA_PKCS_PSS,CKM_RSA_PKCS_PSS,CKM_SHA1_RSA_PKCS_PSS,"
+        "CKM_SHA224_RSA_PKCS_PSS,CKM_SHA256_RSA_PKCS_PSS,CKM_SHA384_RSA_PKCS_PSS,"
+        "CKM_SHA512_RSA_PKCS_PSS,CKM_RSA_X_509\n");
+    cliente = std::make_unique<ClienteLexnet>(g, ui);
+    almacen = SeleccionaCertificado(g, ui);
+    cliente->usarCertificado(*almacen, 0);
+    cliente->Login();
+    EXPECT_TRUE(ui.mensajes.empty()) << ui.mensajes.at(0).texto;
+    EXPECT_EQ(cliente->estado.idSesion, 4321);
+    ASSERT_EQ(peticiones("Login"), 1u);
+    EXPECT_EQ(sim->peticiones("Login")[0]["tls"], "TLSv1.2");
+}
+
+// The store is read afresh: another card put in is listed, and the certificate in use is
+// taken again from the new store, so the session left open still logs out with it.
+TEST_F(ClienteLexnetTest, TarjetaReleidaMuestraLaNuevaYSigueConLaElegida) {
+    cliente.reset();
+    almacen.reset();
+    const TarjetaPropia propia;
+    cliente = std::make_unique<ClienteLexnet>(g, ui);
+    ReleerCertificados(almacen, *cliente, g, ui);
+    cliente->usarCertificado(*almacen, 0);
+    cliente->Login();
+    ASSERT_EQ(cliente->estado.idSesion, 4321);
+    propia.anadirTarjeta("Otra");
+    ReleerCertificados(almacen, *cliente, g, ui);
+    ASSERT_EQ(almacen->certificados().size(), 2u);
+    ui.pines = {TarjetaPrueba::pin()}; // a new store logs in to the card again
+    cliente->Logout();
+    EXPECT_TRUE(ui.mensajes.empty()) << ui.mensajes.at(0).texto;
+    EXPECT_EQ(cliente->estado.idSesion, 0);
+    ASSERT_EQ(peticiones("Logout"), 1u);
+    EXPECT_EQ(sim->peticiones("Logout")[0]["certificado"], TarjetaPrueba::sujetoUsuario());
 }
 
 // The request as sent: a raw TLS listener keeps the empty SOAPAction HTTP parsers drop.

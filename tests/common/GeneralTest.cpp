@@ -50,6 +50,12 @@ TEST_F(Instalacion, AjustesLeidos) {
     poner("Ruta", "  " + inst.carpeta() + "/  ");
     EXPECT_TRUE(leerAjustes(g, ui));
     EXPECT_EQ(g.RutaBaseDatos, inst.carpeta() + "/QUARELLEXNET.MDB");
+    // The card's module: OpenSC's where this system keeps it, unless the settings name one.
+    EXPECT_TRUE(std::filesystem::is_regular_file(g.ModuloPKCS11)) << g.ModuloPKCS11;
+    EXPECT_TRUE(g.ModuloPKCS11.ends_with("/opensc-pkcs11.so")) << g.ModuloPKCS11;
+    poner("ModuloPKCS11", " /opt/tarjeta/modulo.so ");
+    EXPECT_TRUE(leerAjustes(g, ui));
+    EXPECT_EQ(g.ModuloPKCS11, "/opt/tarjeta/modulo.so");
     poner("Ruta", inst.carpeta() + "/otra");
     EXPECT_FALSE(leerAjustes(g, ui));
 

@@ -8,13 +8,15 @@
 namespace {
 
 // A copy of the card's untouched token in `destino`, with the configuration that names it.
-void copiarToken(const std::filesystem::path& tarjeta, const std::filesystem::path& destino) {
+void copiarToken(const std::filesystem::path& tarjeta, const std::filesystem::path& destino,
+                 const std::string& mas = {}) {
     std::filesystem::copy(tarjeta / "tokens-limpio", destino / "tokens",
                           std::filesystem::copy_options::recursive);
     escribirArchivo(destino / "softhsm2.conf",
                     "directories.tokendir = " + (destino / "tokens").string() +
                         "\nobjectstore.backend = file\nlog.level = ERROR\n"
-                        "slots.removable = false\n");
+                        "slots.removable = false\n" +
+                        mas);
 }
 
 } // namespace
@@ -45,17 +47,34 @@ TarjetaPrueba::TarjetaPrueba() {
     fijarVariableEntorno("SOFTHSM2_CONF", configuracionSofthsm().string());
 }
 
-TarjetaPropia::TarjetaPropia() {
-    copiarToken(TarjetaPrueba::comun().carpeta(), carpeta());
+TarjetaPropia::TarjetaPropia(std::string configuracion) : configuracion_(std::move(configuracion)) {
+    copiarToken(TarjetaPrueba::comun().carpeta(), carpeta(), configuracion_);
     fijarVariableEntorno("SOFTHSM2_CONF", (carpeta() / "softhsm2.conf").string());
 }
 
 void TarjetaPropia::reponer() const {
     std::filesystem::remove_all(carpeta() / "tokens");
     std::filesystem::remove(carpeta() / "softhsm2.conf");
-    copiarToken(TarjetaPrueba::comun().carpeta(), carpeta());
+    copiarToken(TarjetaPrueba::comun().carpeta(), carpeta(), configuracion_);
 }
 
 TarjetaPropia::~TarjetaPropia() {
     fijarVariableEntorno("SOFTHSM2_CONF", TarjetaPrueba::comun().configuracionSofthsm().string());
+}
+
+void TarjetaPropia::anadirTarjeta(const std::string& etiqueta) const {
+    const std::string der = (carpeta() / (etiqueta + ".der")).string();
+    const std::string modulo = TarjetaPrueba::modulo();
+    const std::string certificado = TarjetaPrueba::comun().certificadoControl().string();
+    for (const std::vector<std::string>& orden :
+         {std::vector<std::string>{"softhsm2-util", "--init-token", "--free", "--label", etiqueta,
+                                   "--pin", TarjetaPrueba::pin(), "--so-pin", "12345678"},
+          {"openssl", "x509", "-in", certificado, "-outform", "DER", "-out", der},
+          {"pkcs11-tool", "--module", modulo, "--token-label", etiqueta, "--login", "--pin",
+           TarjetaPrueba::pin(), "--write-object", der, "--type", "cert", "--id", "02"}}) {
+        const ResultadoPrograma r = ejecutarPrograma(orden);
+        if (r.estado != 0) {
+            throw std::runtime_error("no se pudo añadir la tarjeta " + etiqueta + ":\n" + r.salida);
+        }
+    }
 }

@@ -46,10 +46,11 @@ private:
 
 // Another copy of the token, as it was made: SOFTHSM2_CONF names it while the object lives,
 // for this process and the programs it starts. For tests that kill a process holding the
-// card, whose card library may be rewriting the token's files at that instant.
+// card, whose card library may be rewriting the token's files at that instant, or that need
+// the card library configured otherwise (`configuracion`: more lines of softhsm2.conf).
 class TarjetaPropia {
 public:
-    TarjetaPropia();
+    explicit TarjetaPropia(std::string configuracion = {});
     ~TarjetaPropia();
     TarjetaPropia(const TarjetaPropia&) = delete;
     TarjetaPropia& operator=(const TarjetaPropia&) = delete;
@@ -58,7 +59,10 @@ public:
     // The token as it was made again, as a card taken out and put back is: a killed process
     // may have left the soft card's files half rewritten, which no real card would be.
     void reponer() const;
+    // Another card in another reader, labelled `etiqueta`, holding the control certificate.
+    void anadirTarjeta(const std::string& etiqueta) const;
 
 private:
     CarpetaTemporal carpeta_;
+    std::string configuracion_;
 };

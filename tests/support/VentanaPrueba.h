@@ -81,3 +81,25 @@ inline void guardarCaptura(QWidget& ventana, const char* nombre) {
         QVERIFY(ventana.grab().save(QString::fromLocal8Bit(carpeta) + "/" + nombre));
     }
 }
+
+// Presses what must not act while a run lets window events run: Ctrl+F12 on bpProceso, then
+// each named button (found by object name anywhere in the window). Returns the object names of
+// the modal windows that opened meanwhile (each closed at once).
+inline QStringList pulsarDuranteLaCorrida(QWidget& ventana, const QStringList& botones) {
+    QStringList abiertas;
+    QWidget* antes = QApplication::activeModalWidget();
+    QTimer cierre;
+    QObject::connect(&cierre, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal != antes) {
+            abiertas << modal->objectName();
+            modal->close();
+        }
+    });
+    cierre.start(5);
+    QTest::keyClick(ventana.findChild<QWidget*>("bpProceso"), Qt::Key_F12, Qt::ControlModifier);
+    for (const QString& nombre : botones) {
+        ventana.findChild<QAbstractButton*>(nombre)->click();
+    }
+    return abiertas;
+}

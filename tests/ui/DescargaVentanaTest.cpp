@@ -26,7 +26,7 @@ class DescargaVentanaTest : public QObject {
 
     // A run over March from the window; `enDialogo` runs while the run asks for the PIN.
     void descargar(Ambrel& ambrel, Form1& ventana, const std::function<void()>& enDialogo,
-                   const std::string& id = "900") {
+                   const std::string& id = "900", int tarjetas = 1) {
         Simulador sim(R"({"notificaciones": [
             {"id": ")" +
                       id + R"(", "fechaEnvio": "2026-03-05T09:00:00", "asunto": "Cédula",
@@ -46,8 +46,12 @@ class DescargaVentanaTest : public QObject {
         auto* panel = control<PanelCertificados>(&ventana, "spCertificados");
         QVERIFY(panel->isVisible());
         QCOMPARE(panel->elegido(), 0);
-        QCOMPARE(control<QTreeWidget>(panel, "ListView1")->topLevelItem(0)->text(1),
-                 QStringLiteral("PEREZ GARCIA JUAN - 12345678Z"));
+        auto* filas = control<QTreeWidget>(panel, "ListView1");
+        QCOMPARE(filas->topLevelItemCount(), tarjetas);
+        const auto usuario =
+            filas->findItems(QStringLiteral("PEREZ GARCIA JUAN - 12345678Z"), Qt::MatchExactly, 1);
+        QCOMPARE(usuario.size(), 1);
+        filas->setCurrentItem(usuario[0]);
         guardarCaptura(*panel, "certificados.png");
         Contestador contestador; // a failing run reports and ends instead of waiting
         QTimer pin;
@@ -60,7 +64,10 @@ class DescargaVentanaTest : public QObject {
             }
         });
         pin.start(5);
-        control<QPushButton>(panel, "bpAceptar")->click();
+        // A second acceptance that arrives while the first lets events run starts nothing.
+        auto* bpAceptar = control<QPushButton>(panel, "bpAceptar");
+        QMetaObject::invokeMethod(bpAceptar, &QPushButton::click, Qt::QueuedConnection);
+        bpAceptar->click();
         QVERIFY(!panel->isVisible());
         QCOMPARE(sim.peticiones("TerminarDescarga").size(), std::size_t{1});
         QCOMPARE(sim.peticiones("Logout").size(), std::size_t{1});
@@ -72,24 +79,30 @@ private slots:
     // bpVolver while the run asks for the PIN leaves the run alone: no start screen,
     // database or logout under it; the run ends on the list.
     void descargaSinVolverYMuestraLaLista() {
+        const TarjetaPropia propia;
         InstalacionPrueba inst;
         InteraccionQt ui;
         Ambrel ambrel(ui);
         Form1 ventana(ambrel, ui);
         bool inicioDuranteLaDescarga = true;
+        QStringList abiertas{"-"};
         descargar(ambrel, ventana, [&] {
             control<QPushButton>(&ventana, "bpVolver")->click();
             inicioDuranteLaDescarga = control<QLabel>(&ventana, "sPanelAviso")->isVisible();
+            abiertas = pulsarDuranteLaCorrida(ventana, {"bpVer", "btEliminar", "bpAceptar"});
         });
         QVERIFY(!inicioDuranteLaDescarga);
+        QCOMPARE(abiertas, QStringList());
         auto* lista = control<QListWidget>(&ventana, "List1");
         QVERIFY(lista->isVisible() && control<QPushButton>(&ventana, "bpSalir")->isVisible());
         QCOMPARE(lista->count(), 1);
         QVERIFY(lista->item(0)->text().startsWith(QString::fromUtf8("Abogacía")));
-        // A second run from the same window still reaches the card.
+        // A second run from the same window reads the card again: another card put in
+        // meanwhile is listed too.
+        propia.anadirTarjeta("Otra");
         control<QPushButton>(&ventana, "bpVolver")->click();
         descargar(
-            ambrel, ventana, [] {}, "901");
+            ambrel, ventana, [] {}, "901", 2);
     }
 
     // Closing while the run asks for the PIN waits for the run's end.

@@ -65,8 +65,14 @@ private slots:
         QVERIFY(panel->isVisible() && bpSalir->isVisible());
 
         QTimer pin;
+        QStringList abiertas{"-"};
+        bool cerradaDuranteElEnvio = true;
         connect(&pin, &QTimer::timeout, [&] {
             if (auto* d = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
+                // Nothing that changes the writs or starts a run acts during the run.
+                abiertas = pulsarDuranteLaCorrida(ventana, {"bpVer", "bpBaja", "bpProceso"});
+                cerradaDuranteElEnvio = ventana.close();
+                control<QPushButton>(panel, "bpAceptar")->click();
                 d->setTextValue(QString::fromStdString(TarjetaPrueba::pin()));
                 d->accept();
             }
@@ -84,6 +90,10 @@ private slots:
         Contestador contestador;
         control<QPushButton>(panel, "bpAceptar")->click();
         QVERIFY(contestador.cajas.isEmpty());
+        QCOMPARE(abiertas, QStringList());
+        QVERIFY(!cerradaDuranteElEnvio && ventana.isVisible());
+        QVERIFY(!panel->isVisible());
+        QCOMPARE(sim.peticiones("EnviarMensaje").size(), std::size_t{1});
         QVERIFY(progreso.startsWith(QStringLiteral("Escrito 1 de 1 : 12/2026 - REF\r\nEnviando "
                                                    "bloque 2 / ")));
         QVERIFY(!salirDuranteElEnvio && bpSalir->isVisible());

@@ -1,8 +1,11 @@
 #include "tools/lexnet-sim/Firma.h"
 
+#include <algorithm>
+#include <cctype>
 #include <openssl/bio.h>
 #include <openssl/cms.h>
 #include <openssl/err.h>
+#include <openssl/objects.h>
 #include <openssl/pem.h>
 #include <stdexcept>
 
@@ -16,6 +19,50 @@ std::string ultimoErrorOpenssl() {
     }
     ERR_clear_error();
     return texto;
+}
+
+// Why a signer's digest is not SHA-256, the only one LexNET takes: the digestAlgorithm of
+// its SignerInfo and the digest its signature algorithm names, when it names one. Empty when
+// every signer uses SHA-256.
+std::string resumenNoAdmitido(CMS_ContentInfo* cms) {
+    STACK_OF(CMS_SignerInfo)* firmantes = CMS_get0_SignerInfos(cms);
+    for (int i = 0; i < sk_CMS_SignerInfo_num(firmantes); ++i) {
+        X509_ALGOR* resumen = nullptr;
+        X509_ALGOR* firma = nullptr;
+        CMS_SignerInfo_get0_algs(sk_CMS_SignerInfo_value(firmantes, i), nullptr, nullptr, &resumen,
+                                 &firma);
+        const ASN1_OBJECT* objeto = nullptr;
+        X509_ALGOR_get0(&objeto, nullptr, nullptr, resumen);
+        const int nidResumen = OBJ_obj2nid(objeto);
+        if (nidResumen != NID_sha256) {
+            return std::string("resumen ") + OBJ_nid2sn(nidResumen) + " en lugar de SHA-256";
+        }
+        X509_ALGOR_get0(&objeto, nullptr, nullptr, firma);
+        int nidFirma = NID_undef;
+        int nidClave = NID_undef;
+        if (OBJ_find_sigid_algs(OBJ_obj2nid(objeto), &nidFirma, &nidClave) != 0 &&
+            nidFirma != NID_undef && nidFirma != NID_sha256) {
+            return std::string("algoritmo de firma ") + OBJ_nid2sn(OBJ_obj2nid(objeto)) +
+                   " en lugar de uno con SHA-256";
+        }
+    }
+    return {};
+}
+
+// The micalg parameter of a multipart/signed message's header, lower case; empty when absent.
+std::string micalgDe(std::string_view mime) {
+    std::string cabecera(mime.substr(0, std::min(mime.find("\r\n\r\n"), mime.find("\n\n"))));
+    std::transform(cabecera.begin(), cabecera.end(), cabecera.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::size_t i = cabecera.find("micalg=");
+    if (i == std::string::npos) {
+        return {};
+    }
+    std::string valor = cabecera.substr(i + 7);
+    if (!valor.empty() && valor[0] == '"') {
+        valor = valor.substr(1, valor.find('"', 1) - 1);
+    }
+    return valor.substr(0, valor.find_first_of("; \t\r\n"));
 }
 
 } // namespace
@@ -56,6 +103,11 @@ ResultadoFirma VerificadorFirma::comprobar(CMS_ContentInfo* cms, BIO* contenido,
         r.detalle = ultimoErrorOpenssl();
         return r;
     }
+    r.detalle = resumenNoAdmitido(cms);
+    if (!r.detalle.empty()) {
+        r.valida = false;
+        return r;
+    }
     STACK_OF(X509)* firmantes = CMS_get0_signers(cms);
     if (firmantes && sk_X509_num(firmantes) > 0) {
         X509* firmante = sk_X509_value(firmantes, 0);
@@ -87,6 +139,12 @@ ResultadoFirma VerificadorFirma::verificar(std::string_view mime,
         if (r.valida) {
             break;
         }
+    }
+    // The digest the message announces must be the one its signature used.
+    if (const std::string micalg = micalgDe(mime);
+        r.valida && !micalg.empty() && micalg != "sha-256") {
+        r.valida = false;
+        r.detalle = "micalg=\"" + micalg + "\" no es el resumen de la firma (sha-256)";
     }
     return r;
 }

@@ -87,6 +87,7 @@ Json lineaDe(const httplib::Request& req, const std::string& operacion, const st
     }
     return {{"hora", horaIso()},
             {"conexion", conexionDe(req)},
+            {"tls", req.ssl ? SSL_get_version(req.ssl) : ""},
             {"operacion", operacion},
             {"certificado", sujeto},
             {"cabeceras", cabeceras}};
