@@ -47,8 +47,7 @@ std::string megas(std::uintmax_t bytes) {
 EnvioEscritos::EnvioEscritos(Corvane& corvane, Interaccion& ui, AlmacenTarjeta& almacen,
                              std::size_t indice)
     : g_(corvane.general), cliente_(corvane.cliente), plantillas_(corvane.plantillas), ui_(ui),
-      almacen_(almacen), indice_(indice),
-      archivoMensaje_(temporalPropio(baseMensaje(g_))) {}
+      almacen_(almacen), indice_(indice), archivoMensaje_(temporalPropio(baseMensaje(g_))) {}
 
 ResumenEnvio EnvioEscritos::ProcesoEnvio() {
     ResumenEnvio r;

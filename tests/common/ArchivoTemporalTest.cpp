@@ -3,6 +3,7 @@
 #include "common/Sistema.h"
 #include "common/TemporalesPropios.h"
 #include "tests/support/CarpetaTemporal.h"
+#include "tests/support/ProcesoHijo_posix.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -10,8 +11,6 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -70,35 +69,28 @@ TEST(ArchivoTemporal, SinColocarNoQuedaNadaYElAnteriorSigue) {
 // process of this computer that ended, or another computer's file untouched for a day.
 TEST(ArchivoTemporal, TemporalesPropiosYRestosDeEjecucionesMuertas) {
     CarpetaTemporal carpeta;
-    const fs::path destino = carpeta / "LexnetJUZGA.TXT";
+    const fs::path destino = carpeta / "LISTA.TXT";
     const fs::path propio = temporalPropio(destino, ".nuevo");
     EXPECT_NE(propio, temporalPropio(destino, ".nuevo"));
-    EXPECT_EQ(propio.parent_path(), carpeta.ruta());
-    const pid_t pid = fork();
-    if (pid == 0) {
-        _exit(0);
+    const long pid = procesoTerminado();
+    const std::string muerto = propio.filename().string();
+    const auto guion = muerto.rfind('-', muerto.rfind('-') - 1);
+    const std::string marca = muerto.substr(0, guion + 1) + std::to_string(pid) + "-1";
+    const std::vector<fs::path> quedan{propio, carpeta / "LISTA.TXT.OTRO-12-1.nuevo",
+                                       carpeta / (marca + ".tmp"), destino};
+    const std::vector<fs::path> van{carpeta / (marca + ".nuevo"),
+                                    carpeta / "LISTA.TXT.OTRO-13-1.nuevo"};
+    for (const auto& lista : {quedan, van}) {
+        for (const fs::path& p : lista) {
+            std::ofstream(p) << "x";
+        }
     }
-    waitpid(pid, nullptr, 0);
-    std::string equipo = nombreEquipo();
-    std::ranges::replace_if(
-        equipo, [](char c) { return !std::isalnum(static_cast<unsigned char>(c)) && c != '_'; },
-        '_');
-    const fs::path muerto =
-        carpeta / ("LexnetJUZGA.TXT." + equipo + "-" + std::to_string(pid) + "-1.nuevo");
-    const fs::path ajenoNuevo = carpeta / "LexnetJUZGA.TXT.OTRO-12-1.nuevo";
-    const fs::path ajenoViejo = carpeta / "LexnetJUZGA.TXT.OTRO-13-1.nuevo";
-    const fs::path otroSufijo =
-        carpeta / ("LexnetJUZGA.TXT." + equipo + "-" + std::to_string(pid) + "-1.tmp");
-    for (const fs::path& p : {propio, muerto, ajenoNuevo, ajenoViejo, otroSufijo, destino}) {
-        std::ofstream(p) << "x";
-    }
-    fs::last_write_time(ajenoViejo, fs::file_time_type::clock::now() - std::chrono::hours(25));
+    fs::last_write_time(van[1], fs::file_time_type::clock::now() - std::chrono::hours(25));
     limpiarTemporalesMuertos(destino, ".nuevo");
-    for (const fs::path& p : {propio, ajenoNuevo, otroSufijo, destino}) {
+    for (const fs::path& p : quedan) {
         EXPECT_TRUE(fs::exists(p)) << p;
     }
-    EXPECT_FALSE(fs::exists(muerto));
-    EXPECT_FALSE(fs::exists(ajenoViejo));
+    EXPECT_FALSE(fs::exists(van[0]) || fs::exists(van[1]));
 }
 
 // A line appended is whole on disk; one a crash cut short is ended before the next.
@@ -108,8 +100,7 @@ TEST(ArchivoTemporal, LineaDuraderaNoSeJuntaConUnaCortada) {
     anadirLineaDuradera(diario, "uno\n");
     std::ofstream(diario, std::ios::app) << "cort";
     anadirLineaDuradera(diario, "dos\n");
-    std::ifstream f(diario);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(f), {}), "uno\ncort\ndos\n");
+    EXPECT_EQ(leerArchivo(diario), "uno\ncort\ndos\n");
 }
 
 } // namespace

@@ -34,9 +34,7 @@ protected:
     void arrancar(OpcionesSimulador opciones) {
         opciones.datos = R"({"primeraSesion": 4321, "notificaciones": []})";
         sim = std::make_unique<Simulador>(opciones);
-        g.URLServicio = sim->url();
-        g.CAServidor = tarjeta.ca().string();
-        g.ModuloPKCS11 = TarjetaPrueba::modulo();
+        sim->apuntar(g);
         cliente = std::make_unique<ClienteLexnet>(g, ui);
         almacen.reset(); // one open session of the card library at a time
         almacen = SeleccionaCertificado(g, ui);

@@ -38,9 +38,7 @@ protected:
         ambrel = std::make_unique<Ambrel>(ui);
         ambrel->arrancar("");
         General& g = ambrel->general;
-        g.URLServicio = sim->url();
-        g.CAServidor = tarjeta.ca().string();
-        g.ModuloPKCS11 = TarjetaPrueba::modulo();
+        sim->apuntar(g);
         g.Pausas = false;
         almacen = SeleccionaCertificado(g, ui);
         ambrel->cliente.usarCertificado(*almacen, 0);

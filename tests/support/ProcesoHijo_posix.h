@@ -17,6 +17,16 @@
 #include <unistd.h>
 #include <vector>
 
+// A process number this computer no longer runs: a child that ended and was waited for.
+inline long procesoTerminado() {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        _exit(0);
+    }
+    waitpid(pid, nullptr, 0);
+    return pid;
+}
+
 // Other programs started by the test fixtures (the soft-card script, the simulator), through
 // the shell with each word quoted and `resto` redirecting. The program is found in PATH.
 inline FILE* abrirPrograma(const std::vector<std::string>& palabras, const std::string& resto) {

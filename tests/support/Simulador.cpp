@@ -70,3 +70,9 @@ void Simulador::fallar(const nlohmann::json& fallos) {
         throw std::runtime_error("el simulador no aceptó la orden " + orden + ": " + r.salida);
     }
 }
+
+void Simulador::apuntar(General& g) const {
+    g.URLServicio = url();
+    g.CAServidor = TarjetaPrueba::comun().ca().string();
+    g.ModuloPKCS11 = TarjetaPrueba::modulo();
+}

@@ -34,9 +34,7 @@ class DescargaVentanaTest : public QObject {
              "numeroProcedimiento": "0000124/2026",
              "documentos": [{"nombre": "cedula.pdf", "texto": "%PDF-1.4 prueba"}]}]})");
         QVERIFY(ventana.cargar(""));
-        ambrel.general.URLServicio = sim.url();
-        ambrel.general.CAServidor = TarjetaPrueba::comun().ca().string();
-        ambrel.general.ModuloPKCS11 = TarjetaPrueba::modulo();
+        sim.apuntar(ambrel.general);
         ambrel.general.Pausas = false;
         ventana.show();
         QVERIFY(QTest::qWaitForWindowExposed(&ventana));

@@ -47,9 +47,7 @@ private slots:
         fCorvane ventana(corvane, ui);
         QVERIFY(ventana.cargar("##FELDO"));
         QVERIFY(control<QPushButton>(&ventana, "bpProceso")->isHidden());
-        corvane.general.URLServicio = sim.url();
-        corvane.general.CAServidor = TarjetaPrueba::comun().ca().string();
-        corvane.general.ModuloPKCS11 = TarjetaPrueba::modulo();
+        sim.apuntar(corvane.general);
         corvane.general.Conexion->ejecutar(
             "INSERT INTO MensajeEnvio (NumeroProcedimiento, Referencia, TipoProcedimiento, "
             "Destinatario, Adjunto, Subido, FechaGen) VALUES ('12/2026', 'Cliente', 'ORD', "

@@ -42,9 +42,7 @@ private slots:
         fCorvane ventana(corvane, ui);
         QVERIFY(ventana.cargar(""));
         General& g = corvane.general;
-        g.URLServicio = sim.url();
-        g.CAServidor = TarjetaPrueba::comun().ca().string();
-        g.ModuloPKCS11 = TarjetaPrueba::modulo();
+        sim.apuntar(g);
         g.Conexion->ejecutarGuion(R"sql(
             INSERT INTO TipoProcedimiento VALUES ('ORD', 'Ordinario', 0);
             INSERT INTO OrigenDestino (codPartidoJudicial, tipoOrgano, numeroOrgano, nombre)
