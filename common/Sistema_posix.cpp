@@ -101,66 +101,6 @@ std::string moduloPkcs11(const std::string& nombre) {
     return archivo;
 }
 
-std::error_code iniciarProceso(const std::filesystem::path& programa,
-                               const std::vector<std::string>& argumentos) {
-    std::filesystem::path ejecutable = programa;
-    if (!programa.has_parent_path()) {
-        ejecutable = buscarEnRuta(programa.string());
-        if (ejecutable.empty()) {
-            return std::make_error_code(std::errc::no_such_file_or_directory);
-        }
-    }
-    // Everything the child needs is ready before the fork.
-    std::vector<std::string> palabras{ejecutable.string()};
-    palabras.insert(palabras.end(), argumentos.begin(), argumentos.end());
-    std::vector<char*> argv;
-    for (std::string& p : palabras) {
-        argv.push_back(p.data());
-    }
-    argv.push_back(nullptr);
-
-    // The grandchild runs the program, so nobody has to wait for it; the reason exec fails
-    // comes back through a pipe that a successful exec closes.
-    int tubo[2];
-    if (pipe2(tubo, O_CLOEXEC) != 0) {
-        return {errno, std::generic_category()};
-    }
-    const pid_t hijo = fork();
-    if (hijo < 0) {
-        const int e = errno;
-        close(tubo[0]);
-        close(tubo[1]);
-        return {e, std::generic_category()};
-    }
-    if (hijo == 0) {
-        setsid();
-        const pid_t nieto = fork();
-        if (nieto == 0) {
-            execv(argv[0], argv.data());
-            const int e = errno;
-            [[maybe_unused]] const auto n = write(tubo[1], &e, sizeof e);
-            _exit(127);
-        }
-        if (nieto < 0) {
-            const int e = errno;
-            [[maybe_unused]] const auto n = write(tubo[1], &e, sizeof e);
-        }
-        _exit(0);
-    }
-    close(tubo[1]);
-    int estado = 0;
-    while (waitpid(hijo, &estado, 0) < 0 && errno == EINTR) {
-    }
-    int error = 0;
-    ssize_t leidos = 0;
-    while ((leidos = read(tubo[0], &error, sizeof error)) < 0 && errno == EINTR) {
-    }
-    close(tubo[0]);
-    return leidos == static_cast<ssize_t>(sizeof error)
-               ? std::error_code(error, std::generic_category())
-               : std::error_code();
-}
-
 namespace {
 
 // How long the hand-off to the mail client is waited for. xdg-email ends at once when no
@@ -183,8 +123,9 @@ struct AvisoEspera {
     int valor = 0;
 };
 
-// Runs the program and waits for it at most `plazoMs`. A child of its own waits, so that a
-// program that outlives the wait is left to run without ever becoming a zombie of ours.
+// Runs the program and waits for it at most `plazoMs` (0: only for it to start). A child of
+// its own waits, so that a program that outlives the wait is left to run without ever becoming
+// a zombie of ours; a failed exec comes back through a pipe that a successful exec closes.
 // Empty when it ended with status 0 or was still running; errc::function_not_supported when
 // it ended with another status or by a signal; the reason when it could not be started.
 std::error_code ejecutarYEsperar(const std::filesystem::path& ejecutable,
@@ -266,6 +207,19 @@ std::error_code ejecutarYEsperar(const std::filesystem::path& ejecutable,
 }
 
 } // namespace
+
+std::error_code iniciarProceso(const std::filesystem::path& programa,
+                               const std::vector<std::string>& argumentos) {
+    std::filesystem::path ejecutable = programa;
+    if (!programa.has_parent_path()) {
+        ejecutable = buscarEnRuta(programa.string());
+        if (ejecutable.empty()) {
+            return std::make_error_code(std::errc::no_such_file_or_directory);
+        }
+    }
+    // Not waited for: only a start that failed is told.
+    return ejecutarYEsperar(ejecutable, argumentos, 0);
+}
 
 std::error_code componerCorreo(const std::string& asunto, const std::string& cuerpo,
                                const std::vector<std::filesystem::path>& adjuntos) {

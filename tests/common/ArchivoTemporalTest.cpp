@@ -93,14 +93,4 @@ TEST(ArchivoTemporal, TemporalesPropiosYRestosDeEjecucionesMuertas) {
     EXPECT_FALSE(fs::exists(van[0]) || fs::exists(van[1]));
 }
 
-// A line appended is whole on disk; one a crash cut short is ended before the next.
-TEST(ArchivoTemporal, LineaDuraderaNoSeJuntaConUnaCortada) {
-    CarpetaTemporal carpeta;
-    const fs::path diario = carpeta / "diario.txt";
-    anadirLineaDuradera(diario, "uno\n");
-    std::ofstream(diario, std::ios::app) << "cort";
-    anadirLineaDuradera(diario, "dos\n");
-    EXPECT_EQ(leerArchivo(diario), "uno\ncort\ndos\n");
-}
-
 } // namespace

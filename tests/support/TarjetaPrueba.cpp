@@ -63,18 +63,14 @@ TarjetaPropia::~TarjetaPropia() {
 }
 
 void TarjetaPropia::anadirTarjeta(const std::string& etiqueta) const {
-    const std::string der = (carpeta() / (etiqueta + ".der")).string();
-    const std::string modulo = TarjetaPrueba::modulo();
-    const std::string certificado = TarjetaPrueba::comun().certificadoControl().string();
-    for (const std::vector<std::string>& orden :
-         {std::vector<std::string>{"softhsm2-util", "--init-token", "--free", "--label", etiqueta,
-                                   "--pin", TarjetaPrueba::pin(), "--so-pin", "12345678"},
-          {"openssl", "x509", "-in", certificado, "-outform", "DER", "-out", der},
-          {"pkcs11-tool", "--module", modulo, "--token-label", etiqueta, "--login", "--pin",
-           TarjetaPrueba::pin(), "--write-object", der, "--type", "cert", "--id", "02"}}) {
-        const ResultadoPrograma r = ejecutarPrograma(orden);
-        if (r.estado != 0) {
-            throw std::runtime_error("no se pudo añadir la tarjeta " + etiqueta + ":\n" + r.salida);
-        }
+    const ResultadoPrograma r = ejecutarPrograma(
+        {"sh", "-c",
+         "softhsm2-util --init-token --free --label \"$1\" --pin \"$2\" --so-pin 12345678 && "
+         "openssl x509 -in \"$3\" -outform DER -out \"$4\" && pkcs11-tool --module \"$5\" "
+         "--token-label \"$1\" --login --pin \"$2\" --write-object \"$4\" --type cert --id 02",
+         "sh", etiqueta, TarjetaPrueba::pin(), TarjetaPrueba::comun().certificadoControl().string(),
+         (carpeta() / (etiqueta + ".der")).string(), TarjetaPrueba::modulo()});
+    if (r.estado != 0) {
+        throw std::runtime_error("no se pudo añadir la tarjeta " + etiqueta + ":\n" + r.salida);
     }
 }
