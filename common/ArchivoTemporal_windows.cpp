@@ -1,5 +1,6 @@
 #include "common/ArchivoTemporal.h"
 
+#include <string>
 #include <system_error>
 #include <windows.h>
 
