@@ -13,16 +13,19 @@ constexpr const char* kCrear =
     "Equipo VARCHAR(255) NOT NULL, Proceso INTEGER NOT NULL, Testigo VARCHAR(64) NOT NULL, "
     "Latido INTEGER NOT NULL, Inicio VARCHAR(19) NOT NULL)";
 
-const char* nombreClase(ClaseEjecucion c) {
-    switch (c) {
-    case ClaseEjecucion::Descarga:
-        return "descarga";
-    case ClaseEjecucion::Envio:
-        return "envio";
-    case ClaseEjecucion::Directorio:
-        return "directorio";
-    }
-    return "";
+// Each kind's key in EjecucionEnCurso and its name in the messages, in ClaseEjecucion's order.
+struct DatosClase {
+    const char* nombre;
+    const char* descripcion;
+};
+constexpr DatosClase kClases[] = {
+    {"descarga", "una descarga de notificaciones"},
+    {"envio", "un envío de escritos"},
+    {"directorio", "una actualización del directorio o de los tipos de procedimiento"},
+};
+
+const DatosClase& datosDe(ClaseEjecucion c) {
+    return kClases[static_cast<std::size_t>(c)];
 }
 
 // EJECUCIONES.DB beside the database, made when missing (two runs may make it at once).
@@ -58,22 +61,11 @@ struct Observacion {
 
 } // namespace
 
-std::string TurnoEjecucion::descripcion(ClaseEjecucion clase) {
-    switch (clase) {
-    case ClaseEjecucion::Descarga:
-        return "una descarga de notificaciones";
-    case ClaseEjecucion::Envio:
-        return "un envío de escritos";
-    case ClaseEjecucion::Directorio:
-        return "una actualización del directorio o de los tipos de procedimiento";
-    }
-    return "";
-}
-
 std::unique_ptr<TurnoEjecucion> TurnoEjecucion::tomar(BaseDatos& db, ClaseEjecucion clase,
                                                       Interaccion* ui, PlazosTurno plazos) {
     BaseDatos turnos = abrirTurnos(db);
-    const std::string nombre = nombreClase(clase);
+    const std::string nombre = datosDe(clase).nombre;
+    const std::string descripcion = datosDe(clase).descripcion;
     const std::string equipo = nombreEquipo();
     std::optional<Observacion> visto;
     bool avisado = false;
@@ -118,7 +110,7 @@ std::unique_ptr<TurnoEjecucion> TurnoEjecucion::tomar(BaseDatos& db, ClaseEjecuc
         }
         if (!visto) {
             const std::optional<FechaHora> inicio = FechaHora::desdeTexto((*titular)[4].texto());
-            ui->mensaje("Ya hay " + descripcion(clase) + " en curso en el equipo " +
+            ui->mensaje("Ya hay " + descripcion + " en curso en el equipo " +
                             (*titular)[0].texto() + " (proceso " + (*titular)[1].texto() +
                             (inicio ? ", desde el " + inicio->textoPantalla() : std::string()) +
                             ")." + "\r\n" + "Espere a que termine y vuelva a intentarlo.",
@@ -126,7 +118,7 @@ std::unique_ptr<TurnoEjecucion> TurnoEjecucion::tomar(BaseDatos& db, ClaseEjecuc
             return nullptr;
         }
         if (!avisado) {
-            ui->estado("Comprobando si sigue en curso " + descripcion(clase) + " del equipo " +
+            ui->estado("Comprobando si sigue en curso " + descripcion + " del equipo " +
                        (*titular)[0].texto() + " ...");
             avisado = true;
         }
@@ -137,7 +129,7 @@ std::unique_ptr<TurnoEjecucion> TurnoEjecucion::tomar(BaseDatos& db, ClaseEjecuc
 
 TurnoEjecucion::TurnoEjecucion(BaseDatos turnos, ClaseEjecucion clase, std::string testigo,
                                PlazosTurno plazos)
-    : turnos_(std::move(turnos)), clase_(nombreClase(clase)), testigo_(std::move(testigo)),
+    : turnos_(std::move(turnos)), clase_(datosDe(clase).nombre), testigo_(std::move(testigo)),
       plazos_(plazos) {
     hilo_ = std::thread([this] { latir(); });
 }

@@ -36,8 +36,8 @@ struct PlazosTurno {
 class TurnoEjecucion {
 public:
     // The turn of `clase` on the database `db` is connected to (EJECUCIONES.DB is made
-    // beside it when missing). While another live run holds
-    // it, says so through `ui` ("Atención") and returns null. Watching a holder that may be
+    // beside it when missing). While another live run holds it, says so through `ui`
+    // ("Atención") and returns null. Watching a holder that may be
     // dead shows in the status panel what the run waits for. With `ui` null, takes only a
     // free turn, says nothing and never waits.
     static std::unique_ptr<TurnoEjecucion> tomar(BaseDatos& db, ClaseEjecucion clase,
@@ -50,9 +50,6 @@ public:
     // Another run took the turn over, having found this one's heartbeat stopped for too
     // long: this run must not start anything more.
     bool perdido() const { return perdido_; }
-
-    // "un envío de escritos"..., as the messages name the kind.
-    static std::string descripcion(ClaseEjecucion clase);
 
 private:
     TurnoEjecucion(BaseDatos turnos, ClaseEjecucion clase, std::string testigo, PlazosTurno plazos);

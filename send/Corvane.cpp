@@ -38,10 +38,14 @@ PantallaInicioCorvane Corvane::arrancar(std::string_view lineaOrdenes) {
         importacionInicial.rechazado = true;
     }
     // Receipts a run could not store, when no send run is under way (it applies them itself).
+    const std::filesystem::path diario = archivoDiarioAcuses(general.Conexion->archivo());
     try {
-        if (const auto turno =
-                TurnoEjecucion::tomar(*general.Conexion, ClaseEjecucion::Envio, nullptr)) {
-            aplicarAcuses(*general.Conexion, archivoDiarioAcuses(general.Conexion->archivo()));
+        std::error_code ec;
+        if (std::filesystem::exists(diario, ec)) {
+            if (const auto turno =
+                    TurnoEjecucion::tomar(*general.Conexion, ClaseEjecucion::Envio, nullptr)) {
+                aplicarAcuses(*general.Conexion, diario);
+            }
         }
     } catch (const ErrorBaseDatos&) {
         // Busy: the next run applies them.

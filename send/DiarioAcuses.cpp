@@ -2,6 +2,7 @@
 
 #include "common/ArchivoTemporal.h"
 #include "common/BaseDatos.h"
+#include "common/Texto.h"
 
 #include <charconv>
 #include <fstream>
@@ -11,14 +12,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kFin = "OK";
-
-// A value on one line of the journal: tabs and line ends become blanks.
-std::string enLinea(std::string v) {
-    for (char& c : v) {
-        c = c == '\t' || c == '\r' || c == '\n' ? ' ' : c;
-    }
-    return v;
-}
 
 std::vector<std::string> campos(const std::string& linea) {
     std::vector<std::string> r;
@@ -40,9 +33,9 @@ fs::path archivoDiarioAcuses(const fs::path& baseDatos) {
 }
 
 void anotarAcuse(const fs::path& diario, const AcuseRecibido& a) {
-    anadirLineaDuradera(diario, std::to_string(a.idEscrito) + "\t" + enLinea(a.idAcuse) + "\t" +
-                                    enLinea(a.fecha) + "\t" + enLinea(a.referencia) + "\t" + kFin +
-                                    "\n");
+    anadirLineaDuradera(diario, std::to_string(a.idEscrito) + "\t" + valorDeLinea(a.idAcuse, "\t") +
+                                    "\t" + valorDeLinea(a.fecha, "\t") + "\t" +
+                                    valorDeLinea(a.referencia, "\t") + "\t" + kFin + "\n");
 }
 
 std::vector<AcuseRecibido> acusesAnotados(const fs::path& diario) {
