@@ -80,10 +80,8 @@ TEST(ArchivoTemporal, TemporalesPropiosYRestosDeEjecucionesMuertas) {
                                        carpeta / (marca + ".tmp"), destino};
     const std::vector<fs::path> van{carpeta / (marca + ".nuevo"),
                                     carpeta / "LISTA.TXT.OTRO-13-1.nuevo"};
-    for (const auto& lista : {quedan, van}) {
-        for (const fs::path& p : lista) {
-            std::ofstream(p) << "x";
-        }
+    for (const fs::path& p : {quedan[0], quedan[1], quedan[2], quedan[3], van[0], van[1]}) {
+        std::ofstream(p) << "x";
     }
     fs::last_write_time(van[1], fs::file_time_type::clock::now() - std::chrono::hours(25));
     limpiarTemporalesMuertos(destino, ".nuevo");

@@ -10,6 +10,7 @@
 #include "tests/support/InteraccionGuionada.h"
 #include "tests/support/Simulador.h"
 
+#include <future>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -178,16 +179,15 @@ TEST_F(DirectorioTest, FallosConservanLasFilasGuardadas) {
 TEST_F(DirectorioTest, DosRefrescosALaVezNoMezclanLaTabla) {
     sim.fallar(json::array(
         {Simulador::fallo("ObtenerDestinatarios", "esperar", {{"segundos", 3}, {"veces", 1}})}));
-    ResultadoRefresco primero{};
-    std::thread hilo([&] { primero = ObtenerDestinatarios(corvane, ui); });
+    auto primero =
+        std::async(std::launch::async, [&] { return ObtenerDestinatarios(corvane, ui); });
     while (sim.peticiones("ObtenerDestinatarios").empty()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     InteraccionGuionada ui2; // the running refresh's own port is busy on its thread
     EXPECT_EQ(ObtenerDestinatarios(corvane, ui2), ResultadoRefresco::Ocupado);
     EXPECT_EQ(ui2.mensajes.size(), 1u);
-    hilo.join();
-    EXPECT_EQ(primero, ResultadoRefresco::Refrescado);
+    EXPECT_EQ(primero.get(), ResultadoRefresco::Refrescado);
     EXPECT_EQ(filas("OrigenDestino"), kDirectorio);
 }
 

@@ -466,10 +466,8 @@ TEST(EnviosSimultaneosTest, CadaEscritoUnaVezConSuAcuseYSuDocumento) {
     // The first upload is held long enough for the other run to see the holder's heartbeat.
     sim.fallar(json::array(
         {Simulador::fallo("EnviarBloque", "esperar", {{"segundos", 3}, {"veces", 1}})}));
-    const pid_t uno = lanzar(cli);
-    const pid_t otro = lanzar(cli);
     std::multiset<int> estados;
-    for (const pid_t pid : {uno, otro}) {
+    for (const pid_t pid : {lanzar(cli), lanzar(cli)}) { // both started before either is waited
         int estado = 0;
         waitpid(pid, &estado, 0);
         estados.insert(WIFEXITED(estado) ? WEXITSTATUS(estado) : -1);
