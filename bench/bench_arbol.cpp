@@ -5,9 +5,9 @@
 // The peer is pugixml, a widely used parser, doing the same two parses into its own
 // document, with no tree of ours (target: ours at least 80 % of its rate). Rates are per
 // CPU second.
-#include "common/ArbolRespuesta.h"
-#include "common/Interaccion.h"
-#include "common/Respuesta.h"
+#include "core/Interaccion.h"
+#include "protocol/ArbolRespuesta.h"
+#include "protocol/Respuesta.h"
 #include "tests/support/InteraccionMuda.h"
 
 #include <benchmark/benchmark.h>

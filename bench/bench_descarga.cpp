@@ -4,11 +4,11 @@
 // answer tree; "CargarYGrabar" also parses the answer into the tree, as a run does.
 // Target: the 10,000 headers in under a second. The download figures (documents from the
 // simulator against plain curl, peak memory) come from scripts/bench-descarga.sh.
-#include "common/ArbolRespuesta.h"
-#include "common/BaseDatos.h"
-#include "common/Esquema.h"
-#include "common/Interaccion.h"
+#include "core/Interaccion.h"
 #include "download/Cabeceras.h"
+#include "protocol/ArbolRespuesta.h"
+#include "storage/BaseDatos.h"
+#include "storage/Esquema.h"
 #include "tests/support/InteraccionMuda.h"
 
 #include <benchmark/benchmark.h>

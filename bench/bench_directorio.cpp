@@ -5,13 +5,13 @@
 // answer's size. The peak is measured in a child process that does one refresh: its
 // largest resident size less what it shared with the parent at the fork (the answer text
 // already built), and the same with the answer included.
-#include "common/ArbolRespuesta.h"
-#include "common/BaseDatos.h"
-#include "common/Esquema.h"
-#include "common/Interaccion.h"
-#include "common/Respuesta.h"
+#include "core/Interaccion.h"
+#include "protocol/ArbolRespuesta.h"
+#include "protocol/Respuesta.h"
 #include "send/Directorio.h"
 #include "send/ListasDirectorio.h"
+#include "storage/BaseDatos.h"
+#include "storage/Esquema.h"
 #include "tests/support/InteraccionMuda.h"
 
 #include <benchmark/benchmark.h>

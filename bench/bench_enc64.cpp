@@ -2,7 +2,7 @@
 // Decoding counts the bytes of Base64 text read; encoding counts the raw bytes read.
 // EVP_DecodeBlock takes no line breaks, so broken text is also measured against the
 // streaming EVP_DecodeUpdate, which accepts them.
-#include "common/Enc64.h"
+#include "protocol/Enc64.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdint>
@@ -62,38 +62,38 @@ const char* nombreDeForma(std::int64_t ancho) {
     return ancho == 72 ? "lineas de 72" : ancho == 76 ? "lineas de 76" : "una linea";
 }
 
-void BM_MyDecode(benchmark::State& state) {
+void BM_decodificarBase64(benchmark::State& state) {
     const std::string& texto = textoDePrueba(state.range(0));
-    if (MyDecode(texto) != bytesAleatorios()) {
-        state.SkipWithError("MyDecode no devuelve el bloque original");
+    if (decodificarBase64(texto) != bytesAleatorios()) {
+        state.SkipWithError("decodificarBase64 no devuelve el bloque original");
         return;
     }
     for (auto _ : state) {
-        auto bytes = MyDecode(texto);
+        auto bytes = decodificarBase64(texto);
         benchmark::DoNotOptimize(bytes.data());
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(texto.size()));
     state.SetLabel(nombreDeForma(state.range(0)));
 }
-BENCHMARK(BM_MyDecode)->Arg(0)->Arg(72)->Arg(76);
+BENCHMARK(BM_decodificarBase64)->Arg(0)->Arg(72)->Arg(76);
 
 // Lines of 76 with spaces and tabs ignored, as a download decodes its blocks. The text
 // holds no blanks, the usual case.
-void BM_MyDecodeSinBlancos(benchmark::State& state) {
+void BM_decodificarBase64SinBlancos(benchmark::State& state) {
     const std::string& texto = textoDePrueba(76);
     for (auto _ : state) {
-        std::vector<std::uint8_t> espacio; // a new buffer per call, like BM_MyDecode
-        const auto bytes = MyDecode(texto, espacio, Blancos::SeIgnoran);
+        std::vector<std::uint8_t> espacio; // a new buffer per call, like BM_decodificarBase64
+        const auto bytes = decodificarBase64(texto, espacio, Blancos::SeIgnoran);
         benchmark::DoNotOptimize(bytes.data());
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(texto.size()));
     state.SetLabel("lineas de 76, Blancos::SeIgnoran");
 }
-BENCHMARK(BM_MyDecodeSinBlancos);
+BENCHMARK(BM_decodificarBase64SinBlancos);
 
-// Sized per call like MyDecode, so both pay for one output buffer.
+// Sized per call like decodificarBase64, so both pay for one output buffer.
 void BM_EVP_DecodeBlock(benchmark::State& state) {
     const std::string& texto = textoEnUnaLinea();
     const auto* entrada = reinterpret_cast<const unsigned char*>(texto.data());
@@ -134,17 +134,17 @@ void BM_EVP_DecodeUpdate(benchmark::State& state) {
 }
 BENCHMARK(BM_EVP_DecodeUpdate)->Arg(0)->Arg(72)->Arg(76);
 
-void BM_MyEncode(benchmark::State& state) {
+void BM_codificarBase64(benchmark::State& state) {
     const auto& bytes = bytesAleatorios();
     for (auto _ : state) {
-        auto texto = MyEncode(std::span<const std::uint8_t>(bytes));
+        auto texto = codificarBase64(std::span<const std::uint8_t>(bytes));
         benchmark::DoNotOptimize(texto.data());
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes.size()));
     state.SetLabel("lineas de 72");
 }
-BENCHMARK(BM_MyEncode);
+BENCHMARK(BM_codificarBase64);
 
 void BM_EVP_EncodeBlock(benchmark::State& state) {
     const auto& bytes = bytesAleatorios();

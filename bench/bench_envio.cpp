@@ -3,7 +3,7 @@
 // its output). Reports the time and the peak resident memory of the process against the
 // documents' size (target: peak < 2 x the documents). The upload figures come from
 // scripts/bench-envio.sh.
-#include "common/Tarjeta.h"
+#include "card/Tarjeta.h"
 #include "send/MensajeSmime.h"
 
 #include <benchmark/benchmark.h>

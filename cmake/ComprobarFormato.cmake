@@ -1,9 +1,7 @@
 # Fails when a C++ source of the project is not formatted as .clang-format says.
-file(GLOB_RECURSE fuentes
-    ${RAIZ}/common/*.h ${RAIZ}/common/*.cpp ${RAIZ}/download/*.h ${RAIZ}/download/*.cpp
-    ${RAIZ}/send/*.h ${RAIZ}/send/*.cpp ${RAIZ}/apps/*.cpp ${RAIZ}/apps/*.h
-    ${RAIZ}/tests/*.h ${RAIZ}/tests/*.cpp ${RAIZ}/bench/*.cpp ${RAIZ}/bench/*.h
-    ${RAIZ}/fuzz/*.cpp ${RAIZ}/tools/*.h ${RAIZ}/tools/*.cpp)
+file(GLOB_RECURSE fuentes ${RAIZ}/*.h ${RAIZ}/*.cpp)
+# Build folders (build/, build-asan/, build-fuzz/...) hold generated sources.
+list(FILTER fuentes EXCLUDE REGEX "^${RAIZ}/build[^/]*/")
 execute_process(COMMAND ${CLANG_FORMAT} --dry-run --Werror ${fuentes}
     RESULT_VARIABLE resultado ERROR_VARIABLE salida)
 if(NOT resultado EQUAL 0)

@@ -1,8 +1,11 @@
-# Fails when a logic source (common/, download/, send/ outside ui/) includes a Qt header.
-file(GLOB_RECURSE fuentes
-    ${RAIZ}/common/*.h ${RAIZ}/common/*.cpp
-    ${RAIZ}/download/*.h ${RAIZ}/download/*.cpp
-    ${RAIZ}/send/*.h ${RAIZ}/send/*.cpp)
+# Fails when a logic source (every library folder outside ui/, and the command-line
+# programs) includes a Qt header.
+set(patrones)
+foreach(carpeta IN ITEMS platform core storage card settings protocol setup download send
+                         apps/ambrel-cli apps/corvane-cli)
+    list(APPEND patrones ${RAIZ}/${carpeta}/*.h ${RAIZ}/${carpeta}/*.cpp)
+endforeach()
+file(GLOB_RECURSE fuentes ${patrones})
 set(culpables "")
 foreach(f IN LISTS fuentes)
     if(f MATCHES "/ui/")

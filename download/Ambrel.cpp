@@ -1,9 +1,9 @@
 #include "download/Ambrel.h"
 
-#include "common/Arranque.h"
-#include "common/Interaccion.h"
-#include "common/Sistema.h"
-#include "common/Texto.h"
+#include "core/Interaccion.h"
+#include "core/Texto.h"
+#include "platform/Sistema.h"
+#include "setup/Arranque.h"
 
 #include <filesystem>
 
@@ -19,7 +19,7 @@ std::string palabraDeModo(std::string_view lineaOrdenes) {
     return marca == std::string::npos ? std::string() : linea.substr(marca + 2);
 }
 
-void borrarArchivosExportados(const General& g) {
+void borrarArchivosExportados(const Ajustes& g) {
     std::error_code ec;
     std::filesystem::directory_iterator it(comoRuta(g.CarpetaDescargas), ec);
     if (ec) {
@@ -52,21 +52,21 @@ std::string AvisoInicio(bool alVolver) {
 PantallaInicioAmbrel Ambrel::arrancar(std::string_view lineaOrdenes) {
     PantallaInicioAmbrel p;
     p.lbVersion = textoVersion();
-    general.CarpetaPrograma = carpetaDelPrograma();
-    general.EsVista = sistemaEsVista();
+    ajustes.CarpetaPrograma = carpetaDelPrograma();
+    ajustes.AlmacenAmplio = sistemaDeAlmacenAmplio();
 
     p.soloVisualizar = palabraDeModo(lineaOrdenes) == "LEER";
     p.bpProceso =
         p.soloVisualizar ? "Visualizar notificaciones" : "Iniciar descarga de notificaciones";
-    general.ConParametros = !recortar(lineaOrdenes).empty();
+    ajustes.ConParametros = !recortar(lineaOrdenes).empty();
 
-    PrimerArranque = esPrimerArranque(general);
+    PrimerArranque = esPrimerArranque(ajustes);
     if (PrimerArranque) {
-        InicializarInstalacion(general, ui_);
+        InicializarInstalacion(ajustes, ui_);
     }
     p.fechaHoy = fechaDeHoy();
     p.avisoInicio = AvisoInicio(false);
-    p.titulo = prepararAjustesYBaseDatos(general, ui_);
+    p.titulo = prepararAjustesYBaseDatos(ajustes, conexion, ui_);
     pantalla_ = p;
     return p;
 }
@@ -80,17 +80,17 @@ PantallaInicioAmbrel Ambrel::volverInicio() const {
 
 void Ambrel::cerrar() {
     if (borrarExportadosAlCerrar) {
-        pasoDeCierre(ui_, [&] { borrarArchivosExportados(general); });
+        pasoDeCierre(ui_, [&] { borrarArchivosExportados(ajustes); });
     }
     pasoDeCierre(ui_, [&] { ui_.procesarEventos(); });
-    pasoDeCierre(ui_, [&] { cerrarConexion(general); });
+    pasoDeCierre(ui_, [&] { conexion.reset(); });
     if (cliente.estado.idSesion != 0) {
         pasoDeCierre(ui_, cerrarSesion);
     }
-    if (general.ConParametros) {
+    if (ajustes.ConParametros) {
         pasoDeCierre(ui_, [&] {
-            relanzarSiCarpeta(general, ui_, "C:\\ZELTA", "C:\\ZELTA\\ZELTA.EXE") ||
-                relanzarSiCarpeta(general, ui_, "C:\\ZELTA1", "C:\\ZELTA1\\ZELTA1.EXE");
+            relanzarSiCarpeta(ajustes, ui_, "C:\\ZELTA", "C:\\ZELTA\\ZELTA.EXE") ||
+                relanzarSiCarpeta(ajustes, ui_, "C:\\ZELTA1", "C:\\ZELTA1\\ZELTA1.EXE");
         });
     }
 }

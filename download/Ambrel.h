@@ -1,10 +1,12 @@
 #pragma once
 
-#include "common/ClienteLexnet.h"
-#include "common/General.h"
+#include "protocol/ClienteLexnet.h"
+#include "settings/Ajustes.h"
+#include "storage/BaseDatos.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -26,8 +28,8 @@ std::string AvisoInicio(bool alVolver);
 // Ambrel's program state: settings, connection and the LexNET session.
 class Ambrel {
 public:
-    explicit Ambrel(Interaccion& ui) : cliente(general, ui), ui_(ui) {
-        general.programa = Programa::Ambrel;
+    explicit Ambrel(Interaccion& ui) : cliente(ajustes, ui), ui_(ui) {
+        ajustes.programa = Programa::Ambrel;
     }
 
     // The whole start-up; ends the program (FinPrograma) when it cannot go on.
@@ -37,7 +39,10 @@ public:
     // The whole shutdown.
     void cerrar();
 
-    General general;
+    Ajustes ajustes;
+    // The database, open from start-up to shutdown.
+    std::unique_ptr<BaseDatos> conexion;
+    BaseDatos& db() const { return *conexion; }
     bool PrimerArranque = false;
     // Only the window's shutdown deletes the export copies: a command-line run may end
     // while Quarel's import program, started by an earlier export, still reads them.

@@ -1,8 +1,8 @@
 #include "download/ArchivoTexto.h"
 
-#include "common/ArchivoTemporal.h"
-#include "common/General.h"
-#include "common/TemporalesPropios.h"
+#include "platform/ArchivoTemporal.h"
+#include "platform/TemporalesPropios.h"
+#include "settings/Ajustes.h"
 
 #include <cstdint>
 #include <span>

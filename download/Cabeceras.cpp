@@ -1,10 +1,10 @@
 #include "download/Cabeceras.h"
 
-#include "common/BaseDatos.h"
-#include "common/Interaccion.h"
-#include "common/LecturaArbol.h"
-#include "common/Respuesta.h"
-#include "common/Texto.h"
+#include "core/Interaccion.h"
+#include "core/Texto.h"
+#include "protocol/LecturaArbol.h"
+#include "protocol/Respuesta.h"
+#include "storage/BaseDatos.h"
 
 #include <memory>
 
@@ -246,8 +246,7 @@ private:
 };
 
 [[noreturn]] void errorGrabando(Interaccion& ui, long numero, const std::string& descripcion) {
-    ui.mensaje("Se ha producido el error " + std::to_string(numero) + " - " + descripcion, "",
-               Icono::Critico, Botones::Aceptar);
+    mostrarError(ui, numero, descripcion, UnionError::Guion, "", Icono::Critico);
     terminarPrograma(ui, 1);
 }
 

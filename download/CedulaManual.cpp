@@ -1,6 +1,6 @@
 #include "download/CedulaManual.h"
 
-#include "common/Texto.h"
+#include "core/Texto.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,14 +1,15 @@
 #include "download/CorreoNotificacion.h"
 
-#include "common/BaseDatos.h"
-#include "common/Enc64.h"
-#include "common/General.h"
-#include "common/Interaccion.h"
-#include "common/Sistema.h"
-#include "common/Texto.h"
+#include "core/Interaccion.h"
+#include "core/Texto.h"
 #include "download/ArchivoTexto.h"
 #include "download/DescargaManual.h"
+#include "download/Exportacion.h"
 #include "download/ListaNotificaciones.h"
+#include "platform/Sistema.h"
+#include "protocol/Enc64.h"
+#include "settings/Ajustes.h"
+#include "storage/BaseDatos.h"
 
 #include <chrono>
 #include <fstream>
@@ -22,7 +23,7 @@ constexpr std::size_t kMaximoAsunto = 255;
 constexpr const char* kFrontera = "=_LexNet_Notificacion_0f3a9c";
 
 std::string base64(std::string_view bytes) {
-    std::string t = MyEncode(bytes);
+    std::string t = codificarBase64(bytes);
     if (!t.empty() && !terminaEn(t, "\r\n")) {
         t += "\r\n";
     }
@@ -30,7 +31,7 @@ std::string base64(std::string_view bytes) {
 }
 
 std::string palabraCodificada(std::string_view texto) {
-    std::string t = MyEncode(texto);
+    std::string t = codificarBase64(texto);
     std::erase(t, '\r');
     std::erase(t, '\n');
     return "=?UTF-8?B?" + t + "?=";
@@ -88,7 +89,7 @@ std::string leerDocumento(const fs::path& archivo) {
 }
 
 void avisar(Interaccion& ui, const std::string& texto) {
-    ui.mensaje(texto, "Atención:", Icono::Exclamacion, Botones::Aceptar);
+    ui.mensaje(texto, kTituloAtencionDosPuntos, Icono::Exclamacion, Botones::Aceptar);
 }
 
 } // namespace
@@ -104,7 +105,7 @@ std::string cuerpoCorreo(std::string_view fecha, std::string_view origen, std::s
            linea("Asunto: ", asunto) + linea("Referencia: ", referencia);
 }
 
-Correo correoNotificacion(BaseDatos& db, const General& g, const NotificacionLista& n,
+Correo correoNotificacion(BaseDatos& db, const Ajustes& g, const NotificacionLista& n,
                           const std::vector<AdjuntoLista>& adjuntos) {
     std::string fecha;
     std::string referencia;
@@ -163,40 +164,70 @@ std::string mensajeEml(const Correo& c) {
     return m + "--" + kFrontera + "--\r\n";
 }
 
-void enviarCorreo(const General& g, Interaccion& ui, const Correo& c,
+void enviarCorreo(const Ajustes& g, Interaccion& ui, const Correo& c,
                   const std::string& nombreEml) {
-    ui.ocupado(true);
-    std::error_code ec;
-    for (const fs::path& a : c.adjuntos) {
-        if (!fs::is_regular_file(a, ec)) {
-            ui.ocupado(false);
-            avisar(ui, "Se ha producido el error " +
-                           std::to_string(static_cast<int>(std::errc::no_such_file_or_directory)) +
-                           " - No se encuentra el documento " + comoTexto(a) +
-                           " al enviar el email.");
-            return;
+    // The hand-off runs under the busy pointer; what it has to tell waits until it is off.
+    std::string error;
+    std::optional<fs::path> guardado;
+    {
+        const PunteroOcupado ocupado(ui);
+        std::error_code ec;
+        for (const fs::path& a : c.adjuntos) {
+            if (!fs::is_regular_file(a, ec)) {
+                error = textoDeError(static_cast<int>(std::errc::no_such_file_or_directory),
+                                     "No se encuentra el documento " + comoTexto(a) +
+                                         " al enviar el email.",
+                                     UnionError::Guion);
+                break;
+            }
+        }
+        if (error.empty() && componerCorreo(c.asunto, c.cuerpo, c.adjuntos)) {
+            // No mail client on this desktop, or one that did not take the message: it is
+            // kept for any mail program to open.
+            const fs::path eml = comoRuta(g.CarpetaDescargas) / comoRuta(nombreEml);
+            try {
+                escribirArchivoEntero(eml, mensajeEml(c));
+                guardado = eml;
+            } catch (const std::system_error& e) {
+                error = textoDeError(e.code().value(),
+                                     descripcionError(e, eml) + " al enviar el email.",
+                                     UnionError::Guion);
+            }
+        } else if (error.empty()) {
+            ui.procesarEventos();
         }
     }
-    if (!componerCorreo(c.asunto, c.cuerpo, c.adjuntos)) {
-        ui.procesarEventos();
-        ui.ocupado(false);
+    if (!error.empty()) {
+        avisar(ui, error);
+    } else if (guardado) {
+        ui.mensaje("No hay un programa de correo configurado en este equipo. El mensaje se ha "
+                   "guardado en " +
+                       comoTexto(*guardado) +
+                       " para que lo abra o lo adjunte con su programa de correo.",
+                   kTituloAtencion, Icono::Informacion, Botones::Aceptar);
+        ui.abrirArchivo(guardado->parent_path());
+    }
+}
+
+std::string nombreEml(std::string_view idLexNet) {
+    return "NotificacionLexNet_" + nombreArchivoSeguro(idLexNet) + ".eml";
+}
+
+void enviarCorreoNotificacion(BaseDatos& db, const Ajustes& g, Interaccion& ui,
+                              const NotificacionLista* n,
+                              const std::vector<AdjuntoLista>& adjuntos) {
+    if (n == nullptr || adjuntos.empty()) {
+        ui.mensaje(kSinAdjuntosCorreo, kTituloAtencion, Icono::Exclamacion, Botones::Aceptar);
         return;
     }
-    // No mail client on this desktop, or one that did not take the message: it is kept for
-    // any mail program to open.
-    const fs::path eml = comoRuta(g.CarpetaDescargas) / comoRuta(nombreEml);
-    try {
-        escribirArchivoEntero(eml, mensajeEml(c));
-    } catch (const std::system_error& e) {
-        ui.ocupado(false);
-        avisar(ui, "Se ha producido el error " + std::to_string(e.code().value()) + " - " +
-                       descripcionError(e, eml) + " al enviar el email.");
+    enviarCorreo(g, ui, correoNotificacion(db, g, *n, adjuntos), nombreEml(n->idLexNet));
+}
+
+void enviarCorreoManual(const Ajustes& g, Interaccion& ui, const std::filesystem::path& carpeta,
+                        const NotificacionManual& n, const DetalleManual& d) {
+    if (d.archivos.empty()) {
+        ui.mensaje(kSinAdjuntosExportar, kTituloAtencion, Icono::Exclamacion, Botones::Aceptar);
         return;
     }
-    ui.ocupado(false);
-    ui.mensaje("No hay un programa de correo configurado en este equipo. El mensaje se ha "
-               "guardado en " +
-                   comoTexto(eml) + " para que lo abra o lo adjunte con su programa de correo.",
-               "Atención", Icono::Informacion, Botones::Aceptar);
-    ui.abrirArchivo(eml.parent_path());
+    enviarCorreo(g, ui, correoManual(carpeta, d), nombreEml(n.datos.idLexNet));
 }

@@ -13,7 +13,7 @@ class BaseDatos;
 class Interaccion;
 struct AdjuntoLista;
 struct DetalleManual;
-struct General;
+struct Ajustes;
 struct NotificacionLista;
 struct NotificacionManual;
 
@@ -31,7 +31,7 @@ std::string cuerpoCorreo(std::string_view fecha, std::string_view origen, std::s
                          std::string_view referencia);
 
 // The message of a downloaded notification as the main window shows it.
-Correo correoNotificacion(BaseDatos& db, const General& g, const NotificacionLista& n,
+Correo correoNotificacion(BaseDatos& db, const Ajustes& g, const NotificacionLista& n,
                           const std::vector<AdjuntoLista>& adjuntos);
 // The message of a notification saved by hand in `carpeta`.
 Correo correoManual(const std::filesystem::path& carpeta, const DetalleManual& d);
@@ -44,4 +44,16 @@ std::string mensajeEml(const Correo& c);
 // Hands the message to the mail client. Without one, or when the hand-off fails, it is kept
 // as `nombreEml` in the downloads folder, the folder is shown and a message says so.
 // Failures are reported.
-void enviarCorreo(const General& g, Interaccion& ui, const Correo& c, const std::string& nombreEml);
+void enviarCorreo(const Ajustes& g, Interaccion& ui, const Correo& c, const std::string& nombreEml);
+
+// The file a message is kept in when no mail client takes it: "NotificacionLexNet_<id>.eml".
+std::string nombreEml(std::string_view idLexNet);
+// The main window's mail of a downloaded notification: "No hay adjuntos." when none is chosen
+// or it has no documents; otherwise composed and handed over (enviarCorreo).
+void enviarCorreoNotificacion(BaseDatos& db, const Ajustes& g, Interaccion& ui,
+                              const NotificacionLista* n,
+                              const std::vector<AdjuntoLista>& adjuntos);
+// The same for a notification saved by hand in `carpeta`; one without documents is told with
+// the export's text, as that window always did.
+void enviarCorreoManual(const Ajustes& g, Interaccion& ui, const std::filesystem::path& carpeta,
+                        const NotificacionManual& n, const DetalleManual& d);

@@ -1,14 +1,17 @@
 #include "download/Descarga.h"
 
-#include "common/BaseDatos.h"
-#include "common/ClienteLexnet.h"
-#include "common/General.h"
-#include "common/Interaccion.h"
-#include "common/LecturaArbol.h"
-#include "common/Texto.h"
-#include "common/TurnoEjecucion.h"
+#include "core/Interaccion.h"
+#include "core/Texto.h"
 #include "download/Ambrel.h"
 #include "download/Cabeceras.h"
+#include "download/ConfirmacionDescargas.h"
+#include "download/DescargaAdjuntos.h"
+#include "download/DescargaMensajes.h"
+#include "protocol/ClienteLexnet.h"
+#include "protocol/LecturaArbol.h"
+#include "settings/Ajustes.h"
+#include "storage/BaseDatos.h"
+#include "storage/TurnoEjecucion.h"
 
 #include <array>
 #include <memory>
@@ -41,26 +44,21 @@ std::string FechaHasta(const std::optional<RangoFechas>& rango) {
 }
 
 Descarga::Descarga(Ambrel& ambrel, Interaccion& ui)
-    : g_(ambrel.general), cliente_(ambrel.cliente), ui_(ui) {}
-
-void Descarga::esperar(int segundos) {
-    if (g_.Pausas) {
-        Esperar(segundos, ui_);
-    }
-}
+    : g_(ambrel.ajustes), db_(*ambrel.conexion), cliente_(ambrel.cliente), ui_(ui) {}
 
 ComprobacionFechas Descarga::ComprobarFechas(std::string_view desde, std::string_view hasta) {
     const std::string inicio = recortar(desde);
     const std::string fin = recortar(hasta);
-    const auto aviso = [&](const char* texto, const char* titulo, FocoFecha foco) {
+    const auto aviso = [&](std::string_view texto, std::string_view titulo, FocoFecha foco) {
         ui_.mensaje(texto, titulo, Icono::Exclamacion, Botones::Aceptar);
         return ComprobacionFechas{false, std::nullopt, foco};
     };
     if (inicio.empty() && !fin.empty()) {
-        return aviso("Tiene que indicar Fecha Inicial", "Atención:", FocoFecha::Inicial);
+        return aviso("Tiene que indicar Fecha Inicial", kTituloAtencionDosPuntos,
+                     FocoFecha::Inicial);
     }
     if (!inicio.empty() && fin.empty()) {
-        return aviso("Tiene que indicar Fecha Final", "Atención:", FocoFecha::Final);
+        return aviso("Tiene que indicar Fecha Final", kTituloAtencionDosPuntos, FocoFecha::Final);
     }
     if (!fechaValida(inicio)) {
         return aviso(kFechaNoValida, kTituloFechaNoValida, FocoFecha::Inicial);
@@ -70,8 +68,8 @@ ComprobacionFechas Descarga::ComprobarFechas(std::string_view desde, std::string
     }
     const std::optional<RangoFechas> rango = rangoDeFechas(inicio, fin);
     if (rango && rango->hasta < rango->desde) {
-        return aviso("La fecha final no puede ser inferior a la inicial",
-                     "Atención:", FocoFecha::Final);
+        return aviso("La fecha final no puede ser inferior a la inicial", kTituloAtencionDosPuntos,
+                     FocoFecha::Final);
     }
     return ComprobacionFechas{true, rango, FocoFecha::Inicial};
 }
@@ -80,10 +78,9 @@ ResultadoDescarga Descarga::ProcesarDescarga(const std::optional<RangoFechas>& r
                                              bool descargar, bool soloPendientes) {
     resultado_ = ResultadoDescarga{};
     cliente_.estado.ErrorBloque = false;
-    cliente_.ErrorComunicacion = false;
     std::unique_ptr<TurnoEjecucion> turno;
     if (descargar) {
-        turno = TurnoEjecucion::tomar(*g_.Conexion, ClaseEjecucion::Descarga, &ui_);
+        turno = TurnoEjecucion::tomar(db_, ClaseEjecucion::Descarga, &ui_);
         if (!turno) {
             resultado_.ocupada = true;
             return resultado_;
@@ -97,24 +94,19 @@ ResultadoDescarga Descarga::ProcesarDescarga(const std::optional<RangoFechas>& r
     if (cliente_.estado.idSesion == 0 && descargar) {
         ui_.mensaje("No se ha podido iniciar la sesión con en servidor de LexNet. No se puede "
                     "continuar el proceso.",
-                    "Atención", Icono::Exclamacion, Botones::Aceptar);
+                    kTituloAtencion, Icono::Exclamacion, Botones::Aceptar);
         terminarPrograma(ui_, 1);
     }
     if (cliente_.estado.NumeroPendientes != 0) {
         resultado_.pendientes = PedirPendientes();
     }
     if (descargar) {
-        PedirCabeceras(rango, soloPendientes);
-        if (!cliente_.ErrorComunicacion) {
-            DescargarMensajes(rango);
-        }
-        if (!cliente_.ErrorComunicacion) {
-            DescargarAdjuntos();
-        }
-        if (!cliente_.ErrorComunicacion) {
-            NotificarDescargas();
-        }
-        if (!cliente_.ErrorComunicacion) {
+        // Each phase runs only when the exchanges before it did not fail.
+        ContextoDescarga fase{g_, db_, cliente_, ui_, resultado_};
+        const bool completa = PedirCabeceras(rango, soloPendientes) &&
+                              DescargarMensajes(fase, rango) && DescargarAdjuntos(fase) &&
+                              NotificarDescargas(fase);
+        if (completa) {
             cliente_.Logout();
         } else {
             resultado_.interrumpida = true;
@@ -125,7 +117,7 @@ ResultadoDescarga Descarga::ProcesarDescarga(const std::optional<RangoFechas>& r
 }
 
 std::string Descarga::PedirPendientes() {
-    ui_.ocupado(true);
+    const PunteroOcupado ocupado(ui_);
     cliente_.Vista.limpiar();
     cliente_.EnviarComando(
         cliente_.peticiones().peticionObtenerPendientes(cliente_.estado.idSesion), " ",
@@ -154,23 +146,23 @@ std::string Descarga::PedirPendientes() {
             texto += id + "\t" + p[1] + kCRLF;
         }
     }
-    ui_.ocupado(false);
     return texto;
 }
 
-void Descarga::PedirCabeceras(const std::optional<RangoFechas>& rango, bool soloPendientes) {
+bool Descarga::PedirCabeceras(const std::optional<RangoFechas>& rango, bool soloPendientes) {
     ui_.estado("Obteniendo mensajes solicitados ...");
-    ui_.ocupado(true);
+    const PunteroOcupado ocupado(ui_);
     const bool mismaFecha =
         rango && rango->desde.texto().substr(0, 10) == rango->hasta.texto().substr(0, 10);
     cliente_.Vista.limpiar();
-    cliente_.EnviarComando(cliente_.peticiones().peticionObtenerCabeceras(
-                               cliente_.estado.idSesion, FechaDesde(rango), FechaHasta(rango),
-                               mismaFecha, soloPendientes),
-                           " ", "ObtenerCabeceras");
+    const Intercambio r = cliente_.EnviarComando(cliente_.peticiones().peticionObtenerCabeceras(
+                                                     cliente_.estado.idSesion, FechaDesde(rango),
+                                                     FechaHasta(rango), mismaFecha, soloPendientes),
+                                                 " ", "ObtenerCabeceras");
     // A failed exchange leaves no answer to store.
-    if (!cliente_.ErrorComunicacion) {
-        GrabarCabeceras(cliente_.Vista, *g_.Conexion, ui_);
+    if (fallido(r)) {
+        return false;
     }
-    ui_.ocupado(false);
+    GrabarCabeceras(cliente_.Vista, db_, ui_);
+    return true;
 }

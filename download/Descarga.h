@@ -1,5 +1,6 @@
 #pragma once
 
+#include "download/FaseDescarga.h"
 #include "download/ListaNotificaciones.h"
 
 #include <cstdint>
@@ -9,8 +10,9 @@
 #include <string_view>
 
 class Ambrel;
+class BaseDatos;
 class ClienteLexnet;
-struct General;
+struct Ajustes;
 class Interaccion;
 
 // The box that gets the focus after a date message.
@@ -28,17 +30,6 @@ struct ComprobacionFechas {
 // "yyyy-mm-ddT23:59:59"; "" without a range.
 std::string FechaDesde(const std::optional<RangoFechas>& rango);
 std::string FechaHasta(const std::optional<RangoFechas>& rango);
-
-// What a run leaves for its caller.
-struct ResultadoDescarga {
-    std::string pendientes;            // the pending list (Text3): "id<TAB>text<CR LF>" per row
-    bool interrumpida = false;         // a failed exchange skipped the later phases
-    bool ocupada = false;              // another download run holds the turn: nothing was done
-    int mensajesFallidos = 0;          // messages whose attachments could not be asked for
-    int documentosCompletados = 0;     // documents stored whole by this run
-    int documentosFallidos = 0;        // documents this run left incomplete
-    int notificacionesConfirmadas = 0; // TerminarDescarga requests answered
-};
 
 // One download run of Ambrel's main window, as logic: date checks, then the phases in
 // their order over Ambrel's LexNET client and database. The certificate is chosen by the
@@ -59,27 +50,18 @@ public:
     ResultadoDescarga ProcesarDescarga(const std::optional<RangoFechas>& rango, bool descargar,
                                        bool soloPendientes);
 
-    // The phases, in the order the run calls them.
+    // The pending list, as the main window shows it.
     std::string PedirPendientes();
-    void PedirCabeceras(const std::optional<RangoFechas>& rango, bool soloPendientes);
-    void DescargarMensajes(const std::optional<RangoFechas>& rango);
-    void DescargarAdjuntos();
-    void NotificarDescargas();
 
     const ResultadoDescarga& resultado() const { return resultado_; }
 
 private:
-    // One document from block 0 to its last; true when it was stored whole.
-    // `adelantarSiguiente`, when given, starts the next document's first block.
-    bool descargarDocumento(std::int64_t idAdjunto, const std::string& idLexNet, std::int16_t orden,
-                            const std::string& archivo, int k, int n,
-                            const std::function<void()>& adelantarSiguiente);
-    // Starts the request for a block ahead, and after it each next block of the document
-    // that the answers show.
-    void adelantarBloque(const std::string& idLexNet, std::int16_t orden, int bloque);
-    void esperar(int segundos);
+    // Headers within the range (or the pending ones) into the database; false when the
+    // exchange failed.
+    bool PedirCabeceras(const std::optional<RangoFechas>& rango, bool soloPendientes);
 
-    General& g_;
+    const Ajustes& g_;
+    BaseDatos& db_;
     ClienteLexnet& cliente_;
     Interaccion& ui_;
     ResultadoDescarga resultado_;

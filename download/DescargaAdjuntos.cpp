@@ -1,13 +1,14 @@
-#include "common/ArchivoTemporal.h"
-#include "common/BaseDatos.h"
-#include "common/ClienteLexnet.h"
-#include "common/Enc64.h"
-#include "common/General.h"
-#include "common/Interaccion.h"
-#include "common/LecturaArbol.h"
-#include "common/Texto.h"
-#include "download/Descarga.h"
+#include "download/DescargaAdjuntos.h"
+
+#include "core/Interaccion.h"
+#include "core/Texto.h"
 #include "download/NombresArchivo.h"
+#include "platform/ArchivoTemporal.h"
+#include "protocol/ClienteLexnet.h"
+#include "protocol/Enc64.h"
+#include "protocol/LecturaArbol.h"
+#include "settings/Ajustes.h"
+#include "storage/BaseDatos.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -69,7 +70,7 @@ void borrarTemporales(const std::string& carpeta) {
 // The text of an element without a copy when it is a single text node.
 std::string_view textoDe(const ArbolRespuesta& a, Nodo n, std::string& copia) {
     const Nodo h = a.hijo(n);
-    if (h != 0 && a.siguienteHermano(h) == 0 && a.color(h) == ColorNodo::Negro) {
+    if (h != 0 && a.siguienteHermano(h) == 0 && a.tipo(h) == TipoNodo::Texto) {
         return a.texto(h);
     }
     copia = valorTexto(a, n);
@@ -96,119 +97,65 @@ bool esVerdadero(std::string_view valor) {
     return igualesSinMayusculas(v, "true") || v == "1";
 }
 
-} // namespace
-
-void Descarga::DescargarAdjuntos() {
-    ui_.ocupado(true);
-    BaseDatos& db = *g_.Conexion;
-    std::vector<Documento> documentos;
-    {
-        Sentencia s = db.preparar("SELECT IdAdjunto, IdLexNet, IdOrdenAdjunto, Nombre, "
-                                  "NumeroProcedimiento FROM Adjuntos WHERE Completo = 0 "
-                                  "ORDER BY IdLexNet, IdOrdenAdjunto");
-        while (s.paso()) {
-            documentos.push_back({s.entero(0), s.texto(1), static_cast<std::int16_t>(s.entero(2)),
-                                  s.texto(3), s.texto(4)});
-        }
-    }
-    if (documentos.empty()) {
-        ui_.ocupado(false);
-        return;
-    }
-    borrarTemporales(g_.CarpetaDescargas);
-    {
-        // The notifications to confirm, recorded before the first block so that no stop
-        // can lose a confirmation.
-        Transaccion t(db);
-        for (const Documento& d : documentos) {
-            db.ejecutar("INSERT OR IGNORE INTO ConfirmacionPendiente (IdLexNet) VALUES (?)",
-                        d.idLexNet);
-        }
-        t.confirmar();
-    }
-
-    const int n = static_cast<int>(documentos.size());
-    for (int k = 1; k <= n; ++k) {
-        const Documento& d = documentos[static_cast<std::size_t>(k - 1)];
-        ui_.ocupado(true);
-        cliente_.estado.ErrorBloque = false;
-        cliente_.IdLexNetActual = d.idLexNet;
-        ui_.estado("Descargando adjuntos (" + std::to_string(k) + " de " + std::to_string(n) +
-                   ") " + kCRLF + d.idLexNet);
-        esperar(1);
-        const std::string archivo =
-            nombreArchivoAdjunto(d.numeroProcedimiento, d.idAdjunto, d.nombre);
-        std::function<void()> adelantarSiguiente;
-        if (k < n) {
-            const Documento& s = documentos[static_cast<std::size_t>(k)];
-            adelantarSiguiente = [this, &s] { adelantarBloque(s.idLexNet, s.orden, 0); };
-        }
-        if (descargarDocumento(d.idAdjunto, d.idLexNet, d.orden, archivo, k, n,
-                               adelantarSiguiente)) {
-            ++resultado_.documentosCompletados;
-        } else {
-            ++resultado_.documentosFallidos;
-            // A dropped line the user gave up on ends the phase; the driver skips the rest.
-            if (cliente_.LineaCaida) {
-                break;
-            }
-        }
-    }
-    ui_.ocupado(false);
-}
-
-void Descarga::adelantarBloque(const std::string& idLexNet, std::int16_t orden, int bloque) {
-    const std::int32_t sesion = cliente_.estado.idSesion;
-    cliente_.adelantarComando(
-        cliente_.peticiones().peticionObtenerBloque(sesion, idLexNet, orden,
-                                                    static_cast<std::int16_t>(bloque)),
+// Starts the request for a block ahead, and after it each next block of the document that the
+// answers show.
+void adelantarBloque(ClienteLexnet& cliente, const std::string& idLexNet, std::int16_t orden,
+                     int bloque) {
+    const std::int32_t sesion = cliente.estado.idSesion;
+    cliente.adelantarComando(
+        cliente.peticiones().peticionObtenerBloque(sesion, idLexNet, orden,
+                                                   static_cast<std::int16_t>(bloque)),
         " ", "ObtenerBloque",
-        bloquesSiguientes(cliente_.peticiones(), sesion, idLexNet, orden, bloque));
+        bloquesSiguientes(cliente.peticiones(), sesion, idLexNet, orden, bloque));
 }
 
-bool Descarga::descargarDocumento(std::int64_t idAdjunto, const std::string& idLexNet,
-                                  std::int16_t orden, const std::string& archivo, int k, int n,
-                                  const std::function<void()>& adelantarSiguiente) {
-    const auto errorArchivo = [this](const std::system_error& e) {
-        ui_.mensaje("Se ha producido el error " + std::to_string(e.code().value()) + kCRLF +
-                        e.what(),
-                    "Atención:", Icono::Exclamacion, Botones::Aceptar);
+// What became of one document.
+enum class FinDocumento { Completo, Fallido, LineaCaida };
+
+// One document from block 0 to its last. `adelantarSiguiente`, when given, starts the next
+// document's first block.
+FinDocumento descargarDocumento(ContextoDescarga& c, std::int64_t idAdjunto,
+                                const std::string& idLexNet, std::int16_t orden,
+                                const std::string& archivo, int k, int n,
+                                const std::function<void()>& adelantarSiguiente) {
+    ClienteLexnet& cliente = c.cliente;
+    const auto errorArchivo = [&c](const std::system_error& e) {
+        mostrarError(c.ui, e.code().value(), e.what(), UnionError::Linea);
+        return FinDocumento::Fallido;
     };
     std::unique_ptr<ArchivoTemporal> temporal;
     try {
         temporal = std::make_unique<ArchivoTemporal>(
-            comoRuta(g_.CarpetaDescargas + nombreTemporal(idAdjunto)));
+            comoRuta(c.g.CarpetaDescargas + nombreTemporal(idAdjunto)));
     } catch (const std::system_error& e) {
-        errorArchivo(e);
-        return false;
+        return errorArchivo(e);
     }
 
     const std::string rotulo = "Descargando adjuntos (" + std::to_string(k) + " de " +
                                std::to_string(n) + ") " + idLexNet + kCRLF + kCRLF +
                                " Número adjunto : " + std::to_string(k) + "     Bloque : ";
-    const ArbolRespuesta& a = cliente_.Vista;
+    const ArbolRespuesta& a = cliente.Vista;
     const auto peticion = [&](int bloque) {
-        return cliente_.peticiones().peticionObtenerBloque(
-            cliente_.estado.idSesion, idLexNet, orden, static_cast<std::int16_t>(bloque));
+        return cliente.peticiones().peticionObtenerBloque(cliente.estado.idSesion, idLexNet, orden,
+                                                          static_cast<std::int16_t>(bloque));
     };
     bool ultimo = false;
     std::vector<Nodo> contenidos;
     std::vector<std::uint8_t> decodificado; // reused from block to block
     // The blocks come through the chain of requests ahead, from the first one on (which may
     // already be on its way, started as the document before ended).
-    adelantarBloque(idLexNet, orden, 0);
+    adelantarBloque(cliente, idLexNet, orden, 0);
     for (int bloque = 0; !ultimo && bloque <= kUltimoBloque; ++bloque) {
-        ui_.estado(rotulo + std::to_string(bloque + 1));
-        cliente_.Vista.limpiar();
-        cliente_.EnviarComando(peticion(bloque), " ", "ObtenerBloque");
-        if (cliente_.estado.ErrorBloque) {
-            return false;
+        c.ui.estado(rotulo + std::to_string(bloque + 1));
+        cliente.Vista.limpiar();
+        const Intercambio r = cliente.EnviarComando(peticion(bloque), " ", "ObtenerBloque");
+        if (cliente.estado.ErrorBloque) {
+            return FinDocumento::Fallido;
         }
-        if (cliente_.ErrorComunicacion) {
+        if (fallido(r)) {
             // The document ends here; the run goes on with the next one unless the line
             // dropped.
-            cliente_.ErrorComunicacion = cliente_.LineaCaida;
-            return false;
+            return r == Intercambio::LineaCaida ? FinDocumento::LineaCaida : FinDocumento::Fallido;
         }
         contenidos.clear();
         bool reconocida = false;
@@ -223,51 +170,48 @@ bool Descarga::descargarDocumento(std::int64_t idAdjunto, const std::string& idL
         }
         // No answer at all (the exchange gave none) is no block.
         if (!reconocida) {
-            return false;
+            return FinDocumento::Fallido;
         }
         // LexNET takes one request at a time: the next blocks travel while this one is
         // decoded and written (this starts them when the answer's text left a doubt).
         if (!ultimo && bloque < kUltimoBloque) {
-            adelantarBloque(idLexNet, orden, bloque + 1);
+            adelantarBloque(cliente, idLexNet, orden, bloque + 1);
         }
         // After the last block, the next document's first one travels while this one is
         // written, flushed and recorded; with the waits on, it keeps its place after them.
-        if (ultimo && adelantarSiguiente && !g_.Pausas) {
+        if (ultimo && adelantarSiguiente && !c.g.Pausas) {
             adelantarSiguiente();
         }
         for (const Nodo i : contenidos) {
             std::string copia;
             try {
                 // Blanks an answer may indent the text with are skipped like line breaks.
-                temporal->anadir(MyDecode(textoDe(a, i, copia), decodificado, Blancos::SeIgnoran));
+                temporal->anadir(
+                    decodificarBase64(textoDe(a, i, copia), decodificado, Blancos::SeIgnoran));
             } catch (const ErrorBase64& e) {
-                ui_.mensaje("Se ha producido el error " + std::to_string(e.numero()) + kCRLF +
-                                e.what(),
-                            "Atención:", Icono::Exclamacion, Botones::Aceptar);
-                return false;
+                mostrarError(c.ui, e.numero(), e.what(), UnionError::Linea);
+                return FinDocumento::Fallido;
             } catch (const std::system_error& e) {
-                errorArchivo(e);
-                return false;
+                return errorArchivo(e);
             }
         }
         if (ultimo) {
-            ui_.estado(rotulo + std::to_string(bloque + 1) + " (último)");
-            esperar(2);
+            c.ui.estado(rotulo + std::to_string(bloque + 1) + " (último)");
+            c.esperar(2);
         }
     }
     if (!ultimo) {
-        return false;
+        return FinDocumento::Fallido;
     }
 
     // The file first, whole and under its name; only then the row says so.
     try {
-        temporal->colocar(comoRuta(g_.CarpetaDescargas + archivo));
+        temporal->colocar(comoRuta(c.g.CarpetaDescargas + archivo));
     } catch (const std::system_error& e) {
-        errorArchivo(e);
-        return false;
+        return errorArchivo(e);
     }
     try {
-        BaseDatos& db = *g_.Conexion;
+        BaseDatos& db = c.db;
         Transaccion t(db);
         db.ejecutar("UPDATE Adjuntos SET NombreQuarel = ?, Completo = 1, DatosAdjunto = ' ' "
                     "WHERE IdAdjunto = ?",
@@ -275,43 +219,73 @@ bool Descarga::descargarDocumento(std::int64_t idAdjunto, const std::string& idL
         t.confirmar();
     } catch (const ErrorBaseDatos& e) {
         // The row stays incomplete: the next run fetches the document again.
-        ui_.mensaje("Se ha producido el error " + std::to_string(e.codigo()) + kCRLF + e.what(),
-                    "Atención:", Icono::Exclamacion, Botones::Aceptar);
-        return false;
+        mostrarError(c.ui, e.codigo(), e.what(), UnionError::Linea);
+        return FinDocumento::Fallido;
     }
-    ui_.procesarEventos();
-    return true;
+    c.ui.procesarEventos();
+    return FinDocumento::Completo;
 }
 
-void Descarga::NotificarDescargas() {
-    ui_.ocupado(true);
-    BaseDatos& db = *g_.Conexion;
-    // Only notifications now whole: one with a document missing is fetched again next run.
-    std::vector<std::string> confirmar;
+} // namespace
+
+bool DescargarAdjuntos(ContextoDescarga& c) {
+    const PunteroOcupado ocupado(c.ui);
+    BaseDatos& db = c.db;
+    ClienteLexnet& cliente = c.cliente;
+    std::vector<Documento> documentos;
     {
-        Sentencia s = db.preparar(
-            "SELECT p.IdLexNet FROM ConfirmacionPendiente p WHERE NOT EXISTS (SELECT 1 FROM "
-            "Adjuntos a WHERE a.IdLexNet = p.IdLexNet AND a.Completo = 0) ORDER BY p.IdLexNet");
+        Sentencia s = db.preparar("SELECT IdAdjunto, IdLexNet, IdOrdenAdjunto, Nombre, "
+                                  "NumeroProcedimiento FROM Adjuntos WHERE Completo = 0 "
+                                  "ORDER BY IdLexNet, IdOrdenAdjunto");
         while (s.paso()) {
-            confirmar.push_back(s.texto(0));
+            documentos.push_back({s.entero(0), s.texto(1), static_cast<std::int16_t>(s.entero(2)),
+                                  s.texto(3), s.texto(4)});
         }
     }
-    const std::size_t m = confirmar.size();
-    for (std::size_t k = 1; k <= m; ++k) {
-        const std::string& id = confirmar[k - 1];
-        cliente_.IdLexNetActual = id;
-        ui_.estado("Notificando descarga (" + std::to_string(k) + " de " + std::to_string(m) +
-                   ") " + id + " ...");
-        cliente_.EnviarComando(
-            cliente_.peticiones().peticionTerminarDescarga(cliente_.estado.idSesion, id), " ",
-            "FinalizarDescarga");
-        if (cliente_.LineaCaida) {
-            break;
+    if (documentos.empty()) {
+        return true;
+    }
+    borrarTemporales(c.g.CarpetaDescargas);
+    {
+        // The notifications to confirm, recorded before the first block so that no stop
+        // can lose a confirmation.
+        Transaccion t(db);
+        for (const Documento& d : documentos) {
+            db.ejecutar("INSERT OR IGNORE INTO ConfirmacionPendiente (IdLexNet) VALUES (?)",
+                        d.idLexNet);
         }
-        if (!cliente_.ErrorComunicacion) {
-            ++resultado_.notificacionesConfirmadas;
-            db.ejecutar("DELETE FROM ConfirmacionPendiente WHERE IdLexNet = ?", id);
+        t.confirmar();
+    }
+
+    const int n = static_cast<int>(documentos.size());
+    for (int k = 1; k <= n; ++k) {
+        const Documento& d = documentos[static_cast<std::size_t>(k - 1)];
+        c.ui.ocupado(true);
+        cliente.estado.ErrorBloque = false;
+        cliente.IdLexNetActual = d.idLexNet;
+        c.ui.estado("Descargando adjuntos (" + std::to_string(k) + " de " + std::to_string(n) +
+                    ") " + kCRLF + d.idLexNet);
+        c.esperar(1);
+        const std::string archivo =
+            nombreArchivoAdjunto(d.numeroProcedimiento, d.idAdjunto, d.nombre);
+        std::function<void()> adelantarSiguiente;
+        if (k < n) {
+            const Documento& s = documentos[static_cast<std::size_t>(k)];
+            adelantarSiguiente = [&cliente, &s] {
+                adelantarBloque(cliente, s.idLexNet, s.orden, 0);
+            };
+        }
+        const FinDocumento fin = descargarDocumento(c, d.idAdjunto, d.idLexNet, d.orden, archivo, k,
+                                                    n, adelantarSiguiente);
+        if (fin == FinDocumento::Completo) {
+            ++c.resultado.documentosCompletados;
+        } else {
+            ++c.resultado.documentosFallidos;
+            // A dropped line the user gave up on ends the phase, and the run.
+            if (fin == FinDocumento::LineaCaida) {
+                return false;
+            }
         }
     }
-    ui_.ocupado(false);
+    return true;
 }

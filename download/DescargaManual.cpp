@@ -1,11 +1,11 @@
 #include "download/DescargaManual.h"
 
-#include "common/BaseDatos.h"
-#include "common/General.h"
-#include "common/Interaccion.h"
-#include "common/Sistema.h"
-#include "common/Texto.h"
+#include "core/Interaccion.h"
+#include "core/Texto.h"
 #include "download/ListaNotificaciones.h"
+#include "platform/Sistema.h"
+#include "settings/Ajustes.h"
+#include "storage/BaseDatos.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -136,12 +136,12 @@ DetalleManual detalleManual(BaseDatos& db, const fs::path& carpeta, const Notifi
 
 void verArchivoManual(Interaccion& ui, const fs::path& carpeta, const std::string* seleccionado) {
     if (seleccionado == nullptr) {
-        ui.mensaje(kSeleccioneAdjunto, "Atención", Icono::Exclamacion, Botones::Aceptar);
+        ui.mensaje(kSeleccioneAdjunto, kTituloAtencion, Icono::Exclamacion, Botones::Aceptar);
         return;
     }
     const fs::path ruta = carpeta / comoRuta(*seleccionado);
     if (esDocumentoEjecutable(ruta)) {
-        ui.mensaje(kDocumentoEjecutable + *seleccionado, "Atención", Icono::Exclamacion,
+        ui.mensaje(kDocumentoEjecutable + *seleccionado, kTituloAtencion, Icono::Exclamacion,
                    Botones::Aceptar);
         return;
     }
@@ -156,20 +156,19 @@ bool prepararDescargaManual(Interaccion& ui) {
         if (const std::error_code ec = abrirDireccion(kDireccionWebLexnet)) {
             ui.mensaje("No se ha podido abrir el web de LexNet (" +
                            std::string(kDireccionWebLexnet) + "): " + ec.message(),
-                       "Atención", Icono::Exclamacion, Botones::Aceptar);
+                       kTituloAtencion, Icono::Exclamacion, Botones::Aceptar);
         }
     }
     return true;
 }
 
-fs::path carpetaManualInicial(const General& g) {
+std::string unidadManualInicial(const Ajustes& g) {
+    return primerosCaracteres(g.CarpetaDescargaManual, 3);
+}
+
+fs::path carpetaManualInicial(const Ajustes& g) {
     if (!g.CarpetaDescargaManual.empty()) {
         return comoRuta(g.CarpetaDescargaManual);
     }
-#ifdef _WIN32
-    return fs::path("C:\\NOTIFICACIONES\\");
-#else
-    const char* casa = std::getenv("HOME");
-    return fs::path(casa != nullptr ? casa : "/") / "NOTIFICACIONES";
-#endif
+    return carpetaNotificacionesPorDefecto();
 }

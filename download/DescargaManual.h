@@ -4,6 +4,7 @@
 // from the RTF documents' names, sender and description read from their text, the files of
 // one notification, opening a file, and the questions before the web site is opened.
 
+#include "core/Interaccion.h"
 #include "download/CedulaManual.h"
 
 #include <array>
@@ -13,7 +14,7 @@
 
 class BaseDatos;
 class Interaccion;
-struct General;
+struct Ajustes;
 
 // One notification of the folder: one line of the list and what the window keeps for it.
 struct NotificacionManual {
@@ -62,7 +63,7 @@ void verArchivoManual(Interaccion& ui, const std::filesystem::path& carpeta,
 inline constexpr const char* kSeleccioneNotificacion =
     "Seleccione una notificación: la línea seleccionada es un encabezado de la lista.";
 
-inline constexpr const char* kTituloWeb = "Atención:";
+inline constexpr std::string_view kTituloWeb = kTituloAtencionDosPuntos;
 inline constexpr const char* kRecuerdeWeb =
     "Recuerde.\r\nSólo debe ejecutar este proceso cuando la Descarga de Notificaciones no "
     "funcione correctamente.\r\n\r\n¿ Desea continuar ?\r\n";
@@ -77,4 +78,7 @@ bool prepararDescargaManual(Interaccion& ui);
 
 // The folder the window starts in: the settings' one, else "C:\NOTIFICACIONES\" on
 // Windows and NOTIFICACIONES in the home folder elsewhere.
-std::filesystem::path carpetaManualInicial(const General& g);
+std::filesystem::path carpetaManualInicial(const Ajustes& g);
+// The drive the drive list starts on: the first three characters of the settings' folder
+// ("C:\\" on Windows); empty when no folder is set.
+std::string unidadManualInicial(const Ajustes& g);

@@ -1,12 +1,13 @@
-#include "common/BaseDatos.h"
-#include "common/ClienteLexnet.h"
-#include "common/General.h"
-#include "common/Interaccion.h"
-#include "download/Descarga.h"
-#include "download/Mensajes.h"
+#include "download/DescargaMensajes.h"
 
-void Descarga::DescargarMensajes(const std::optional<RangoFechas>& rango) {
-    BaseDatos& db = *g_.Conexion;
+#include "core/Interaccion.h"
+#include "download/Mensajes.h"
+#include "protocol/ClienteLexnet.h"
+#include "storage/BaseDatos.h"
+
+bool DescargarMensajes(ContextoDescarga& c, const std::optional<RangoFechas>& rango) {
+    BaseDatos& db = c.db;
+    ClienteLexnet& cliente = c.cliente;
     // The work list is read whole first: the rows added meanwhile belong to other tables.
     std::vector<std::string> ids;
     {
@@ -25,29 +26,32 @@ void Descarga::DescargarMensajes(const std::optional<RangoFechas>& rango) {
         }
     }
     const std::size_t total = ids.size();
+    Intercambio ultimo = Intercambio::Hecho;
     for (std::size_t k = 1; k <= total; ++k) {
         const std::string& id = ids[k - 1];
-        ui_.estado("Descargando cédula de notificación (" + std::to_string(k) + " de " +
-                   std::to_string(total) + ") " + id + " ...");
-        cliente_.IdLexNetActual = id;
-        ui_.ocupado(true);
-        // Only this message's own answer may give this notification its attachments.
-        cliente_.Vista.limpiar();
-        cliente_.EnviarComando(
-            cliente_.peticiones().peticionObtenerMensaje(cliente_.estado.idSesion, id), " ",
-            "ObtenerMensaje");
-        ui_.ocupado(false);
-        const ArbolRespuesta& a = cliente_.Vista;
+        c.ui.estado("Descargando cédula de notificación (" + std::to_string(k) + " de " +
+                    std::to_string(total) + ") " + id + " ...");
+        cliente.IdLexNetActual = id;
+        {
+            const PunteroOcupado ocupado(c.ui);
+            // Only this message's own answer may give this notification its attachments.
+            cliente.Vista.limpiar();
+            ultimo = cliente.EnviarComando(
+                cliente.peticiones().peticionObtenerMensaje(cliente.estado.idSesion, id), " ",
+                "ObtenerMensaje");
+        }
+        const ArbolRespuesta& a = cliente.Vista;
         const bool sinRespuesta = a.tamano() <= 1 || a.buscarPrimero("respuestaError") != 0;
-        if (cliente_.ErrorComunicacion || sinRespuesta) {
-            ++resultado_.mensajesFallidos;
-            if (cliente_.LineaCaida) {
+        if (fallido(ultimo) || sinRespuesta) {
+            ++c.resultado.mensajesFallidos;
+            if (ultimo == Intercambio::LineaCaida) {
                 break;
             }
         } else {
-            GrabarAdjuntos(cliente_.Vista, db, id);
+            GrabarAdjuntos(cliente.Vista, db, id);
         }
-        esperar(1);
-        ui_.procesarEventos();
+        c.esperar(1);
+        c.ui.procesarEventos();
     }
+    return !fallido(ultimo);
 }

@@ -1,14 +1,14 @@
 #include "download/Exportacion.h"
 
-#include "common/BaseDatos.h"
-#include "common/General.h"
-#include "common/Interaccion.h"
-#include "common/Sistema.h"
-#include "common/TemporalesPropios.h"
-#include "common/Texto.h"
+#include "core/Interaccion.h"
+#include "core/Texto.h"
 #include "download/ArchivoTexto.h"
 #include "download/DescargaManual.h"
 #include "download/ListaNotificaciones.h"
+#include "platform/Sistema.h"
+#include "platform/TemporalesPropios.h"
+#include "settings/Ajustes.h"
+#include "storage/BaseDatos.h"
 
 #include <cstdio>
 #include <system_error>
@@ -20,7 +20,7 @@ namespace {
 constexpr std::size_t kMaximoAsunto = 255;
 
 void avisar(Interaccion& ui, const std::string& texto) {
-    ui.mensaje(texto, "Atención", Icono::Exclamacion, Botones::Aceptar);
+    ui.mensaje(texto, kTituloAtencion, Icono::Exclamacion, Botones::Aceptar);
 }
 
 std::string extensionMayuscula(std::string_view nombre) {
@@ -88,7 +88,7 @@ std::string nombreCopiaExportacion(std::string_view nombre) {
     return mayus.substr(0, punto) + "_export" + mayus.substr(punto);
 }
 
-Exportacion exportacionNotificacion(BaseDatos& db, const General& g, const NotificacionLista& n,
+Exportacion exportacionNotificacion(BaseDatos& db, const Ajustes& g, const NotificacionLista& n,
                                     std::string_view acuse,
                                     const std::vector<AdjuntoLista>& adjuntos) {
     Exportacion e;
@@ -119,7 +119,7 @@ Exportacion exportacionNotificacion(BaseDatos& db, const General& g, const Notif
     return e;
 }
 
-Exportacion exportacionManual(const General& g, const fs::path& carpeta,
+Exportacion exportacionManual(const Ajustes& g, const fs::path& carpeta,
                               const NotificacionManual& n, const DetalleManual& d) {
     Exportacion e;
     e.lineas = {d.origen, d.numero, d.tipo, d.descripcion, d.fecha, " "};
@@ -134,11 +134,11 @@ Exportacion exportacionManual(const General& g, const fs::path& carpeta,
     return e;
 }
 
-fs::path archivoImportacion(const General& g) {
+fs::path archivoImportacion(const Ajustes& g) {
     return comoRuta(g.CarpetaImportacion) / "IMPORT";
 }
 
-ResultadoExportacion exportar(const General& g, Interaccion& ui, const Exportacion& e) {
+ResultadoExportacion exportar(const Ajustes& g, Interaccion& ui, const Exportacion& e) {
     if (e.copias.empty()) {
         avisar(ui, kSinAdjuntosExportar);
         return ResultadoExportacion::SinAdjuntos;
@@ -162,11 +162,11 @@ ResultadoExportacion exportar(const General& g, Interaccion& ui, const Exportaci
                    {comoTexto(e.copias.back().copia)});
 }
 
-fs::path archivoExportacionMasiva(const General& g) {
+fs::path archivoExportacionMasiva(const Ajustes& g) {
     return comoRuta(g.CarpetaPrograma) / "DATOS" / "DRENO";
 }
 
-ResultadoExportacion exportarTodas(const General& g, Interaccion& ui,
+ResultadoExportacion exportarTodas(BaseDatos& db, const Ajustes& g, Interaccion& ui,
                                    const std::vector<NotificacionLista>& lista,
                                    const std::function<void(std::size_t)>& alPasar) {
     std::vector<std::string> lineas;
@@ -176,8 +176,7 @@ ResultadoExportacion exportarTodas(const General& g, Interaccion& ui,
             if (alPasar) {
                 alPasar(i);
             }
-            for (const AdjuntoLista& a :
-                 detalleNotificacion(*g.Conexion, lista[i].idLexNet).adjuntos) {
+            for (const AdjuntoLista& a : detalleNotificacion(db, lista[i].idLexNet).adjuntos) {
                 if (rutaDocumento(g.CarpetaDescargas, a)) {
                     lineas.push_back(conSeparadorFinal(g.CarpetaDescargas) +
                                      nombreArchivoSeguro(recortar(a.nombreQuarel)));
@@ -194,4 +193,14 @@ ResultadoExportacion exportarTodas(const General& g, Interaccion& ui,
         return ResultadoExportacion::SinAdjuntos;
     }
     return iniciar(ui, comoRuta(g.CarpetaPrograma) / kProgramaImportacionMasiva, {});
+}
+
+void exportarNotificacion(BaseDatos& db, const Ajustes& g, Interaccion& ui,
+                          const NotificacionLista* n, std::string_view acuse,
+                          const std::vector<AdjuntoLista>& adjuntos) {
+    if (n == nullptr || adjuntos.empty()) {
+        ui.mensaje(kSinAdjuntosExportar, kTituloAtencion, Icono::Exclamacion, Botones::Aceptar);
+        return;
+    }
+    exportar(g, ui, exportacionNotificacion(db, g, *n, acuse, adjuntos));
 }

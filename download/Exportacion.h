@@ -14,7 +14,7 @@ class BaseDatos;
 class Interaccion;
 struct AdjuntoLista;
 struct DetalleManual;
-struct General;
+struct Ajustes;
 struct NotificacionLista;
 struct NotificacionManual;
 
@@ -39,15 +39,15 @@ std::string nombreCopiaExportacion(std::string_view nombre);
 
 // The export of a downloaded notification as the main window shows it: `acuse` and the
 // subject come from its labels; its date and reference from its stored header.
-Exportacion exportacionNotificacion(BaseDatos& db, const General& g, const NotificacionLista& n,
+Exportacion exportacionNotificacion(BaseDatos& db, const Ajustes& g, const NotificacionLista& n,
                                     std::string_view acuse,
                                     const std::vector<AdjuntoLista>& adjuntos);
 // The export of a notification saved by hand in `carpeta`, its copies "000_<id>.EXT"...
-Exportacion exportacionManual(const General& g, const std::filesystem::path& carpeta,
+Exportacion exportacionManual(const Ajustes& g, const std::filesystem::path& carpeta,
                               const NotificacionManual& n, const DetalleManual& d);
 
 // The import file's path: the import folder + "IMPORT".
-std::filesystem::path archivoImportacion(const General& g);
+std::filesystem::path archivoImportacion(const Ajustes& g);
 
 enum class ResultadoExportacion { Hecha, SinAdjuntos, Fallida, SinPrograma };
 
@@ -55,13 +55,18 @@ enum class ResultadoExportacion { Hecha, SinAdjuntos, Fallida, SinPrograma };
 // with the last copy's path. A missing document or a file that cannot be written stops it
 // with a message before the import file is replaced; a missing import program is said so
 // with the files left ready.
-ResultadoExportacion exportar(const General& g, Interaccion& ui, const Exportacion& e);
+ResultadoExportacion exportar(const Ajustes& g, Interaccion& ui, const Exportacion& e);
+// The main window's export of a downloaded notification: kSinAdjuntosExportar when none is
+// chosen or it has no documents; otherwise exportacionNotificacion, then exportar.
+void exportarNotificacion(BaseDatos& db, const Ajustes& g, Interaccion& ui,
+                          const NotificacionLista* n, std::string_view acuse,
+                          const std::vector<AdjuntoLista>& adjuntos);
 
 // The bulk list's path: the program folder + DATOS + "DRENO".
-std::filesystem::path archivoExportacionMasiva(const General& g);
+std::filesystem::path archivoExportacionMasiva(const Ajustes& g);
 
 // Writes one line per complete document of every notification of the list, in order, and
 // starts DRENO1.EXE when at least one was written. `alPasar` runs before each notification.
-ResultadoExportacion exportarTodas(const General& g, Interaccion& ui,
+ResultadoExportacion exportarTodas(BaseDatos& db, const Ajustes& g, Interaccion& ui,
                                    const std::vector<NotificacionLista>& lista,
                                    const std::function<void(std::size_t)>& alPasar = {});

@@ -1,11 +1,11 @@
 #include "download/InformeNotificaciones.h"
 
-#include "common/General.h"
-#include "common/Interaccion.h"
-#include "common/Texto.h"
+#include "core/Interaccion.h"
+#include "core/Texto.h"
 #include "download/ArchivoTexto.h"
 #include "download/DescargaManual.h"
 #include "download/ListaNotificaciones.h"
+#include "settings/Ajustes.h"
 
 #include <algorithm>
 #include <system_error>
@@ -38,24 +38,31 @@ std::string lineaInforme(const FilaInforme& f, std::size_t anchoOrigen) {
 }
 
 void informar(Interaccion& ui, const std::string& texto) {
-    ui.mensaje(texto, "Atención", Icono::Exclamacion, Botones::Aceptar);
+    ui.mensaje(texto, kTituloAtencion, Icono::Exclamacion, Botones::Aceptar);
 }
 
-void escribirYAbrir(const General& g, Interaccion& ui, const std::vector<FilaInforme>& filas,
+void escribirYAbrir(const Ajustes& g, Interaccion& ui, const std::vector<FilaInforme>& filas,
                     std::size_t anchoOrigen) {
-    ui.ocupado(true);
     std::filesystem::path ruta;
-    try {
-        ruta = escribirInforme(g, filas, anchoOrigen);
-    } catch (const std::system_error& e) {
-        ui.ocupado(false);
-        informar(ui, "No se ha podido escribir el listado: " +
-                         descripcionError(e, comoRuta(g.CarpetaDescargas + kArchivoInforme)));
+    std::string fallo;
+    bool abierto = false;
+    {
+        const PunteroOcupado ocupado(ui);
+        try {
+            ruta = escribirInforme(g, filas, anchoOrigen);
+        } catch (const std::system_error& e) {
+            fallo = "No se ha podido escribir el listado: " +
+                    descripcionError(e, comoRuta(g.CarpetaDescargas + kArchivoInforme));
+        }
+        if (fallo.empty()) {
+            ui.procesarEventos();
+            abierto = ui.abrirArchivo(ruta);
+        }
+    }
+    if (!fallo.empty()) {
+        informar(ui, fallo);
         return;
     }
-    ui.procesarEventos();
-    const bool abierto = ui.abrirArchivo(ruta);
-    ui.ocupado(false);
     if (!abierto) {
         informar(ui, "El listado se ha guardado en " + comoTexto(ruta) +
                          ", pero no hay un programa para abrirlo.");
@@ -78,7 +85,7 @@ std::string textoInforme(const std::vector<FilaInforme>& filas, std::size_t anch
     return texto;
 }
 
-std::filesystem::path escribirInforme(const General& g, const std::vector<FilaInforme>& filas,
+std::filesystem::path escribirInforme(const Ajustes& g, const std::vector<FilaInforme>& filas,
                                       std::size_t anchoOrigen) {
     const std::filesystem::path ruta =
         comoRuta(conSeparadorFinal(g.CarpetaDescargas) + kArchivoInforme);
@@ -105,7 +112,7 @@ std::vector<FilaInforme> filasInforme(const std::vector<NotificacionManual>& lis
     return filas;
 }
 
-void listarNotificaciones(const General& g, Interaccion& ui,
+void listarNotificaciones(const Ajustes& g, Interaccion& ui,
                           const std::vector<NotificacionLista>& lista) {
     if (lista.empty()) {
         informar(ui, kSinNotificacionesInforme);
@@ -114,7 +121,7 @@ void listarNotificaciones(const General& g, Interaccion& ui,
     escribirYAbrir(g, ui, filasInforme(lista), kAnchoOrigenInforme);
 }
 
-void listarNotificacionesManuales(const General& g, Interaccion& ui,
+void listarNotificacionesManuales(const Ajustes& g, Interaccion& ui,
                                   const std::vector<NotificacionManual>& lista) {
     if (!lista.empty()) {
         escribirYAbrir(g, ui, filasInforme(lista), kAnchoOrigenManual);

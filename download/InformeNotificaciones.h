@@ -9,7 +9,7 @@
 #include <vector>
 
 class Interaccion;
-struct General;
+struct Ajustes;
 struct NotificacionLista;
 struct NotificacionManual;
 
@@ -33,7 +33,7 @@ std::string textoInforme(const std::vector<FilaInforme>& filas, std::size_t anch
 
 // Writes the report in Windows-1252 over the downloads folder's one, whole or not at all;
 // returns its path. Throws std::system_error when it cannot be written.
-std::filesystem::path escribirInforme(const General& g, const std::vector<FilaInforme>& filas,
+std::filesystem::path escribirInforme(const Ajustes& g, const std::vector<FilaInforme>& filas,
                                       std::size_t anchoOrigen);
 
 std::vector<FilaInforme> filasInforme(const std::vector<NotificacionLista>& lista);
@@ -43,7 +43,7 @@ std::vector<FilaInforme> filasInforme(const std::vector<NotificacionManual>& lis
 // The listing commands of the two windows: write the report and open it. An empty main
 // list is said so; an empty manual list does nothing. A failure is reported with its
 // description.
-void listarNotificaciones(const General& g, Interaccion& ui,
+void listarNotificaciones(const Ajustes& g, Interaccion& ui,
                           const std::vector<NotificacionLista>& lista);
-void listarNotificacionesManuales(const General& g, Interaccion& ui,
+void listarNotificacionesManuales(const Ajustes& g, Interaccion& ui,
                                   const std::vector<NotificacionManual>& lista);

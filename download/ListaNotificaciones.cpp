@@ -1,10 +1,10 @@
 #include "download/ListaNotificaciones.h"
 
-#include "common/General.h"
-#include "common/Interaccion.h"
-#include "common/Sistema.h"
-#include "common/Texto.h"
+#include "core/Interaccion.h"
+#include "core/Texto.h"
 #include "download/NombresArchivo.h"
+#include "platform/Sistema.h"
+#include "settings/Ajustes.h"
 
 #include <algorithm>
 #include <array>
@@ -76,17 +76,14 @@ bool esCaracterProhibido(char c) {
     return b < 0x20 || b == 0x7F || c == '/' || c == '\\';
 }
 
-// Characters Windows refuses in file names.
+// Characters Windows refuses in file names: a safe name avoids them on every system, so that
+// an office's stored names are the same whatever system stored them.
 bool esCaracterWindows(char c) {
     return std::string_view("<>:\"|?*").find(c) != std::string_view::npos;
 }
 
 bool esCaracterAjeno(char c) {
-#ifdef _WIN32
-    return esCaracterProhibido(c) || esCaracterWindows(c);
-#else
-    return esCaracterProhibido(c);
-#endif
+    return esCaracterProhibido(c) || (sistemaRechazaCaracteresDeWindows() && esCaracterWindows(c));
 }
 
 bool soloPuntos(std::string_view nombre) {
@@ -146,18 +143,6 @@ void borrarDocumento(const std::filesystem::path& archivo) {
         throw std::filesystem::filesystem_error("cannot remove", archivo, ec);
     }
 }
-
-// Restores the normal pointer however the deletion ends.
-class PunteroOcupado {
-public:
-    explicit PunteroOcupado(Interaccion& ui) : ui_(ui) { ui_.ocupado(true); }
-    ~PunteroOcupado() { ui_.ocupado(false); }
-    PunteroOcupado(const PunteroOcupado&) = delete;
-    PunteroOcupado& operator=(const PunteroOcupado&) = delete;
-
-private:
-    Interaccion& ui_;
-};
 
 } // namespace
 
@@ -300,15 +285,15 @@ bool esDocumentoEjecutable(const std::filesystem::path& archivo) {
            tienePermisoEjecucion(archivo);
 }
 
-void verAdjunto(const General& g, Interaccion& ui, const AdjuntoLista* seleccionado) {
+void verAdjunto(const Ajustes& g, Interaccion& ui, const AdjuntoLista* seleccionado) {
     if (seleccionado == nullptr) {
-        ui.mensaje(kSeleccioneAdjunto, "Atención", Icono::Exclamacion, Botones::Aceptar);
+        ui.mensaje(kSeleccioneAdjunto, kTituloAtencion, Icono::Exclamacion, Botones::Aceptar);
         return;
     }
     if (const auto ruta = rutaDocumento(g.CarpetaDescargas, *seleccionado)) {
         // Opening would run it, not show it.
         if (esDocumentoEjecutable(*ruta)) {
-            ui.mensaje(kDocumentoEjecutable + comoTexto(ruta->filename()), "Atención",
+            ui.mensaje(kDocumentoEjecutable + comoTexto(ruta->filename()), kTituloAtencion,
                        Icono::Exclamacion, Botones::Aceptar);
             return;
         }
@@ -316,14 +301,14 @@ void verAdjunto(const General& g, Interaccion& ui, const AdjuntoLista* seleccion
     }
 }
 
-bool eliminarNotificacion(General& g, Interaccion& ui, std::string_view idLexNet) {
+bool eliminarNotificacion(BaseDatos& db, const Ajustes& g, Interaccion& ui,
+                          std::string_view idLexNet) {
     if (ui.mensaje(kPreguntaEliminar, kTituloLista, Icono::Pregunta, Botones::SiNo) !=
         Respuesta::Si) {
         return false;
     }
     PunteroOcupado puntero(ui);
     const std::string id = recortar(idLexNet);
-    BaseDatos& db = *g.Conexion;
     try {
         std::vector<std::string> nombres;
         {

@@ -4,7 +4,8 @@
 // details of one notification, opening one of its documents, deleting it with its files,
 // and the typing rules of the two date boxes.
 
-#include "common/BaseDatos.h"
+#include "core/Interaccion.h"
+#include "storage/BaseDatos.h"
 
 #include <filesystem>
 #include <optional>
@@ -12,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-struct General;
+struct Ajustes;
 class Interaccion;
 
 // Whole days, from the first day's 00:00:00 to the last day's 23:59:59.
@@ -63,7 +64,7 @@ std::vector<NotificacionLista> notificacionesDeLista(BaseDatos& db,
 // A notification of the range has a document still incomplete.
 bool hayAdjuntosIncompletos(BaseDatos& db, const std::optional<RangoFechas>& rango);
 
-inline constexpr const char* kTituloLista = "Atención:";
+inline constexpr std::string_view kTituloLista = kTituloAtencionDosPuntos;
 inline constexpr const char* kAvisoIncompletos =
     "\r\n\r\nEl servidor de LexNet informa que no ha podido enviar algunas notificaciones "
     "correctamente.\r\n\r\nES CONVENIENTE QUE ELIMINE LAS NOTIFICACIONES ERRONEAS Y REPITA EL "
@@ -118,7 +119,7 @@ inline constexpr const char* kDocumentoEjecutable =
 // Opens the selected document with the desktop's program for its type; without a
 // selection, asks for one; a document that would run instead of showing is not opened and a
 // message says so. A document that cannot be opened is not reported.
-void verAdjunto(const General& g, Interaccion& ui, const AdjuntoLista* seleccionado);
+void verAdjunto(const Ajustes& g, Interaccion& ui, const AdjuntoLista* seleccionado);
 
 inline constexpr const char* kPreguntaEliminar =
     "¿ Desea eliminar la Notificación seleccionada ?\r\n";
@@ -129,7 +130,8 @@ inline constexpr const char* kTituloErrorEliminar = "Error eliminando notificaci
 // its row together. Its sender and procedure type stay. A failure stops the deletion with
 // "Error <number>-<description>"; what was deleted before it stays deleted. Returns true
 // when the notification was deleted.
-bool eliminarNotificacion(General& g, Interaccion& ui, std::string_view idLexNet);
+bool eliminarNotificacion(BaseDatos& db, const Ajustes& g, Interaccion& ui,
+                          std::string_view idLexNet);
 
 // The typing rules of a date box: "dd/mm/yyyy" with a limit of 10 characters outside
 // editing, its eight digits with a limit of 8 while editing.

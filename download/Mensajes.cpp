@@ -1,8 +1,8 @@
 #include "download/Mensajes.h"
 
-#include "common/BaseDatos.h"
-#include "common/LecturaArbol.h"
-#include "common/Respuesta.h"
+#include "protocol/LecturaArbol.h"
+#include "protocol/Respuesta.h"
+#include "storage/BaseDatos.h"
 
 #include <memory>
 #include <optional>

@@ -1,7 +1,7 @@
 // The manual notifications' RTF names and texts on any bytes: a name is either refused or
 // split into non-empty fields whose date has the fixed layout; reading a text never fails
 // and gives valid UTF-8.
-#include "common/Texto.h"
+#include "core/Texto.h"
 #include "download/CedulaManual.h"
 
 #include <cstdint>

@@ -1,8 +1,8 @@
 // Any answer text through the readers of the directory and procedure-type answers: no
 // crash, at most one record per record element, and the same records whether the answer
 // is read once or twice.
-#include "common/ArbolRespuesta.h"
-#include "common/LecturaArbol.h"
+#include "protocol/ArbolRespuesta.h"
+#include "protocol/LecturaArbol.h"
 #include "send/Directorio.h"
 
 #include <cstdint>

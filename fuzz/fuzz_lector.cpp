@@ -2,7 +2,7 @@
 // both refuse it, and when they accept it they give the same pieces in the same order with
 // the same resolved texts. Resolving in place and by appending must agree too. Documents
 // with a document type declaration are left out: the reader refuses them on purpose.
-#include "common/LectorXml.h"
+#include "protocol/LectorXml.h"
 #include "tests/support/PiezasXml.h"
 
 #include <cstdint>

@@ -2,9 +2,9 @@
 // any service. The tree must always be well formed (numbered in document order, links
 // consistent), and a message sent escaped inside a SOAP answer must give the same tree as
 // the message loaded directly.
-#include "common/ArbolRespuesta.h"
-#include "common/Interaccion.h"
-#include "common/Respuesta.h"
+#include "core/Interaccion.h"
+#include "protocol/ArbolRespuesta.h"
+#include "protocol/Respuesta.h"
 #include "tests/support/InteraccionMuda.h"
 
 #include <cstdint>

@@ -4,7 +4,7 @@
 # build-fuzz/corpus/<target>/ (with fuzz/<target>.dict as its dictionary when there is one).
 # Fails when a target finds a crash; the input that caused it is left in
 # build-fuzz/artefactos/<target>/.
-#   scripts/fuzz.sh [entradas=1000000] [objetivo...]   objetivo: fuzz_mydecode or mydecode
+#   scripts/fuzz.sh [entradas=1000000] [objetivo...]   objetivo: fuzz_base64 or base64
 # With no target named, every fuzz/fuzz_*.cpp runs.
 set -euo pipefail
 raiz="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

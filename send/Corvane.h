@@ -1,12 +1,14 @@
 #pragma once
 
-#include "common/ClienteLexnet.h"
-#include "common/General.h"
+#include "protocol/ClienteLexnet.h"
 #include "send/ImportarMensajes.h"
 #include "send/PlantillasEnvio.h"
+#include "settings/Ajustes.h"
+#include "storage/BaseDatos.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -15,8 +17,8 @@ class Interaccion;
 // What the main window shows after start-up.
 struct PantallaInicioCorvane {
     std::string lbVersion;
-    std::string titulo; // window caption
-    std::string Label5; // "[" + writs folder + "]"
+    std::string titulo;        // window caption
+    std::string carpetaEnvios; // "[" + writs folder + "]", shown under the caption
     // Which buttons the command word shows; unset = as laid out ("##TODO").
     bool cambiaBotones = false;
     bool bpProcesoVisible = true;
@@ -26,8 +28,8 @@ struct PantallaInicioCorvane {
 // Corvane's program state: settings, connection and the LexNET session.
 class Corvane {
 public:
-    explicit Corvane(Interaccion& ui) : cliente(general, ui), ui_(ui) {
-        general.programa = Programa::Corvane;
+    explicit Corvane(Interaccion& ui) : cliente(ajustes, ui), ui_(ui) {
+        ajustes.programa = Programa::Corvane;
     }
 
     // The whole start-up, the import of the writs left in the sends folder included;
@@ -37,7 +39,10 @@ public:
     // The whole shutdown.
     void cerrar();
 
-    General general;
+    Ajustes ajustes;
+    // The database, open from start-up to shutdown.
+    std::unique_ptr<BaseDatos> conexion;
+    BaseDatos& db() const { return *conexion; }
     bool PrimerArranque = false;
     // What the start-up import did.
     ResultadoImportacion importacionInicial;

@@ -1,8 +1,8 @@
 #include "send/DiarioAcuses.h"
 
-#include "common/ArchivoTemporal.h"
-#include "common/BaseDatos.h"
-#include "common/Texto.h"
+#include "core/Texto.h"
+#include "platform/ArchivoTemporal.h"
+#include "storage/BaseDatos.h"
 
 #include <charconv>
 #include <fstream>

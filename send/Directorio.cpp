@@ -1,10 +1,10 @@
 #include "send/Directorio.h"
 
-#include "common/BaseDatos.h"
-#include "common/Interaccion.h"
-#include "common/LecturaArbol.h"
-#include "common/Respuesta.h"
-#include "common/Texto.h"
+#include "core/Interaccion.h"
+#include "core/Texto.h"
+#include "protocol/LecturaArbol.h"
+#include "protocol/Respuesta.h"
+#include "storage/BaseDatos.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -156,8 +156,7 @@ bool existe(Sentencia& s, std::string_view clave) {
 }
 
 [[noreturn]] void errorGrabando(Interaccion& ui, long numero, const std::string& descripcion) {
-    ui.mensaje("Se ha producido el error " + std::to_string(numero) + " - " + descripcion, "",
-               Icono::Ninguno, Botones::Aceptar);
+    mostrarError(ui, numero, descripcion, UnionError::Guion, "", Icono::Ninguno);
     terminarPrograma(ui, 1);
 }
 

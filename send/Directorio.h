@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/ArbolRespuesta.h"
+#include "protocol/ArbolRespuesta.h"
 
 #include <functional>
 #include <optional>

@@ -1,10 +1,11 @@
 #include "send/DocumentosEscrito.h"
 
-#include "common/BaseDatos.h"
-#include "common/General.h"
-#include "common/Interaccion.h"
-#include "common/Texto.h"
+#include "core/Interaccion.h"
+#include "core/Texto.h"
+#include "send/Corvane.h"
 #include "send/ListaEscritos.h"
+#include "settings/Ajustes.h"
+#include "storage/BaseDatos.h"
 
 #include <system_error>
 
@@ -12,19 +13,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kTitulo = "Atención:";
-
-// The busy pointer for the life of the object.
-class Ocupado {
-public:
-    explicit Ocupado(Interaccion& ui) : ui_(ui) { ui_.ocupado(true); }
-    ~Ocupado() { ui_.ocupado(false); }
-    Ocupado(const Ocupado&) = delete;
-    Ocupado& operator=(const Ocupado&) = delete;
-
-private:
-    Interaccion& ui_;
-};
+constexpr std::string_view kTitulo = kTituloAtencionDosPuntos;
 
 void avisar(Interaccion& ui, const std::string& texto) {
     ui.mensaje(texto, kTitulo, Icono::Exclamacion, Botones::Aceptar);
@@ -53,7 +42,7 @@ std::string prefijoAdjuntos(std::string_view adjunto) {
 }
 
 bool DocumentosEscrito::cabeOtroDocumento(const EscritoSeleccionado& escrito) {
-    const auto extra = g_.Conexion->primerValor(
+    const auto extra = corvane_.db().primerValor(
         "SELECT COUNT(*) FROM MensajeAdjunto WHERE IdMensajeAdjunto = ?", escrito.id);
     if (1 + (extra ? extra->entero() : 0) < static_cast<std::int64_t>(kMaximoDocumentos)) {
         return true;
@@ -66,14 +55,14 @@ bool DocumentosEscrito::cabeOtroDocumento(const EscritoSeleccionado& escrito) {
 std::optional<std::vector<std::string>>
 DocumentosEscrito::anadirAdjunto(const EscritoSeleccionado& escrito, const fs::path& elegido) {
     std::optional<std::vector<std::string>> resultado;
-    Ocupado ocupado(ui_);
+    PunteroOcupado ocupado(ui_);
     if (elegido.empty() || !cabeOtroDocumento(escrito)) {
         ui_.procesarEventos();
         return std::nullopt;
     }
     const std::string titulo = comoTexto(elegido.filename());
     const std::string nombre = prefijoAdjuntos(escrito.adjunto) + titulo;
-    const std::string destino = g_.CarpetaEnvios + nombre;
+    const std::string destino = corvane_.ajustes.CarpetaEnvios + nombre;
 
     std::error_code ec;
     const bool yaExiste = fs::exists(comoRuta(destino), ec);
@@ -98,7 +87,7 @@ DocumentosEscrito::anadirAdjunto(const EscritoSeleccionado& escrito, const fs::p
         return std::nullopt;
     }
     try {
-        BaseDatos& db = *g_.Conexion;
+        BaseDatos& db = corvane_.db();
         Transaccion t(db);
         db.ejecutar("DELETE FROM MensajeAdjunto WHERE IdMensajeAdjunto = ? AND Adjunto = ?",
                     escrito.id, nombre);
@@ -127,9 +116,9 @@ DocumentosEscrito::quitarAdjunto(const EscritoSeleccionado& escrito, int indice,
     if (indice < 1 || !preguntar(ui_, "¿Desea eliminar el adjunto seleccionado?")) {
         return std::nullopt;
     }
-    Ocupado ocupado(ui_);
+    PunteroOcupado ocupado(ui_);
     try {
-        BaseDatos& db = *g_.Conexion;
+        BaseDatos& db = corvane_.db();
         db.ejecutar("DELETE FROM MensajeAdjunto WHERE IdMensajeAdjunto = ? AND Adjunto = ?",
                     escrito.id, nombre);
         return documentosEscrito(db, escrito.id, escrito.adjunto);
@@ -144,9 +133,9 @@ void DocumentosEscrito::verDocumento(const EscritoSeleccionado& escrito, int ind
     if (indice < 0) {
         return;
     }
-    Ocupado ocupado(ui_);
+    PunteroOcupado ocupado(ui_);
     const std::string ruta =
-        g_.CarpetaEnvios + (indice == 0 ? escrito.adjunto : std::string(texto));
+        corvane_.ajustes.CarpetaEnvios + (indice == 0 ? escrito.adjunto : std::string(texto));
     if (!existe(ruta)) {
         avisar(ui_, "No se encuentra el documento " + ruta + ".");
     } else if (!ui_.abrirArchivo(comoRuta(ruta))) {
@@ -156,16 +145,15 @@ void DocumentosEscrito::verDocumento(const EscritoSeleccionado& escrito, int ind
 
 bool DocumentosEscrito::bajaEscrito(const EscritoSeleccionado& escrito) {
     return preguntar(ui_, "¿Desea eliminar el escrito seleccionado?") &&
-           BorrarEscrito(g_, ui_, escrito.id);
+           BorrarEscrito(corvane_.ajustes, corvane_.db(), ui_, escrito.id);
 }
 
-bool BorrarEscrito(General& g, Interaccion& ui, std::int64_t id) {
-    Ocupado ocupado(ui);
+bool BorrarEscrito(const Ajustes& g, BaseDatos& db, Interaccion& ui, std::int64_t id) {
+    PunteroOcupado ocupado(ui);
     std::string ruta;
     std::string apartado;
     std::string fallo; // shown once the transaction is gone, never with the write lock held
     try {
-        BaseDatos& db = *g.Conexion;
         Transaccion t(db);
         const auto adjunto =
             db.primerValor("SELECT Adjunto FROM MensajeEnvio WHERE Id_MensajeEnvio = ?", id);

@@ -11,7 +11,9 @@
 #include <string_view>
 #include <vector>
 
-struct General;
+struct Ajustes;
+class BaseDatos;
+class Corvane;
 class Interaccion;
 
 inline constexpr std::size_t kMaximoDocumentos = 6; // the main one included
@@ -29,7 +31,8 @@ std::string prefijoAdjuntos(std::string_view adjunto);
 
 class DocumentosEscrito {
 public:
-    DocumentosEscrito(General& general, Interaccion& ui) : g_(general), ui_(ui) {}
+    // Works on Corvane's settings and database once it has started.
+    DocumentosEscrito(Corvane& corvane, Interaccion& ui) : corvane_(corvane), ui_(ui) {}
 
     // Whether one more document fits; when not, says so. Asked before choosing the file.
     bool cabeOtroDocumento(const EscritoSeleccionado& escrito);
@@ -54,11 +57,11 @@ public:
     bool bajaEscrito(const EscritoSeleccionado& escrito);
 
 private:
-    General& g_;
+    Corvane& corvane_;
     Interaccion& ui_;
 };
 
 // Deletes a writ's rows and its main document's file in one step: when the file cannot
 // be deleted nothing is. The file stays while another writ names it. The further
 // documents' files stay. False, after a message, on failure.
-bool BorrarEscrito(General& g, Interaccion& ui, std::int64_t id);
+bool BorrarEscrito(const Ajustes& g, BaseDatos& db, Interaccion& ui, std::int64_t id);

@@ -1,15 +1,15 @@
 #include "send/EnvioEscritos.h"
 
-#include "common/ClienteLexnet.h"
-#include "common/Enc64.h"
-#include "common/Interaccion.h"
-#include "common/Tarjeta.h"
-#include "common/TemporalesPropios.h"
-#include "common/Texto.h"
-#include "common/TurnoEjecucion.h"
+#include "card/Tarjeta.h"
+#include "core/Interaccion.h"
+#include "core/Texto.h"
+#include "platform/TemporalesPropios.h"
+#include "protocol/ClienteLexnet.h"
+#include "protocol/Enc64.h"
 #include "send/Corvane.h"
 #include "send/DiarioAcuses.h"
 #include "send/MensajeSmime.h"
+#include "storage/TurnoEjecucion.h"
 
 #include <algorithm>
 #include <charconv>
@@ -33,7 +33,7 @@ std::int32_t numero(std::string_view texto) {
 }
 
 // The message files' base name in the program folder; each run adds its own mark.
-fs::path baseMensaje(const General& g) {
+fs::path baseMensaje(const Ajustes& g) {
     return comoRuta(conSeparadorFinal(g.CarpetaPrograma) + "MIME_TMP");
 }
 
@@ -46,12 +46,13 @@ std::string megas(std::uintmax_t bytes) {
 
 EnvioEscritos::EnvioEscritos(Corvane& corvane, Interaccion& ui, AlmacenTarjeta& almacen,
                              std::size_t indice)
-    : g_(corvane.general), cliente_(corvane.cliente), plantillas_(corvane.plantillas), ui_(ui),
-      almacen_(almacen), indice_(indice), archivoMensaje_(temporalPropio(baseMensaje(g_))) {}
+    : g_(corvane.ajustes), db_(corvane.db()), cliente_(corvane.cliente),
+      plantillas_(corvane.plantillas), ui_(ui), almacen_(almacen), indice_(indice),
+      archivoMensaje_(temporalPropio(baseMensaje(g_))) {}
 
 ResumenEnvio EnvioEscritos::ProcesoEnvio() {
     ResumenEnvio r;
-    BaseDatos& db = *g_.Conexion;
+    BaseDatos& db = db_;
     const std::unique_ptr<TurnoEjecucion> turno =
         TurnoEjecucion::tomar(db, ClaseEjecucion::Envio, &ui_);
     if (!turno) {
@@ -108,7 +109,7 @@ ResumenEnvio EnvioEscritos::ProcesoEnvio() {
         // In the window a dropped line ends the run only when the user chose Cancel; a run
         // with nobody to ask goes on with the next writ on a new connection (a line that is
         // really down fails each of them fast, and they stay pending).
-        if (cliente_.LineaCaida && cliente_.reintentosSinPreguntar < 0) {
+        if (ultimo_ == Intercambio::LineaCaida && cliente_.reintentosSinPreguntar < 0) {
             r.pendientes += cuenta - posicion;
             break;
         }
@@ -129,7 +130,7 @@ bool EnvioEscritos::documentosListos(const std::vector<std::string>& documentos)
         if (!esArchivo || !f) {
             ui_.mensaje("No se puede leer el documento " + d + kCRLF +
                             "El escrito no se enviará y seguirá pendiente.",
-                        "Atención", Icono::Exclamacion, Botones::Aceptar);
+                        kTituloAtencion, Icono::Exclamacion, Botones::Aceptar);
             return false;
         }
         total += fs::file_size(ruta, ec);
@@ -140,14 +141,14 @@ bool EnvioEscritos::documentosListos(const std::vector<std::string>& documentos)
                         ", más de lo que LexNET admite en un envío (" +
                         std::to_string(g_.LimiteEnvioMB) + " MB)." + kCRLF +
                         "El escrito no se enviará y seguirá pendiente.",
-                    "Atención", Icono::Exclamacion, Botones::Aceptar);
+                    kTituloAtencion, Icono::Exclamacion, Botones::Aceptar);
         return false;
     }
     return true;
 }
 
 bool EnvioEscritos::enviarEscrito(const EscritoPendiente& e, int posicion, int cuenta) {
-    BaseDatos& db = *g_.Conexion;
+    BaseDatos& db = db_;
     const std::vector<std::string> documentos = documentosDelEscrito(db, e, g_.CarpetaEnvios);
     if (!documentosListos(documentos)) {
         return false;
@@ -155,30 +156,31 @@ bool EnvioEscritos::enviarEscrito(const EscritoPendiente& e, int posicion, int c
     const Composicion c =
         componerEnviarMensaje(db, plantillas_, e, documentos, cliente_.estado.idSesion);
     if (!c.error.empty()) {
-        ui_.mensaje(c.error + kCRLF + "El escrito no se enviará y seguirá pendiente.", "Atención",
-                    Icono::Exclamacion, Botones::Aceptar);
+        ui_.mensaje(c.error + kCRLF + "El escrito no se enviará y seguirá pendiente.",
+                    kTituloAtencion, Icono::Exclamacion, Botones::Aceptar);
         return false;
     }
+    ultimo_ = Intercambio::Hecho;
     // Only this writ's own answer may give it a send identifier.
     cliente_.Vista.limpiar();
-    cliente_.EnviarComando(c.peticion, " ", "EnviarMensaje");
-    idEnvio = 0;
-    tamBloque = 0;
+    ultimo_ = cliente_.EnviarComando(c.peticion, " ", "EnviarMensaje");
+    idEnvio_ = 0;
+    tamBloque_ = 0;
     std::string mimeInicial;
-    if (!cliente_.ErrorComunicacion) {
+    if (!fallido(ultimo_)) {
         const ArbolRespuesta& v = cliente_.Vista;
         for (const Nodo n : v.nodos()) {
             const std::string_view t = v.texto(n);
             if (t == "idEnvio") {
-                idEnvio = numero(v.valorDe(n));
+                idEnvio_ = numero(v.valorDe(n));
             } else if (t == "tamBloque") {
-                tamBloque = numero(v.valorDe(n));
+                tamBloque_ = numero(v.valorDe(n));
             } else if (t == "bytesMIME") {
                 mimeInicial = std::string(v.valorDe(n));
             }
         }
     }
-    if (idEnvio == 0) {
+    if (idEnvio_ == 0) {
         ui_.mensaje("No se ha podido enviar el mensaje.", "", Icono::Ninguno, Botones::Aceptar);
         return false;
     }
@@ -187,7 +189,7 @@ bool EnvioEscritos::enviarEscrito(const EscritoPendiente& e, int posicion, int c
     try {
         std::vector<std::uint8_t> inicial;
         try {
-            inicial = MyDecode(mimeInicial);
+            inicial = decodificarBase64(mimeInicial);
         } catch (const ErrorBase64&) {
             throw ErrorSmime("LexNET ha devuelto un documento MIME que no es Base64 válido.");
         }
@@ -220,7 +222,7 @@ bool EnvioEscritos::enviarEscrito(const EscritoPendiente& e, int posicion, int c
 
 bool EnvioEscritos::guardarAcuse(const EscritoPendiente& e, const std::string& idAcuse,
                                  const std::string& fecha) {
-    BaseDatos& db = *g_.Conexion;
+    BaseDatos& db = db_;
     const fs::path diario = archivoDiarioAcuses(db.archivo());
     std::string fallo;
     bool anotado = false;
@@ -247,7 +249,7 @@ bool EnvioEscritos::guardarAcuse(const EscritoPendiente& e, const std::string& i
                                    " y se guardará en el próximo envío o al arrancar Corvane; el "
                                    "escrito no se volverá a enviar."
                              : std::string("Anote el justificante: el escrito sigue pendiente.")),
-                    "Atención", Icono::Exclamacion, Botones::Aceptar);
+                    kTituloAtencion, Icono::Exclamacion, Botones::Aceptar);
         return anotado;
     }
     if (anotado) {
@@ -264,16 +266,16 @@ bool EnvioEscritos::EnviarBloques(const EscritoPendiente& e, int posicion, int c
     const auto fallo = [&] {
         ui_.mensaje(std::string("Se ha producido un error en el envío bloques.") + kCRLF +
                         kNoSeCompletara,
-                    "Atención", Icono::Exclamacion, Botones::Aceptar);
+                    kTituloAtencion, Icono::Exclamacion, Botones::Aceptar);
         return false;
     };
     std::error_code ec;
     const std::uintmax_t tam = fs::file_size(archivoMensaje(), ec);
     std::ifstream f(archivoMensaje(), std::ios::binary);
-    if (ec || !f || tam == 0 || tamBloque <= 0) {
+    if (ec || !f || tam == 0 || tamBloque_ <= 0) {
         return fallo();
     }
-    const auto bloque = static_cast<std::uintmax_t>(tamBloque);
+    const auto bloque = static_cast<std::uintmax_t>(tamBloque_);
     const std::uintmax_t n = (tam + bloque - 1) / bloque;
     if (n > 32767) {
         return fallo();
@@ -293,11 +295,11 @@ bool EnvioEscritos::EnviarBloques(const EscritoPendiente& e, int posicion, int c
             return fallo();
         }
         const std::string peticion =
-            peticionEnviarBloque(cliente_.peticiones(), cliente_.estado.idSesion, idEnvio,
-                                 static_cast<int>(i + 1), i + 1 == n, MyEncode(datos));
+            peticionEnviarBloque(cliente_.peticiones(), cliente_.estado.idSesion, idEnvio_,
+                                 static_cast<int>(i + 1), i + 1 == n, codificarBase64(datos));
         cliente_.Vista.limpiar();
-        cliente_.EnviarComando(peticion, " ", "EnviarBloque");
-        if (cliente_.ErrorComunicacion) {
+        ultimo_ = cliente_.EnviarComando(peticion, " ", "EnviarBloque");
+        if (fallido(ultimo_)) {
             comunicacion = false;
             fallo();
             break;
@@ -315,7 +317,7 @@ bool EnvioEscritos::EnviarBloques(const EscritoPendiente& e, int posicion, int c
         }
         if (static_cast<std::uintmax_t>(consolidado) != i + 1) {
             ui_.mensaje(std::string("Error en la secuencia de bloques.") + kCRLF + kNoSeCompletara,
-                        "Atención", Icono::Exclamacion, Botones::Aceptar);
+                        kTituloAtencion, Icono::Exclamacion, Botones::Aceptar);
             break;
         }
     }

@@ -4,6 +4,7 @@
 // the card and uploaded block by block until LexNET's receipt marks it sent; then logout.
 // A writ that fails stays pending and the run goes on with the next one.
 
+#include "protocol/ClienteLexnet.h"
 #include "send/PlantillasEnvio.h"
 
 #include <cstddef>
@@ -12,9 +13,9 @@
 #include <string>
 
 class AlmacenTarjeta;
-class ClienteLexnet;
+class BaseDatos;
 class Corvane;
-struct General;
+struct Ajustes;
 class Interaccion;
 
 struct ResumenEnvio {
@@ -35,15 +36,12 @@ public:
     // mark + ".tmp" (temporalPropio), so that no other run writes or sends it.
     const std::filesystem::path& archivoMensaje() const { return archivoMensaje_; }
 
+private:
     // One writ from its announcement to its receipt; true when it was marked sent.
     bool enviarEscrito(const EscritoPendiente& e, int posicion, int cuenta);
     // The upload of the message file; true when the receipt was stored.
     bool EnviarBloques(const EscritoPendiente& e, int posicion, int cuenta);
 
-    std::int32_t idEnvio = 0;
-    std::int32_t tamBloque = 0;
-
-private:
     // Stores the receipt: first in the journal, then in the database. A database that
     // refuses it leaves the receipt in the journal, shown to the user with the writ. False
     // when neither kept it.
@@ -53,11 +51,16 @@ private:
     // false after saying which is not.
     bool documentosListos(const std::vector<std::string>& documentos);
 
-    General& g_;
+    const Ajustes& g_;
+    BaseDatos& db_;
     ClienteLexnet& cliente_;
     const PlantillasEnvio& plantillas_;
     Interaccion& ui_;
     AlmacenTarjeta& almacen_;
     std::size_t indice_;
     std::filesystem::path archivoMensaje_;
+    std::int32_t idEnvio_ = 0;
+    std::int32_t tamBloque_ = 0;
+    // The outcome of the writ's last exchange with LexNET.
+    Intercambio ultimo_ = Intercambio::Hecho;
 };

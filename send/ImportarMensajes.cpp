@@ -1,8 +1,8 @@
 #include "send/ImportarMensajes.h"
 
-#include "common/BaseDatos.h"
-#include "common/Interaccion.h"
-#include "common/Texto.h"
+#include "core/Interaccion.h"
+#include "core/Texto.h"
+#include "storage/BaseDatos.h"
 
 #include <charconv>
 #include <fstream>
@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kTitulo = "Atención:";
+constexpr std::string_view kTitulo = kTituloAtencionDosPuntos;
 constexpr const char* kFinImportando = ".importando";
 constexpr std::size_t kFallosMostrados = 10;
 
@@ -134,7 +134,7 @@ void borrarSinError(const std::string& ruta) {
 }
 
 // Throws, with the text to show, when nothing could be stored.
-void importar(General& g, Interaccion& ui, ResultadoImportacion& r) {
+void importar(const Ajustes& g, BaseDatos& db, Interaccion& ui, ResultadoImportacion& r) {
     const std::string carpeta = g.CarpetaEnvios;
     r.archivo = carpeta + kArchivoMensajes;
     const std::optional<std::string> mensajes = buscarMensajes(carpeta);
@@ -144,7 +144,6 @@ void importar(General& g, Interaccion& ui, ResultadoImportacion& r) {
     }
     r.encontrado = true;
 
-    BaseDatos& db = *g.Conexion;
     // The write lock is taken before reading, so that two programs never import one file.
     Transaccion transaccion(db);
     const std::int64_t antes = secuenciaEscritos(db);
@@ -242,21 +241,22 @@ void importar(General& g, Interaccion& ui, ResultadoImportacion& r) {
 
 } // namespace
 
-ResultadoImportacion ImportarMensajes(General& g, Interaccion& ui) {
-    ui.ocupado(true);
-    ui.estado(kTextoImportando);
+ResultadoImportacion ImportarMensajes(const Ajustes& g, BaseDatos& db, Interaccion& ui) {
     ResultadoImportacion r;
     std::string aviso;
-    try {
-        importar(g, ui, r);
-    } catch (const Rechazo& e) {
-        aviso = e.what();
-    } catch (const std::exception& e) {
-        aviso = std::string(e.what()) +
-                "\r\n\r\nEl archivo sigue en la carpeta de envíos: vuelva a importarlo.";
+    {
+        const PunteroOcupado ocupado(ui);
+        ui.estado(kTextoImportando);
+        try {
+            importar(g, db, ui, r);
+        } catch (const Rechazo& e) {
+            aviso = e.what();
+        } catch (const std::exception& e) {
+            aviso = std::string(e.what()) +
+                    "\r\n\r\nEl archivo sigue en la carpeta de envíos: vuelva a importarlo.";
+        }
+        ui.estado("");
     }
-    ui.estado("");
-    ui.ocupado(false);
     if (!aviso.empty()) {
         r.rechazado = true;
         r.escritos.clear();

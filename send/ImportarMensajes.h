@@ -1,7 +1,8 @@
 #pragma once
 
-#include "common/General.h"
 #include "send/MensajesQuarel.h"
+#include "settings/Ajustes.h"
+#include "storage/BaseDatos.h"
 
 #include <cstdint>
 #include <string>
@@ -26,4 +27,4 @@ struct ResultadoImportacion {
 // "MENSAJES.TXT.<n>.importando" before the commit, <n> being the highest writ number
 // ever given before it, and the next import finishes or redoes that file. Shows its
 // progress in the status panel and any failure in a message box.
-ResultadoImportacion ImportarMensajes(General& g, Interaccion& ui);
+ResultadoImportacion ImportarMensajes(const Ajustes& g, BaseDatos& db, Interaccion& ui);

@@ -1,7 +1,7 @@
 #include "send/ListaEscritos.h"
 
-#include "common/BaseDatos.h"
-#include "common/Texto.h"
+#include "core/Texto.h"
+#include "storage/BaseDatos.h"
 
 const std::array<ColumnaLista, 5> kColumnasLista = {{{"Destinatario", 4000},
                                                      {"Tipo Proc.", 3500},

@@ -1,9 +1,9 @@
 #include "send/ListasDirectorio.h"
 
-#include "common/ArchivoTemporal.h"
-#include "common/BaseDatos.h"
-#include "common/TemporalesPropios.h"
-#include "common/Texto.h"
+#include "core/Texto.h"
+#include "platform/ArchivoTemporal.h"
+#include "platform/TemporalesPropios.h"
+#include "storage/BaseDatos.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #include "send/MensajeSmime.h"
 
-#include "common/Enc64.h"
-#include "common/General.h"
-#include "common/Texto.h"
+#include "core/Texto.h"
+#include "protocol/Enc64.h"
+#include "settings/Ajustes.h"
 
 #include <fstream>
 #include <memory>
@@ -95,7 +95,7 @@ public:
                 break;
             }
             *this << (primera ? "" : kCRLF)
-                  << sinSaltoFinal(MyEncode(std::string_view(pieza.data(), leidos)));
+                  << sinSaltoFinal(codificarBase64(std::string_view(pieza.data(), leidos)));
             primera = false;
         }
         if (e.bad()) {
@@ -294,7 +294,7 @@ void ComponerSMIME(std::string_view mimeInicial, const std::vector<std::string>&
           << "Content-Type: application/x-pkcs7-signature;name=firma_documento.p7s;\r\n"
           << "Content-Transfer-Encoding: base64\r\n"
           << "Content-Disposition: attachment;filename=\"firma_documento.p7s\"\r\n\r\n"
-          << sinSaltoFinal(MyEncode(signAttachFile(principal, firmante)));
+          << sinSaltoFinal(codificarBase64(signAttachFile(principal, firmante)));
         for (std::size_t i = 1; i < documentos.size(); ++i) {
             parteDeArchivo(w, c.frontera, comoRuta(documentos[i]));
         }
@@ -341,7 +341,7 @@ void ComponerSMIME(std::string_view mimeInicial, const std::vector<std::string>&
       << "Content-Type: application/pkcs7-signature; name=\"smime.p7s\"\r\n"
          "Content-Transfer-Encoding: base64\r\n"
          "Content-Disposition: attachment; filename=\"smime.p7s\"\r\n\r\n"
-      << MyEncode(firma) << (terminaEn(MyEncode(firma), kCRLF) ? "" : kCRLF) << "\r\n--" << fr
-      << "--\r\n";
+      << codificarBase64(firma) << (terminaEn(codificarBase64(firma), kCRLF) ? "" : kCRLF)
+      << "\r\n--" << fr << "--\r\n";
     w.cerrar();
 }

@@ -1,6 +1,6 @@
 #include "send/MensajesQuarel.h"
 
-#include "common/Texto.h"
+#include "core/Texto.h"
 
 namespace {
 

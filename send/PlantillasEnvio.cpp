@@ -1,7 +1,7 @@
 #include "send/PlantillasEnvio.h"
 
-#include "common/BaseDatos.h"
-#include "common/Texto.h"
+#include "core/Texto.h"
+#include "storage/BaseDatos.h"
 
 namespace {
 

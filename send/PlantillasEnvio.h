@@ -3,7 +3,7 @@
 // The EnviarMensaje request of a writ: its templates, loaded once at start-up, and the
 // request filled from the local database for one pending writ.
 
-#include "common/Peticiones.h"
+#include "protocol/Peticiones.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,12 +1,12 @@
 #include "send/RefrescoDirectorio.h"
 
-#include "common/BaseDatos.h"
-#include "common/Interaccion.h"
-#include "common/Peticiones.h"
-#include "common/TurnoEjecucion.h"
+#include "core/Interaccion.h"
+#include "protocol/Peticiones.h"
 #include "send/Corvane.h"
 #include "send/Directorio.h"
 #include "send/ListasDirectorio.h"
+#include "storage/BaseDatos.h"
+#include "storage/TurnoEjecucion.h"
 
 #include <system_error>
 
@@ -28,27 +28,34 @@ bool conectar(ClienteLexnet& cliente, Interaccion& ui) {
     return false;
 }
 
-// Sends the request; true when LexNET answered with a document to read. Transport failures
-// and a refused PIN were already told by the client; an answer that is no document is told
-// here. Either way the stored rows are kept.
-bool pedir(ClienteLexnet& cliente, Interaccion& ui, const std::string& peticion,
-           std::string_view servicio) {
+// What came of one request: the exchange's outcome, and whether LexNET answered with a
+// document to read.
+struct Pedido {
+    Intercambio intercambio = Intercambio::Hecho;
+    bool legible = false;
+};
+
+// Sends the request. Transport failures and a refused PIN were already told by the client;
+// an answer that is no document is told here. Either way the stored rows are kept.
+Pedido pedir(ClienteLexnet& cliente, Interaccion& ui, const std::string& peticion,
+             std::string_view servicio) {
     cliente.Vista.limpiar();
-    cliente.EnviarComando(peticion, " ", servicio);
-    if (cliente.ErrorComunicacion || cliente.Vista.tamano() == 0) {
-        return false;
+    const Intercambio r = cliente.EnviarComando(peticion, " ", servicio);
+    if (fallido(r) || cliente.Vista.tamano() == 0) {
+        return {r, false};
     }
     if (cliente.Vista.tamano() == 1) {
         ui.mensaje("La respuesta de LexNet no se puede leer. Se conservan los datos guardados.",
-                   "Atención:", Icono::Exclamacion, Botones::Aceptar);
-        return false;
+                   kTituloAtencionDosPuntos, Icono::Exclamacion, Botones::Aceptar);
+        return {r, false};
     }
-    return true;
+    return {r, true};
 }
 
-// The end of a refresh: the session closed unless the line dropped, the panel emptied.
-ResultadoRefresco terminar(ClienteLexnet& cliente, Interaccion& ui, ResultadoRefresco r) {
-    if (cliente.estado.idSesion != 0 && !cliente.ErrorComunicacion) {
+// The end of a refresh: the session closed unless the last exchange failed, the panel emptied.
+ResultadoRefresco terminar(ClienteLexnet& cliente, Interaccion& ui, ResultadoRefresco r,
+                           Intercambio ultimo) {
+    if (cliente.estado.idSesion != 0 && !fallido(ultimo)) {
         cliente.Logout();
     }
     ui.estado("");
@@ -61,13 +68,10 @@ template <class F> void escribirListas(Interaccion& ui, F escribir) {
     try {
         escribir();
     } catch (const std::system_error& e) {
-        ui.mensaje("Se ha producido el error " + std::to_string(e.code().value()) + " - " +
-                       e.what(),
-                   "", Icono::Ninguno, Botones::Aceptar);
+        mostrarError(ui, e.code().value(), e.what(), UnionError::Guion, "", Icono::Ninguno);
         terminarPrograma(ui, 1);
     } catch (const ErrorBaseDatos& e) {
-        ui.mensaje("Se ha producido el error " + std::to_string(e.codigo()) + " - " + e.what(), "",
-                   Icono::Ninguno, Botones::Aceptar);
+        mostrarError(ui, e.codigo(), e.what(), UnionError::Guion, "", Icono::Ninguno);
         terminarPrograma(ui, 1);
     }
 }
@@ -76,8 +80,8 @@ template <class F> void escribirListas(Interaccion& ui, F escribir) {
 
 ResultadoRefresco ObtenerDestinatarios(Corvane& corvane, Interaccion& ui) {
     ClienteLexnet& cliente = corvane.cliente;
-    General& g = corvane.general;
-    const auto turno = TurnoEjecucion::tomar(*g.Conexion, ClaseEjecucion::Directorio, &ui);
+    const Ajustes& g = corvane.ajustes;
+    const auto turno = TurnoEjecucion::tomar(corvane.db(), ClaseEjecucion::Directorio, &ui);
     if (!turno) {
         return ResultadoRefresco::Ocupado;
     }
@@ -85,25 +89,26 @@ ResultadoRefresco ObtenerDestinatarios(Corvane& corvane, Interaccion& ui) {
         return ResultadoRefresco::SinConexion;
     }
     ui.estado("Obteniendo Destinatarios ...");
-    if (!pedir(cliente, ui,
-               cliente.peticiones().peticionObtenerDestinatarios(cliente.estado.idSesion),
-               "ObtenerDestinatarios")) {
-        return terminar(cliente, ui, ResultadoRefresco::SinRespuesta);
+    const Pedido p = pedir(
+        cliente, ui, cliente.peticiones().peticionObtenerDestinatarios(cliente.estado.idSesion),
+        "ObtenerDestinatarios");
+    if (!p.legible) {
+        return terminar(cliente, ui, ResultadoRefresco::SinRespuesta, p.intercambio);
     }
     ui.ocupado(true);
     ui.estado("Procesando Destinatarios ...");
-    GrabarDestinatarios(cliente.Vista, *g.Conexion, ui);
-    escribirListas(ui, [&] { EscribirListasDestinatarios(*g.Conexion, comoRuta(g.RutaDatos)); });
-    return terminar(cliente, ui, ResultadoRefresco::Refrescado);
+    GrabarDestinatarios(cliente.Vista, corvane.db(), ui);
+    escribirListas(ui, [&] { EscribirListasDestinatarios(corvane.db(), comoRuta(g.RutaDatos)); });
+    return terminar(cliente, ui, ResultadoRefresco::Refrescado, p.intercambio);
 }
 
 ResultadoRefresco ObtenerTiposProcedimiento(Corvane& corvane, Interaccion& ui) {
     ClienteLexnet& cliente = corvane.cliente;
-    General& g = corvane.general;
+    const Ajustes& g = corvane.ajustes;
     // The first court the database gives, in no particular order.
     const std::optional<Fila> fila =
-        g.Conexion->primeraFila("SELECT codPartidoJudicial, tipoOrgano, numeroOrgano, dn, nombre "
-                                "FROM OrigenDestino WHERE Tipo = 1 LIMIT 1");
+        corvane.db().primeraFila("SELECT codPartidoJudicial, tipoOrgano, numeroOrgano, dn, nombre "
+                                 "FROM OrigenDestino WHERE Tipo = 1 LIMIT 1");
     if (!fila) {
         ui.mensaje("Ejecute primero Obtener Destinatarios.", "Atención: ", Icono::Exclamacion,
                    Botones::Aceptar);
@@ -111,7 +116,7 @@ ResultadoRefresco ObtenerTiposProcedimiento(Corvane& corvane, Interaccion& ui) {
     }
     const OrganoJudicial organo{NoNulo((*fila)[0]), NoNulo((*fila)[1]), NoNulo((*fila)[2]),
                                 NoNulo((*fila)[3]), NoNulo((*fila)[4])};
-    const auto turno = TurnoEjecucion::tomar(*g.Conexion, ClaseEjecucion::Directorio, &ui);
+    const auto turno = TurnoEjecucion::tomar(corvane.db(), ClaseEjecucion::Directorio, &ui);
     if (!turno) {
         return ResultadoRefresco::Ocupado;
     }
@@ -119,15 +124,16 @@ ResultadoRefresco ObtenerTiposProcedimiento(Corvane& corvane, Interaccion& ui) {
         return ResultadoRefresco::SinConexion;
     }
     ui.estado("Obteniendo Tipos de procedimiento ...");
-    if (!pedir(
-            cliente, ui,
-            cliente.peticiones().peticionObtenerTiposProcedimiento(cliente.estado.idSesion, organo),
-            "ObtenerTiposProcedimiento")) {
-        return terminar(cliente, ui, ResultadoRefresco::SinRespuesta);
+    const Pedido p = pedir(
+        cliente, ui,
+        cliente.peticiones().peticionObtenerTiposProcedimiento(cliente.estado.idSesion, organo),
+        "ObtenerTiposProcedimiento");
+    if (!p.legible) {
+        return terminar(cliente, ui, ResultadoRefresco::SinRespuesta, p.intercambio);
     }
     ui.ocupado(true);
     ui.estado("Procesando Tipos de Procedimiento ...");
-    const ResultadoGrabacion r = GrabarTiposProcedimiento(cliente.Vista, *g.Conexion, ui);
+    const ResultadoGrabacion r = GrabarTiposProcedimiento(cliente.Vista, corvane.db(), ui);
     if (!r.leyAntiguaNoValida.empty()) {
         std::string codigos;
         for (const std::string& c : r.leyAntiguaNoValida) {
@@ -136,8 +142,8 @@ ResultadoRefresco ObtenerTiposProcedimiento(Corvane& corvane, Interaccion& ui) {
         ui.mensaje("LexNet no indica si es de ley antigua para estos tipos de procedimiento, que "
                    "se han guardado como de ley nueva: " +
                        codigos + ".",
-                   "Atención:", Icono::Exclamacion, Botones::Aceptar);
+                   kTituloAtencionDosPuntos, Icono::Exclamacion, Botones::Aceptar);
     }
-    escribirListas(ui, [&] { EscribirListaProcedimientos(*g.Conexion, comoRuta(g.RutaDatos)); });
-    return terminar(cliente, ui, ResultadoRefresco::Refrescado);
+    escribirListas(ui, [&] { EscribirListaProcedimientos(corvane.db(), comoRuta(g.RutaDatos)); });
+    return terminar(cliente, ui, ResultadoRefresco::Refrescado, p.intercambio);
 }

@@ -1,6 +1,6 @@
 #include "apps/ambrel-cli/Salidas.h"
 
-#include "common/InteraccionTerminal.h"
+#include "core/InteraccionTerminal.h"
 #include "download/Ambrel.h"
 #include "download/ArchivoTexto.h"
 #include "download/CorreoNotificacion.h"
@@ -20,23 +20,24 @@ constexpr int kNoHecho = 1;
 // The stored notification with that identifier, as the list shows it.
 std::optional<NotificacionLista> notificacion(Ambrel& ambrel, InteraccionTerminal& ui,
                                               const std::string& idLexNet) {
-    for (NotificacionLista& n : notificacionesDeLista(*ambrel.general.Conexion, std::nullopt)) {
+    for (NotificacionLista& n : notificacionesDeLista(ambrel.db(), std::nullopt)) {
         if (n.idLexNet == idLexNet) {
             return std::move(n);
         }
     }
     ui.mensaje("No hay ninguna notificación guardada con el identificador " + idLexNet + ".",
-               "Atención", Icono::Exclamacion, Botones::Aceptar);
+               kTituloAtencion, Icono::Exclamacion, Botones::Aceptar);
     return std::nullopt;
 }
 
 } // namespace
 
 int informe(Ambrel& ambrel, InteraccionTerminal& ui, const std::optional<RangoFechas>& rango) {
-    const General& g = ambrel.general;
-    const auto lista = notificacionesDeLista(*g.Conexion, rango);
+    const Ajustes& g = ambrel.ajustes;
+    const auto lista = notificacionesDeLista(ambrel.db(), rango);
     if (lista.empty()) {
-        ui.mensaje(kSinNotificacionesInforme, "Atención", Icono::Exclamacion, Botones::Aceptar);
+        ui.mensaje(kSinNotificacionesInforme, kTituloAtencion, Icono::Exclamacion,
+                   Botones::Aceptar);
         return kNoHecho;
     }
     try {
@@ -45,7 +46,7 @@ int informe(Ambrel& ambrel, InteraccionTerminal& ui, const std::optional<RangoFe
     } catch (const std::system_error& e) {
         ui.mensaje("No se ha podido escribir el listado: " +
                        descripcionError(e, comoRuta(g.CarpetaDescargas + kArchivoInforme)),
-                   "Atención", Icono::Exclamacion, Botones::Aceptar);
+                   kTituloAtencion, Icono::Exclamacion, Botones::Aceptar);
         return kNoHecho;
     }
     return kHecho;
@@ -56,24 +57,24 @@ int exportarNotificacion(Ambrel& ambrel, InteraccionTerminal& ui, const std::str
     if (!n) {
         return kNoHecho;
     }
-    BaseDatos& db = *ambrel.general.Conexion;
+    BaseDatos& db = ambrel.db();
     const DetalleNotificacion d = detalleNotificacion(db, idLexNet);
     const ResultadoExportacion r = exportar(
-        ambrel.general, ui, exportacionNotificacion(db, ambrel.general, *n, d.acuse, d.adjuntos));
+        ambrel.ajustes, ui, exportacionNotificacion(db, ambrel.ajustes, *n, d.acuse, d.adjuntos));
     if (r == ResultadoExportacion::Hecha || r == ResultadoExportacion::SinPrograma) {
-        std::cout << comoTexto(archivoImportacion(ambrel.general)) << "\n";
+        std::cout << comoTexto(archivoImportacion(ambrel.ajustes)) << "\n";
     }
     return r == ResultadoExportacion::Hecha ? kHecho : kNoHecho;
 }
 
 int exportarTodas(Ambrel& ambrel, InteraccionTerminal& ui,
                   const std::optional<RangoFechas>& rango) {
-    const auto lista = notificacionesDeLista(*ambrel.general.Conexion, rango);
-    const ResultadoExportacion r = exportarTodas(ambrel.general, ui, lista);
+    const auto lista = notificacionesDeLista(ambrel.db(), rango);
+    const ResultadoExportacion r = exportarTodas(ambrel.db(), ambrel.ajustes, ui, lista);
     if (r == ResultadoExportacion::Fallida) {
         return kNoHecho;
     }
-    std::cout << comoTexto(archivoExportacionMasiva(ambrel.general)) << "\n";
+    std::cout << comoTexto(archivoExportacionMasiva(ambrel.ajustes)) << "\n";
     return r == ResultadoExportacion::SinPrograma ? kNoHecho : kHecho;
 }
 
@@ -93,19 +94,18 @@ int correo(Ambrel& ambrel, InteraccionTerminal& ui, const std::string& idLexNet,
     if (!n) {
         return kNoHecho;
     }
-    BaseDatos& db = *ambrel.general.Conexion;
+    BaseDatos& db = ambrel.db();
     const DetalleNotificacion d = detalleNotificacion(db, idLexNet);
     if (d.adjuntos.empty()) {
-        ui.mensaje(kSinAdjuntosCorreo, "Atención", Icono::Exclamacion, Botones::Aceptar);
+        ui.mensaje(kSinAdjuntosCorreo, kTituloAtencion, Icono::Exclamacion, Botones::Aceptar);
         return kNoHecho;
     }
     try {
         escribirArchivoEntero(comoRuta(eml),
-                              mensajeEml(correoNotificacion(db, ambrel.general, *n, d.adjuntos)));
+                              mensajeEml(correoNotificacion(db, ambrel.ajustes, *n, d.adjuntos)));
     } catch (const std::system_error& e) {
-        ui.mensaje("Se ha producido el error " + std::to_string(e.code().value()) + " - " +
-                       e.what() + " al enviar el email.",
-                   "Atención:", Icono::Exclamacion, Botones::Aceptar);
+        mostrarError(ui, e.code().value(), std::string(e.what()) + " al enviar el email.",
+                     UnionError::Guion);
         return kNoHecho;
     }
     return kHecho;

@@ -1,13 +1,13 @@
 // ambrel-cli: Ambrel's download run, notification list and outputs from the command line, over the
 // window program's logic, for unattended use.
 #include "apps/ambrel-cli/Salidas.h"
-#include "common/ArchivoPin.h"
-#include "common/Arranque.h"
-#include "common/Certificados.h"
-#include "common/InteraccionTerminal.h"
+#include "card/ArchivoPin.h"
+#include "core/InteraccionTerminal.h"
 #include "download/Ambrel.h"
 #include "download/Descarga.h"
 #include "download/ListaNotificaciones.h"
+#include "protocol/Certificados.h"
+#include "setup/Arranque.h"
 
 #include <algorithm>
 #include <charconv>
@@ -254,7 +254,7 @@ int descargar(Ambrel& ambrel, InteraccionTerminal& ui, const Opciones& o,
         return kUsoIncorrecto;
     }
 
-    almacen = SeleccionaCertificado(ambrel.general, ui);
+    almacen = SeleccionaCertificado(ambrel.ajustes, ui);
     const std::size_t hay = almacen->certificados().size();
     if (o.certificado > hay) {
         ui.mensaje("La tarjeta tiene " + std::to_string(hay) + " certificado" +
@@ -270,7 +270,7 @@ int descargar(Ambrel& ambrel, InteraccionTerminal& ui, const Opciones& o,
     if (r.ocupada) {
         return kOcupada;
     }
-    BaseDatos& db = *ambrel.general.Conexion;
+    BaseDatos& db = ambrel.db();
     const bool incompletos = hayAdjuntosIncompletos(db, fechas.rango);
     avisarAdjuntosIncompletos(db, fechas.rango, ui);
     std::cout << "Documentos descargados: " << r.documentosCompletados << "\n"
@@ -288,7 +288,7 @@ int descargar(Ambrel& ambrel, InteraccionTerminal& ui, const Opciones& o,
 int listar(Ambrel& ambrel, InteraccionTerminal& ui, const Opciones& o) {
     const std::optional<RangoFechas> rango =
         o.desde ? rangoDeFechas(*o.desde, *o.hasta) : std::nullopt;
-    BaseDatos& db = *ambrel.general.Conexion;
+    BaseDatos& db = ambrel.db();
     const std::vector<NotificacionLista> lista = notificacionesDeLista(db, rango);
     for (const NotificacionLista& n : lista) {
         std::cout << n.linea << "\n";

@@ -2,10 +2,10 @@
 // procedure types, as the buttons of Corvane's window run them.
 #include "apps/corvane-cli/Directorio.h"
 
-#include "common/ArchivoPin.h"
-#include "common/Certificados.h"
-#include "common/InteraccionTerminal.h"
-#include "common/Tarjeta.h"
+#include "card/ArchivoPin.h"
+#include "card/Tarjeta.h"
+#include "core/InteraccionTerminal.h"
+#include "protocol/Certificados.h"
 #include "send/Corvane.h"
 #include "send/RefrescoDirectorio.h"
 
@@ -104,14 +104,14 @@ Opciones interpretar(const std::vector<std::string_view>& args) {
 int refrescar(Corvane& corvane, InteraccionTerminal& ui, const Opciones& o,
               std::unique_ptr<AlmacenTarjeta>& almacen) {
     corvane.arrancar("");
-    BaseDatos& db = *corvane.general.Conexion;
+    BaseDatos& db = corvane.db();
     // Without a court nothing is asked of LexNET, nor of the card.
     if (o.procedimientos && !HayRegistros(db, "SELECT 1 FROM OrigenDestino WHERE tipo = 1")) {
         return ObtenerTiposProcedimiento(corvane, ui) == ResultadoRefresco::Refrescado
                    ? kActualizado
                    : kSinCambios;
     }
-    almacen = SeleccionaCertificado(corvane.general, ui);
+    almacen = SeleccionaCertificado(corvane.ajustes, ui);
     const std::size_t hay = almacen->certificados().size();
     if (o.certificado > hay) {
         ui.mensaje("La tarjeta tiene " + std::to_string(hay) + " certificado" +
@@ -185,7 +185,7 @@ std::optional<int> ordenDirectorio(const std::vector<std::string_view>& args, co
     } catch (const FinPrograma& fin) {
         recordarSiRechazado();
         if (fin.conCierre) {
-            corvane.general.NoRelanzar = true;
+            corvane.ajustes.NoRelanzar = true;
             corvane.cerrar();
         }
         return kDetenido;
@@ -195,8 +195,8 @@ std::optional<int> ordenDirectorio(const std::vector<std::string_view>& args, co
     }
     recordarSiRechazado();
     // Nobody started this program from the practice-management suite: nothing to restart.
-    corvane.general.RelanzarFeldo = false;
-    corvane.general.NoRelanzar = true;
+    corvane.ajustes.RelanzarFeldo = false;
+    corvane.ajustes.NoRelanzar = true;
     corvane.cerrar();
     return estado;
 }

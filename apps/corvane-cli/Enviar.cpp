@@ -1,12 +1,12 @@
 #include "Enviar.h"
 
-#include "common/ArchivoPin.h"
-#include "common/Arranque.h"
-#include "common/Certificados.h"
-#include "common/InteraccionTerminal.h"
-#include "common/Sistema.h"
+#include "card/ArchivoPin.h"
+#include "core/InteraccionTerminal.h"
+#include "platform/Sistema.h"
+#include "protocol/Certificados.h"
 #include "send/Corvane.h"
 #include "send/EnvioEscritos.h"
+#include "setup/Arranque.h"
 
 #include <charconv>
 #include <exception>
@@ -77,7 +77,7 @@ OpcionesEnviar interpretar(const std::vector<std::string_view>& args) {
 
 int enviar(Corvane& corvane, InteraccionTerminal& ui, const OpcionesEnviar& o,
            std::unique_ptr<AlmacenTarjeta>& almacen) {
-    almacen = SeleccionaCertificado(corvane.general, ui);
+    almacen = SeleccionaCertificado(corvane.ajustes, ui);
     const std::size_t hay = almacen->certificados().size();
     if (o.certificado > hay) {
         ui.mensaje("La tarjeta tiene " + std::to_string(hay) + " certificado" +
@@ -133,14 +133,14 @@ int ordenEnviar(const std::vector<std::string_view>& args) {
     try {
         corvane.arrancar("");
         // Nobody started this program from the practice-management suite.
-        corvane.general.RelanzarFeldo = false;
-        corvane.general.NoRelanzar = true;
+        corvane.ajustes.RelanzarFeldo = false;
+        corvane.ajustes.NoRelanzar = true;
         estado = enviar(corvane, ui, opciones, almacen);
     } catch (const FinPrograma& fin) {
         recordarSiRechazado();
         // A LexNET error answer ends the program through the main window's shutdown.
         if (fin.conCierre) {
-            corvane.general.NoRelanzar = true;
+            corvane.ajustes.NoRelanzar = true;
             corvane.cerrar();
         }
         return kDetenido;

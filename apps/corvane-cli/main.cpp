@@ -1,7 +1,7 @@
 // corvane-cli: Corvane's writ queue from the command line, over the window program's logic.
 #include "apps/corvane-cli/Directorio.h"
 #include "apps/corvane-cli/Enviar.h"
-#include "common/InteraccionTerminal.h"
+#include "core/InteraccionTerminal.h"
 #include "send/Corvane.h"
 #include "send/ListaEscritos.h"
 
@@ -106,7 +106,7 @@ int importar(Corvane& corvane) {
         return kCorrecto;
     }
     std::cout << "Escritos importados de " << r.archivo << ": " << r.escritos.size() << "\n";
-    BaseDatos& db = *corvane.general.Conexion;
+    BaseDatos& db = corvane.db();
     for (const FilaEscrito& f : CargarLista(db, VistaEscritos::Pendientes)) {
         if (std::find(r.escritos.begin(), r.escritos.end(), f.id) != r.escritos.end()) {
             std::cout << "\n";
@@ -117,7 +117,7 @@ int importar(Corvane& corvane) {
 }
 
 int listar(Corvane& corvane, bool enviados) {
-    BaseDatos& db = *corvane.general.Conexion;
+    BaseDatos& db = corvane.db();
     const std::vector<FilaEscrito> filas =
         CargarLista(db, enviados ? VistaEscritos::Enviados : VistaEscritos::Pendientes);
     std::cout << (enviados ? "Escritos enviados: " : "Escritos pendientes de envío: ")
@@ -164,8 +164,8 @@ int main(int argc, char** argv) {
         estado = kRechazado;
     }
     // Nobody started this program from the practice-management suite: nothing to restart.
-    corvane.general.RelanzarFeldo = false;
-    corvane.general.NoRelanzar = true;
+    corvane.ajustes.RelanzarFeldo = false;
+    corvane.ajustes.NoRelanzar = true;
     corvane.cerrar();
     return estado;
 }

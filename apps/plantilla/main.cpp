@@ -1,6 +1,6 @@
 // Writes the template database shipped beside the programs; the first start of either
 // program copies it into the data folder.
-#include "common/Esquema.h"
+#include "storage/Esquema.h"
 
 #include <cstdio>
 #include <exception>

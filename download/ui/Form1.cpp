@@ -1,11 +1,5 @@
 #include "download/ui/Form1.h"
 
-#include "common/Certificados.h"
-#include "common/ui/Controles.h"
-#include "common/ui/InteraccionQt.h"
-#include "common/ui/PanelCertificados.h"
-#include "common/ui/Twips.h"
-#include "common/ui/fParametros.h"
 #include "download/Ambrel.h"
 #include "download/CorreoNotificacion.h"
 #include "download/Descarga.h"
@@ -14,6 +8,12 @@
 #include "download/InformeNotificaciones.h"
 #include "download/ListaNotificaciones.h"
 #include "download/ui/fLexnet.h"
+#include "protocol/Certificados.h"
+#include "ui/Controles.h"
+#include "ui/InteraccionQt.h"
+#include "ui/PanelCertificados.h"
+#include "ui/Twips.h"
+#include "ui/fParametros.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -59,18 +59,6 @@ constexpr int kAltoAcuse = 26;
 // The longest line: a procedure number of 15 characters.
 constexpr int kCaracteresLinea =
     static_cast<int>(kAnchoOrigen + kMaximoNumero + kAnchoFecha + kAnchoReferencia + 9);
-
-// The hourglass for the length of one step, however it ends.
-class Ocupado {
-public:
-    explicit Ocupado(Interaccion& ui) : ui_(ui) { ui_.ocupado(true); }
-    ~Ocupado() { ui_.ocupado(false); }
-    Ocupado(const Ocupado&) = delete;
-    Ocupado& operator=(const Ocupado&) = delete;
-
-private:
-    Interaccion& ui_;
-};
 
 // Focus that moves inside the window; a window or a menu coming and going does not count.
 bool esCambioDeFoco(const QFocusEvent& evento) {
@@ -129,7 +117,7 @@ void Form1::bpProceso_Click() {
     }
     ejecutar(ui_, [&] {
         // Read again each time: the card may have been taken out, put back or changed.
-        ReleerCertificados(almacen_, ambrel_.cliente, ambrel_.general, ui_);
+        ReleerCertificados(almacen_, ambrel_.cliente, ambrel_.ajustes, ui_);
         spCertificados->mostrar(almacen_->certificados());
         spCertificados->show();
         spCertificados->raise();
@@ -501,8 +489,8 @@ void Form1::bpVolver_Click() {
 
 void Form1::CargarLista(bool avisar) {
     const bool hecho = ejecutar(ui_, [&] {
-        Ocupado ocupado(ui_);
-        BaseDatos& db = *ambrel_.general.Conexion;
+        PunteroOcupado ocupado(ui_);
+        BaseDatos& db = ambrel_.db();
         if (avisar) {
             datos_->rango =
                 rangoDeFechas(txFecha[0]->text().toStdString(), txFecha[1]->text().toStdString());
@@ -566,8 +554,8 @@ void Form1::List1_Click(int indice) {
     }
     const NotificacionLista& n = datos_->lineas[static_cast<std::size_t>(indice)];
     ejecutar(ui_, [&] {
-        Ocupado ocupado(ui_);
-        DetalleNotificacion d = detalleNotificacion(*ambrel_.general.Conexion, n.idLexNet);
+        PunteroOcupado ocupado(ui_);
+        DetalleNotificacion d = detalleNotificacion(ambrel_.db(), n.idLexNet);
         lbAcuse->setText(qtexto(d.acuse));
         panel1->setText(qtexto(d.acuse));
         panel1->setVisible(!d.acuse.empty());
@@ -596,7 +584,7 @@ void Form1::bpVer_Click() {
                          ltAdjuntos->item(fila)->isSelected();
     const AdjuntoLista* adjunto =
         elegida ? &datos_->adjuntos[static_cast<std::size_t>(fila)] : nullptr;
-    ejecutar(ui_, [&] { verAdjunto(ambrel_.general, ui_, adjunto); });
+    ejecutar(ui_, [&] { verAdjunto(ambrel_.ajustes, ui_, adjunto); });
 }
 
 void Form1::btEliminar_Click() {
@@ -605,7 +593,8 @@ void Form1::btEliminar_Click() {
         return;
     }
     bool eliminada = false;
-    ejecutar(ui_, [&] { eliminada = eliminarNotificacion(ambrel_.general, ui_, id); });
+    ejecutar(ui_,
+             [&] { eliminada = eliminarNotificacion(ambrel_.db(), ambrel_.ajustes, ui_, id); });
     if (eliminada) {
         CargarLista(false);
     }
@@ -631,7 +620,7 @@ bool Form1::eventFilter(QObject* objeto, QEvent* evento) {
         esTeclaParametros(*static_cast<QKeyEvent*>(evento))) {
         // Saving the settings ends the program, which a run must not meet halfway.
         if (!enCurso_) {
-            abrirParametros(ambrel_.general, ui_, this);
+            abrirParametros(ambrel_.ajustes, ambrel_.conexion.get(), ui_, this);
         }
         return true;
     }
@@ -703,33 +692,21 @@ const NotificacionLista* Form1::seleccionada() const {
 }
 
 void Form1::bpListar_Click() {
-    ejecutar(ui_, [&] { listarNotificaciones(ambrel_.general, ui_, datos_->lineas); });
+    ejecutar(ui_, [&] { listarNotificaciones(ambrel_.ajustes, ui_, datos_->lineas); });
 }
 
 void Form1::bpMail_Click() {
     const NotificacionLista* n = seleccionada();
     ejecutar(ui_, [&] {
-        if (n == nullptr || datos_->adjuntos.empty()) {
-            ui_.mensaje(kSinAdjuntosCorreo, "Atención", Icono::Exclamacion, Botones::Aceptar);
-            return;
-        }
-        const Correo correo =
-            correoNotificacion(*ambrel_.general.Conexion, ambrel_.general, *n, datos_->adjuntos);
-        enviarCorreo(ambrel_.general, ui_, correo,
-                     "NotificacionLexNet_" + nombreArchivoSeguro(n->idLexNet) + ".eml");
+        enviarCorreoNotificacion(ambrel_.db(), ambrel_.ajustes, ui_, n, datos_->adjuntos);
     });
 }
 
 void Form1::bpExportar_Click() {
     const NotificacionLista* n = seleccionada();
     ejecutar(ui_, [&] {
-        if (n == nullptr || datos_->adjuntos.empty()) {
-            ui_.mensaje(kSinAdjuntosExportar, "Atención", Icono::Exclamacion, Botones::Aceptar);
-            return;
-        }
-        exportar(ambrel_.general, ui_,
-                 exportacionNotificacion(*ambrel_.general.Conexion, ambrel_.general, *n,
-                                         lbAcuse->text().toStdString(), datos_->adjuntos));
+        exportarNotificacion(ambrel_.db(), ambrel_.ajustes, ui_, n, lbAcuse->text().toStdString(),
+                             datos_->adjuntos);
     });
 }
 
@@ -739,10 +716,10 @@ void Form1::ButtonPlus1_Click() {
     spImprimir->show();
     spImprimir->raise();
     ejecutar(ui_, [&] {
-        Ocupado ocupado(ui_);
+        PunteroOcupado ocupado(ui_);
         // Each line is shown as its documents are listed.
         const std::vector<NotificacionLista> lineas = datos_->lineas;
-        exportarTodas(ambrel_.general, ui_, lineas, [&](std::size_t i) {
+        exportarTodas(ambrel_.db(), ambrel_.ajustes, ui_, lineas, [&](std::size_t i) {
             List1->setCurrentRow(static_cast<int>(i));
             ui_.procesarEventos();
         });

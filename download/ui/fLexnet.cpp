@@ -1,14 +1,14 @@
 #include "download/ui/fLexnet.h"
 
-#include "common/General.h"
-#include "common/ui/Controles.h"
-#include "common/ui/InteraccionQt.h"
 #include "download/Ambrel.h"
 #include "download/CorreoNotificacion.h"
 #include "download/DescargaManual.h"
 #include "download/Exportacion.h"
 #include "download/InformeNotificaciones.h"
 #include "download/ListaNotificaciones.h"
+#include "settings/Ajustes.h"
+#include "ui/Controles.h"
+#include "ui/InteraccionQt.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -40,8 +40,8 @@ fLexnet::fLexnet(Ambrel& ambrel, InteraccionQt& ui, QWidget* padre)
     setModal(true);
     crearControles();
     // The settings' folder, else the usual one.
-    const std::filesystem::path inicial = carpetaManualInicial(ambrel_.general);
-    const QString unidad = qtexto(ambrel_.general.UnidadDescargaManual);
+    const std::filesystem::path inicial = carpetaManualInicial(ambrel_.ajustes);
+    const QString unidad = qtexto(unidadManualInicial(ambrel_.ajustes));
     if (!unidad.isEmpty() && Drive1->findText(unidad, Qt::MatchFixedString) >= 0) {
         Drive1->setCurrentIndex(Drive1->findText(unidad, Qt::MatchFixedString));
     }
@@ -187,7 +187,7 @@ bool fLexnet::pedirSeleccion() {
         return false;
     }
     if (!haySeleccion()) {
-        ui_.mensaje(kSeleccioneNotificacion, "Atención", Icono::Exclamacion, Botones::Aceptar);
+        ui_.mensaje(kSeleccioneNotificacion, kTituloAtencion, Icono::Exclamacion, Botones::Aceptar);
         return false;
     }
     return true;
@@ -195,7 +195,7 @@ bool fLexnet::pedirSeleccion() {
 
 void fLexnet::bpRefreh_Click() {
     ejecutar(ui_, [&] {
-        ui_.ocupado(true);
+        const PunteroOcupado ocupado(ui_);
         vaciar();
         List1->hide();
         List1->clear();
@@ -211,7 +211,6 @@ void fLexnet::bpRefreh_Click() {
             List1->setCurrentRow(kTitulos);
             List1->setFocus();
         }
-        ui_.ocupado(false);
     });
 }
 
@@ -223,7 +222,7 @@ void fLexnet::List1_Click(int indice) {
     }
     ejecutar(ui_, [&] {
         const NotificacionManual& n = datos_->lista[static_cast<std::size_t>(k)];
-        DetalleManual d = detalleManual(*ambrel_.general.Conexion, carpeta(), n);
+        DetalleManual d = detalleManual(ambrel_.db(), carpeta(), n);
         lbOrigen->setText(qtexto(d.origen));
         lbNumero->setText(qtexto(d.numero));
         lbTipo->setText(qtexto(d.tipo));
@@ -248,7 +247,7 @@ void fLexnet::bpVer_Click() {
 }
 
 void fLexnet::bpListar_Click() {
-    ejecutar(ui_, [&] { listarNotificacionesManuales(ambrel_.general, ui_, datos_->lista); });
+    ejecutar(ui_, [&] { listarNotificacionesManuales(ambrel_.ajustes, ui_, datos_->lista); });
 }
 
 void fLexnet::bpMail_Click() {
@@ -256,13 +255,8 @@ void fLexnet::bpMail_Click() {
         return;
     }
     ejecutar(ui_, [&] {
-        if (datos_->detalle.archivos.empty()) {
-            ui_.mensaje(kSinAdjuntosExportar, "Atención", Icono::Exclamacion, Botones::Aceptar);
-            return;
-        }
         const NotificacionManual& n = datos_->lista[static_cast<std::size_t>(datos_->seleccion)];
-        enviarCorreo(ambrel_.general, ui_, correoManual(carpeta(), datos_->detalle),
-                     "NotificacionLexNet_" + nombreArchivoSeguro(n.datos.idLexNet) + ".eml");
+        enviarCorreoManual(ambrel_.ajustes, ui_, carpeta(), n, datos_->detalle);
     });
 }
 
@@ -272,7 +266,7 @@ void fLexnet::bpExportar_Click() {
     }
     ejecutar(ui_, [&] {
         const NotificacionManual& n = datos_->lista[static_cast<std::size_t>(datos_->seleccion)];
-        exportar(ambrel_.general, ui_,
-                 exportacionManual(ambrel_.general, carpeta(), n, datos_->detalle));
+        exportar(ambrel_.ajustes, ui_,
+                 exportacionManual(ambrel_.ajustes, carpeta(), n, datos_->detalle));
     });
 }

@@ -1,10 +1,11 @@
 #include "send/ui/ListaEscritosWidget.h"
 
-#include "common/General.h"
-#include "common/Interaccion.h"
-#include "common/ui/Controles.h"
-#include "common/ui/Twips.h"
+#include "core/Interaccion.h"
+#include "send/Corvane.h"
 #include "send/ImportarMensajes.h"
+#include "settings/Ajustes.h"
+#include "ui/Controles.h"
+#include "ui/Twips.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -45,8 +46,8 @@ void tamanoLetra(QWidget* w, int puntos) {
 
 } // namespace
 
-ListaEscritosWidget::ListaEscritosWidget(General& general, Interaccion& ui, QWidget* padre)
-    : QWidget(padre), g_(general), ui_(ui), documentos_(general, ui) {
+ListaEscritosWidget::ListaEscritosWidget(Corvane& corvane, Interaccion& ui, QWidget* padre)
+    : QWidget(padre), corvane_(corvane), ui_(ui), documentos_(corvane, ui) {
     setObjectName(QStringLiteral("ListaEscritos"));
     elegirArchivo = [this] {
         return QFileDialog::getOpenFileName(
@@ -171,14 +172,14 @@ void ListaEscritosWidget::Option1_Click(int indice) {
 }
 
 void ListaEscritosWidget::CargarLista() {
-    ui_.ocupado(true);
+    const PunteroOcupado ocupado(ui_);
     {
         const QSignalBlocker bloqueo(lvLista);
         lvLista->clear();
         list1->clear();
         List2->clear();
     }
-    const std::vector<FilaEscrito> filas = ::CargarLista(*g_.Conexion, vista_);
+    const std::vector<FilaEscrito> filas = ::CargarLista(corvane_.db(), vista_);
     QList<QTreeWidgetItem*> elementos;
     for (const FilaEscrito& f : filas) {
         QStringList textos;
@@ -197,7 +198,6 @@ void ListaEscritosWidget::CargarLista() {
     if (!elementos.isEmpty()) {
         lvLista_ItemClick(elementos.front());
     }
-    ui_.ocupado(false);
 }
 
 std::optional<EscritoSeleccionado> ListaEscritosWidget::escritoSeleccionado() const {
@@ -215,14 +215,13 @@ void ListaEscritosWidget::lvLista_ItemClick(QTreeWidgetItem* fila) {
     if (!fila) {
         return;
     }
-    ui_.ocupado(true);
-    const DetalleEscrito d = detalleEscrito(*g_.Conexion, fila->text(kColumnaId).toLongLong(),
+    const PunteroOcupado ocupado(ui_);
+    const DetalleEscrito d = detalleEscrito(corvane_.db(), fila->text(kColumnaId).toLongLong(),
                                             fila->text(kColumnaAdjunto).toStdString());
     for (const std::string& destino : d.destinos) {
         list1->addItem(qtexto(destino));
     }
     mostrarDocumentos(d.documentos);
-    ui_.ocupado(false);
 }
 
 void ListaEscritosWidget::mostrarDocumentos(const std::vector<std::string>& documentos) {
@@ -275,7 +274,7 @@ void ListaEscritosWidget::bpBaja_Click() {
 
 void ListaEscritosWidget::bpImportar_Click() {
     // The imported writs are shown at once.
-    if (!ImportarMensajes(g_, ui_).escritos.empty()) {
+    if (!ImportarMensajes(corvane_.ajustes, corvane_.db(), ui_).escritos.empty()) {
         CargarLista();
     }
 }

@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-struct General;
+class Corvane;
 class Interaccion;
 class QLabel;
 class QListWidget;
@@ -27,7 +27,8 @@ class QTreeWidgetItem;
 class ListaEscritosWidget : public QWidget {
     Q_OBJECT
 public:
-    ListaEscritosWidget(General& general, Interaccion& ui, QWidget* padre = nullptr);
+    // Shows Corvane's writs once it has started.
+    ListaEscritosWidget(Corvane& corvane, Interaccion& ui, QWidget* padre = nullptr);
 
     // Switches to the pending (0) or sent (1) view and rebuilds the list.
     void Option1_Click(int indice);
@@ -55,7 +56,7 @@ private:
     // Runs a call into the logic; a failure is shown, never thrown across the event loop.
     template <class F> void ejecutar(F&& llamada);
 
-    General& g_;
+    Corvane& corvane_;
     Interaccion& ui_;
     DocumentosEscrito documentos_;
     VistaEscritos vista_ = VistaEscritos::Pendientes;

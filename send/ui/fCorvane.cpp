@@ -1,15 +1,16 @@
 #include "send/ui/fCorvane.h"
 
-#include "common/Certificados.h"
-#include "common/Tarjeta.h"
-#include "common/ui/Controles.h"
-#include "common/ui/InteraccionQt.h"
-#include "common/ui/PanelCertificados.h"
-#include "common/ui/Twips.h"
-#include "common/ui/fParametros.h"
+#include "card/Tarjeta.h"
+#include "protocol/Certificados.h"
 #include "send/Corvane.h"
 #include "send/EnvioEscritos.h"
+#include "send/RefrescoDirectorio.h"
 #include "send/ui/ListaEscritosWidget.h"
+#include "ui/Controles.h"
+#include "ui/InteraccionQt.h"
+#include "ui/PanelCertificados.h"
+#include "ui/Twips.h"
+#include "ui/fParametros.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -69,7 +70,7 @@ void fCorvane::crearControles() {
 
     spCertificados = new PanelCertificados(this);
     spCertificados->setGeometry(100, 90, ancho - 200, 260);
-    lista = new ListaEscritosWidget(corvane_.general, ui_, this);
+    lista = new ListaEscritosWidget(corvane_, ui_, this);
     lista->setGeometry(12, 56, ancho - 24, 450);
     Vista = control<QTreeWidget>(this, "Vista");
     Vista->setGeometry(12, 62, ancho - 24, 440);
@@ -122,7 +123,7 @@ bool fCorvane::mostrarCertificados(Tarea tarea) {
     tarea_ = tarea;
     return ejecutar(ui_, [&] {
         // Read again each time: the card may have been taken out, put back or changed.
-        ReleerCertificados(almacen_, corvane_.cliente, corvane_.general, ui_);
+        ReleerCertificados(almacen_, corvane_.cliente, corvane_.ajustes, ui_);
         spCertificados->mostrar(almacen_->certificados());
         spCertificados->show();
         spCertificados->raise();
@@ -131,7 +132,6 @@ bool fCorvane::mostrarCertificados(Tarea tarea) {
 
 void fCorvane::bpProceso_Click() {
     corvane_.cliente.estado.ErrorBloque = false;
-    corvane_.cliente.ErrorComunicacion = false;
     if (lista->vista() != VistaEscritos::Pendientes) {
         return;
     }
@@ -202,7 +202,7 @@ bool fCorvane::cargar(std::string_view lineaOrdenes) {
     Vista->hide();
     Vista->clear();
     setWindowTitle(qtexto(p.titulo));
-    Label5->setText(qtexto(p.Label5));
+    Label5->setText(qtexto(p.carpetaEnvios));
     Label5->repaint();
     // Start-up imported the writs Quarel left; the pending ones are listed.
     ejecutar(ui_, [&] { lista->Option1_Click(0); });
@@ -228,9 +228,39 @@ bool fCorvane::eventFilter(QObject* objeto, QEvent* evento) {
         esTeclaParametros(*static_cast<QKeyEvent*>(evento))) {
         // Saving the settings ends the program, which a run must not meet halfway.
         if (!enCurso_) {
-            abrirParametros(corvane_.general, ui_, this);
+            abrirParametros(corvane_.ajustes, corvane_.conexion.get(), ui_, this);
         }
         return true;
     }
     return QWidget::eventFilter(objeto, evento);
+}
+
+// The directory buttons: the refreshes of the LexNET directory and procedure types.
+void fCorvane::bpDestinatarios_Click() {
+    mostrarCertificados(Tarea::Destinatarios);
+}
+
+void fCorvane::bpProcedimientos_Click() {
+    mostrarCertificados(Tarea::Procedimientos);
+}
+
+void fCorvane::refrescarDirectorio(Tarea tarea) {
+    setEnabled(false);
+    bool sigue = false;
+    {
+        const EnCurso enCurso(enCurso_);
+        sigue = ejecutar(ui_, [&] {
+            if (tarea == Tarea::Destinatarios) {
+                ObtenerDestinatarios(corvane_, ui_);
+            } else {
+                ObtenerTiposProcedimiento(corvane_, ui_);
+            }
+        });
+    }
+    setEnabled(true);
+    sPanel->hide();
+    // The writs now show the names of their courts and procedure types.
+    if (sigue) {
+        ejecutar(ui_, [&] { lista->CargarLista(); });
+    }
 }

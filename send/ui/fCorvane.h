@@ -35,7 +35,7 @@ private:
     void crearControles();
     void bpProceso_Click();
     void bpProva_Click();
-    // The directory buttons (fCorvaneDirectorio.cpp).
+    // The directory buttons.
     void bpDestinatarios_Click();
     void bpProcedimientos_Click();
     // Records the task and shows the certificate panel; true when it is shown.

@@ -1,11 +1,11 @@
 #include "download/Cabeceras.h"
 
-#include "common/ArbolRespuesta.h"
-#include "common/BaseDatos.h"
-#include "common/Esquema.h"
-#include "common/Interaccion.h"
-#include "common/LecturaArbol.h"
+#include "core/Interaccion.h"
 #include "download/Mensajes.h"
+#include "protocol/ArbolRespuesta.h"
+#include "protocol/LecturaArbol.h"
+#include "storage/BaseDatos.h"
+#include "storage/Esquema.h"
 #include "tests/support/CarpetaTemporal.h"
 #include "tests/support/InteraccionGuionada.h"
 

@@ -2,8 +2,8 @@
 
 // The notifications the download tests get from the simulator, the documents they must leave in the
 // downloads folder, and ambrel-cli run as a program on an installation of its own.
-#include "common/ArchivoIni.h"
-#include "common/Sistema.h"
+#include "platform/Sistema.h"
+#include "settings/ArchivoIni.h"
 #include "tests/support/InstalacionPrueba.h"
 #include "tests/support/Simulador.h"
 #include "tests/support/TarjetaPrueba.h"

@@ -1,11 +1,12 @@
 // Whole download runs, through the library and ambrel-cli, against the simulator on 127.0.0.1.
 #include "download/Descarga.h"
 
-#include "common/Certificados.h"
-#include "common/Enc64.h"
-#include "common/Esquema.h"
-#include "common/Interaccion.h"
+#include "core/Interaccion.h"
 #include "download/Ambrel.h"
+#include "protocol/Certificados.h"
+#include "protocol/Enc64.h"
+#include "settings/Ajustes.h"
+#include "storage/Esquema.h"
 #include "tests/download/DatosPrueba.h"
 #include "tests/support/InstalacionPrueba.h"
 #include "tests/support/InteraccionGuionada.h"
@@ -37,7 +38,7 @@ protected:
         sim = std::make_unique<Simulador>(datosNoviembre().dump());
         ambrel = std::make_unique<Ambrel>(ui);
         ambrel->arrancar("");
-        General& g = ambrel->general;
+        Ajustes& g = ambrel->ajustes;
         sim->apuntar(g);
         g.Pausas = false;
         almacen = SeleccionaCertificado(g, ui);
@@ -48,8 +49,8 @@ protected:
         Descarga d(*ambrel, ui);
         return d.ProcesarDescarga(rangoDeFechas("01/11/2026", "30/11/2026"), true, false);
     }
-    BaseDatos& db() { return *ambrel->general.Conexion; }
-    fs::path descargas() const { return comoRuta(ambrel->general.CarpetaDescargas); }
+    BaseDatos& db() { return *ambrel->conexion; }
+    fs::path descargas() const { return comoRuta(ambrel->ajustes.CarpetaDescargas); }
     std::map<std::string, std::string> archivos() const { return archivosEn(descargas()); }
     std::int64_t cuenta(const std::string& sql) { return db().primerValor(sql)->entero(); }
     // The operations the simulator received, with the identifiers they carried.
@@ -127,7 +128,7 @@ TEST_F(DescargaTest, FallosDejanLaNotificacionIncompletaYSinConfirmar) {
     EXPECT_TRUE(recibidas("TerminarDescarga").empty());
 
     // Blanks that indent a block's Base64 are skipped like its line breaks.
-    const std::string rtf = MyEncode(std::string_view("{\\rtf1 escrito}"));
+    const std::string rtf = codificarBase64(std::string_view("{\\rtf1 escrito}"));
     sim->fallar(json::array({Simulador::fallo(
         "ObtenerBloque", "sustituir",
         {{"si", {{"idLexNet", "N2"}}},
@@ -180,15 +181,15 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A file that cannot be put in place leaves its document incomplete and unconfirmed.
 TEST_F(DescargaTest, SinCarpetaDeDescargasLosDocumentosQuedanIncompletos) {
-    const std::string carpeta = ambrel->general.CarpetaDescargas;
-    ambrel->general.CarpetaDescargas = (inst / "no-existe").string() + "/";
+    const std::string carpeta = ambrel->ajustes.CarpetaDescargas;
+    ambrel->ajustes.CarpetaDescargas = (inst / "no-existe").string() + "/";
     EXPECT_EQ(descargar().documentosFallidos, 5);
     EXPECT_EQ(ui.mensajes.at(0).texto.rfind("Se ha producido el error 2\r\n", 0), 0u);
     EXPECT_EQ(cuenta("SELECT count(*) FROM Adjuntos WHERE Completo = 0"), 5);
     EXPECT_TRUE(recibidas("TerminarDescarga").empty());
     EXPECT_EQ(recibidas("Logout").size(), 1u);
 
-    ambrel->general.CarpetaDescargas = carpeta;
+    ambrel->ajustes.CarpetaDescargas = carpeta;
     fs::create_directories(descargas() / "0000123_2026_2.pdf" / "ocupado");
     EXPECT_EQ(descargar().documentosCompletados, 4);
     EXPECT_FALSE(completo("N1", 2));

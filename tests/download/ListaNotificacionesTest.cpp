@@ -1,9 +1,9 @@
 #include "download/ListaNotificaciones.h"
 
-#include "common/BaseDatos.h"
-#include "common/General.h"
 #include "download/Ambrel.h"
 #include "download/NombresArchivo.h"
+#include "settings/Ajustes.h"
+#include "storage/BaseDatos.h"
 #include "tests/support/InstalacionPrueba.h"
 #include "tests/support/InteraccionGuionada.h"
 
@@ -26,8 +26,8 @@ protected:
     Ambrel ambrel{ui};
 
     void SetUp() override { ambrel.arrancar(""); }
-    BaseDatos& db() { return *ambrel.general.Conexion; }
-    fs::path descargas() const { return comoRuta(ambrel.general.CarpetaDescargas); }
+    BaseDatos& db() { return *ambrel.conexion; }
+    fs::path descargas() const { return comoRuta(ambrel.ajustes.CarpetaDescargas); }
 
     void remitente(int tipo, const char* dn, const char* nombre, const char* apellido = "") {
         db().ejecutar("INSERT INTO OrigenDestino (tipo, dn, nombre, apellido1, apellido2) "
@@ -154,14 +154,14 @@ TEST_F(ListaNotificacionesTest, EliminarBorraSusFilasYArchivosYNadaMas) {
     const fs::path c = documento("N2", 3, "2_3.pdf");
 
     ui.respuestas = {Respuesta::Si, Respuesta::Si};
-    EXPECT_TRUE(eliminarNotificacion(ambrel.general, ui, " N1 "));
+    EXPECT_TRUE(eliminarNotificacion(db(), ambrel.ajustes, ui, " N1 "));
     EXPECT_FALSE(fs::exists(a));
     EXPECT_EQ(filas("Cabecera", "N1") + filas("Adjuntos", "N1"), 0);
     EXPECT_TRUE(fs::exists(fuera));
     EXPECT_TRUE(fs::exists(c));
     EXPECT_EQ(db().primerValor("SELECT count(*) FROM OrigenDestino")->entero(), 1);
 
-    EXPECT_FALSE(eliminarNotificacion(ambrel.general, ui, "N2"));
+    EXPECT_FALSE(eliminarNotificacion(db(), ambrel.ajustes, ui, "N2"));
     ASSERT_EQ(ui.mensajes.size(), 3u);
     EXPECT_EQ(ui.mensajes[2].titulo, "Error eliminando notificaciones");
     EXPECT_EQ(ui.mensajes[2].texto.rfind("Error 21-", 0), 0u) << ui.mensajes[2].texto;
@@ -172,7 +172,7 @@ TEST_F(ListaNotificacionesTest, EliminarBorraSusFilasYArchivosYNadaMas) {
 
 // Documents open from the downloads folder only, made safe; programs and scripts are refused.
 TEST_F(ListaNotificacionesTest, AbrirDocumentoSoloSeguroYNoEjecutable) {
-    const std::string& carpeta = ambrel.general.CarpetaDescargas;
+    const std::string& carpeta = ambrel.ajustes.CarpetaDescargas;
     EXPECT_EQ(rutaDocumento(carpeta, {"../../Ambrel.INI", "../../Ambrel.INI", true}),
               descargas() / ".._.._Ambrel.INI");
     EXPECT_EQ(rutaDocumento(carpeta, {"a.pdf     *** ERROR ***", "a.pdf", false}), std::nullopt);
@@ -187,7 +187,7 @@ TEST_F(ListaNotificacionesTest, AbrirDocumentoSoloSeguroYNoEjecutable) {
             fs::permissions(ruta, fs::perms::owner_exec, fs::perm_options::add);
         }
         const AdjuntoLista a{nombre, nombre, true};
-        verAdjunto(ambrel.general, ui, &a);
+        verAdjunto(ambrel.ajustes, ui, &a);
         EXPECT_EQ(ui.archivosAbiertos.size(), ejecutable ? 0u : 1u) << nombre;
         EXPECT_EQ(ui.mensajes.size(), ejecutable ? 1u : 0u) << nombre;
     }

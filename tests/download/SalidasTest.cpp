@@ -1,12 +1,12 @@
 // The outputs of stored notifications through ambrel-cli: the listing report, the export
 // to Quarel (with stand-in programs in the program folder), the forwarding message read
 // back by a MIME reader, and the folder of manually saved notifications.
-#include "common/BaseDatos.h"
-#include "common/Enc64.h"
-#include "common/General.h"
-#include "common/Texto.h"
+#include "core/Texto.h"
 #include "download/CedulaManual.h"
 #include "download/CorreoNotificacion.h"
+#include "protocol/Enc64.h"
+#include "settings/Ajustes.h"
+#include "storage/BaseDatos.h"
 #include "tests/download/DatosPrueba.h"
 #include "tests/support/InteraccionGuionada.h"
 
@@ -302,8 +302,9 @@ void cabecerasEnSieteBits(const std::string& eml) {
             EXPECT_LT(static_cast<unsigned char>(c), 0x80) << l;
         }
     }
-    EXPECT_NE(eml.find("\r\nSubject: =?UTF-8?B?" + MyEncode("Notificación LexNet") + "?=\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        eml.find("\r\nSubject: =?UTF-8?B?" + codificarBase64("Notificación LexNet") + "?=\r\n"),
+        std::string::npos);
     EXPECT_NE(eml.find("filename*=UTF-8''b%20%C3%A7.rtf"), std::string::npos);
 }
 
@@ -311,7 +312,7 @@ void cabecerasEnSieteBits(const std::string& eml) {
 // that fails, the message is kept as an .eml file in the downloads folder, which is shown.
 TEST(CorreoTest, ClienteDeCorreoOArchivoEml) {
     CarpetaTemporal carpeta;
-    General g;
+    Ajustes g;
     g.CarpetaDescargas = carpeta.ruta().string() + "/";
     escribirArchivo(carpeta / "a.pdf", "A");
     escribirArchivo(carpeta / "b ç.rtf", "B");

@@ -1,9 +1,10 @@
 // Corvane's start: its command line, and corvane-cli run as the office's scripts run it.
 #include "send/Corvane.h"
 
-#include "common/ArchivoIni.h"
-#include "common/Esquema.h"
-#include "common/Sistema.h"
+#include "platform/Sistema.h"
+#include "settings/Ajustes.h"
+#include "settings/ArchivoIni.h"
+#include "storage/Esquema.h"
 #include "tests/support/InstalacionPrueba.h"
 #include "tests/support/InteraccionGuionada.h"
 #include "tests/support/ProcesoHijo_posix.h"

@@ -1,7 +1,7 @@
 // The directory and procedure-type refreshes against the simulator, and their lists.
 #include "send/Directorio.h"
 
-#include "common/Certificados.h"
+#include "protocol/Certificados.h"
 #include "send/Corvane.h"
 #include "send/ListaEscritos.h"
 #include "send/ListasDirectorio.h"
@@ -55,14 +55,14 @@ protected:
 
     void SetUp() override {
         corvane.arrancar("");
-        General& g = corvane.general;
+        Ajustes& g = corvane.ajustes;
         sim.apuntar(g);
         almacen = SeleccionaCertificado(g, ui);
         corvane.cliente.usarCertificado(*almacen, 0);
         corvane.cliente.reintentosSinPreguntar = 0;
         ui.pines = {TarjetaPrueba::pin()};
     }
-    BaseDatos& db() { return *corvane.general.Conexion; }
+    BaseDatos& db() { return *corvane.conexion; }
     // Every row of the table, columns joined by "|", Null as "~".
     Filas filas(const std::string& tabla) {
         Filas r;
@@ -77,7 +77,7 @@ protected:
         return r;
     }
     std::string lista(const char* nombre) {
-        return leerArchivo(comoRuta(corvane.general.RutaDatos) / nombre);
+        return leerArchivo(comoRuta(corvane.ajustes.RutaDatos) / nombre);
     }
 };
 
@@ -128,7 +128,7 @@ TEST_F(DirectorioTest, ListasConSaltosEnLosValoresYOrdenEspanol) {
         INSERT INTO TipoProcedimiento (codigoTipoProcedimiento, descrTipoProcedimiento)
           VALUES ('X#1', 'Uno' || char(10) || 'dos');
     )sql");
-    const fs::path carpeta = comoRuta(corvane.general.RutaDatos);
+    const fs::path carpeta = comoRuta(corvane.ajustes.RutaDatos);
     EscribirListasDestinatarios(db(), carpeta);
     EscribirListaProcedimientos(db(), carpeta);
     EXPECT_EQ(lista("LexnetJUZGA.TXT"), "2807901001#Juzgado  n\xBA 1 Civil\r\n");

@@ -1,11 +1,11 @@
 // Whole send runs against the simulator, which checks what it receives: both signatures
 // against the card's certificate and every document byte for byte.
-#include "common/ArchivoIni.h"
-#include "common/Certificados.h"
-#include "common/Sistema.h"
+#include "platform/Sistema.h"
+#include "protocol/Certificados.h"
 #include "send/Corvane.h"
 #include "send/DiarioAcuses.h"
 #include "send/EnvioEscritos.h"
+#include "settings/ArchivoIni.h"
 #include "tests/download/DatosPrueba.h"
 #include "tests/support/InstalacionPrueba.h"
 #include "tests/support/InteraccionGuionada.h"
@@ -60,7 +60,7 @@ protected:
     void SetUp() override {
         corvane = std::make_unique<Corvane>(ui);
         corvane->arrancar("##OTRA");
-        General& g = corvane->general;
+        Ajustes& g = corvane->ajustes;
         sim.apuntar(g);
         almacen = SeleccionaCertificado(g, ui);
         corvane->cliente.usarCertificado(*almacen, 0);
@@ -73,7 +73,7 @@ protected:
         db().ejecutar("INSERT INTO OrigenDestino (dn, nombre, codPartidoJudicial, tipoDestino) "
                       "VALUES ('CN=COL', 'Colegio', '28079', 'C')");
     }
-    BaseDatos& db() { return *corvane->general.Conexion; }
+    BaseDatos& db() { return *corvane->conexion; }
 
     // A pending writ with its documents (main first) written to the sends folder.
     std::int64_t escrito(const std::string& ref, const std::string& fecha,
@@ -107,7 +107,7 @@ protected:
 // court's number loses its leading zeros; a copy recipient carries its entity.
 TEST_F(EnvioTest, PeticionesEnviarMensajeYEnviarBloqueExactas) {
     const auto id = escrito("R&D", "2026-12-01 10:00:00", {{"A.pdf", "a"}, {"A_1.pdf", "b"}}, true);
-    const std::string carpeta = corvane->general.CarpetaEnvios;
+    const std::string carpeta = corvane->ajustes.CarpetaEnvios;
     const EscritoPendiente e = escritosPendientes(db()).at(0);
     const Composicion c = componerEnviarMensaje(db(), corvane->plantillas, e,
                                                 documentosDelEscrito(db(), e, carpeta), 1001);
@@ -173,7 +173,7 @@ TEST_F(EnvioTest, PeticionesEnviarMensajeYEnviarBloqueExactas) {
 // several blocks arriving byte-exact, with the card's valid signature on the message and on
 // the main document.
 TEST_F(EnvioTest, CadaFalloDejaSuEscritoPendienteYElEnvioSigue) {
-    corvane->general.LimiteEnvioMB = 1;
+    corvane->ajustes.LimiteEnvioMB = 1;
     escrito("perdido", "2026-12-01 10:00:01", {{"P.pdf", "p"}});
     escrito("cero", "2026-12-01 10:00:02", {{"Z.pdf", "z"}});
     escrito("secuencia", "2026-12-01 10:00:03", {{"S.pdf", bytesGenerados(9000, 1)}});

@@ -1,10 +1,10 @@
 // Writs in the database: the import of Quarel's file, their documents and their lists.
-#include "common/BaseDatos.h"
 #include "send/Corvane.h"
 #include "send/DocumentosEscrito.h"
 #include "send/ImportarMensajes.h"
 #include "send/ListaEscritos.h"
 #include "send/MensajesQuarel.h"
+#include "storage/BaseDatos.h"
 #include "tests/support/InstalacionPrueba.h"
 #include "tests/support/InteraccionGuionada.h"
 
@@ -69,7 +69,7 @@ protected:
         corvane.arrancar("");
         ui.mensajes.clear();
     }
-    BaseDatos& db() { return *corvane.general.Conexion; }
+    BaseDatos& db() { return *corvane.conexion; }
     fs::path envios() const { return inst / "DATOS" / "ENVIOS"; }
 
     // A writ to 2807902005; sent when it has a signing date.
@@ -93,7 +93,7 @@ protected:
     fs::path mensajes() const { return envios() / "MENSAJES.TXT"; }
     ResultadoImportacion importar(std::string_view contenido) {
         escribirArchivo(mensajes(), contenido);
-        return ImportarMensajes(corvane.general, ui);
+        return ImportarMensajes(corvane.ajustes, db(), ui);
     }
     // The text of the last message; a failure, not a crash, when there is none.
     std::string ultimo() { return ui.mensajes.at(ui.mensajes.size() - 1).texto; }
@@ -122,7 +122,7 @@ TEST_F(EscritosPrueba, CadaLineaUnEscritoPendiente) {
     EXPECT_TRUE(ui.mensajes.empty());
     // Another spelling of its name is found too.
     escribirArchivo(envios() / "Mensajes.txt", "1#A#PO#&2807902005#$E1.RTF\r\n");
-    EXPECT_EQ(ImportarMensajes(corvane.general, ui).escritos.size(), 1u);
+    EXPECT_EQ(ImportarMensajes(corvane.ajustes, db(), ui).escritos.size(), 1u);
     EXPECT_TRUE(fs::is_empty(envios()));
 }
 
@@ -151,7 +151,7 @@ TEST_F(EscritosPrueba, ArchivoApartadoPorUnCorteSeTerminaSinPerderNiRepetir) {
     ASSERT_EQ(importar("1#A#PO#&2807902005#$E1.RTF\r\n").escritos.size(), 1u);
     escribirArchivo(envios() / "MENSAJES.TXT.0.importando", "1#A#PO#&2807902005#$E1.RTF\r\n");
     escribirArchivo(envios() / "MENSAJES.TXT.1.importando", "2#B#PO#&2807902005#$E2.RTF\r\n");
-    EXPECT_EQ(ImportarMensajes(corvane.general, ui).escritos.size(), 1u);
+    EXPECT_EQ(ImportarMensajes(corvane.ajustes, db(), ui).escritos.size(), 1u);
     EXPECT_EQ(contar("MensajeEnvio"), 2);
     EXPECT_TRUE(fs::is_empty(envios()));
 
@@ -165,7 +165,7 @@ TEST_F(EscritosPrueba, ArchivoApartadoPorUnCorteSeTerminaSinPerderNiRepetir) {
 class DocumentosEscritoTest : public EscritosPrueba {
 protected:
     CarpetaTemporal fuera; // where the user picks files from
-    DocumentosEscrito docs{corvane.general, ui};
+    DocumentosEscrito docs{corvane, ui};
     EscritoSeleccionado sel;
 
     void SetUp() override {
@@ -259,17 +259,17 @@ TEST_F(DocumentosEscritoTest, QuitarAdjuntoYBajaDelEscrito) {
     BaseDatos otro = BaseDatos::abrir(db().archivo());
     otro.tiempoEspera(std::chrono::milliseconds(0));
     ui.alMostrar = [&](const auto&) { otro.ejecutar("INSERT INTO DocsRTF DEFAULT VALUES"); };
-    EXPECT_FALSE(BorrarEscrito(corvane.general, ui, gemelo));
+    EXPECT_FALSE(BorrarEscrito(corvane.ajustes, db(), ui, gemelo));
     EXPECT_TRUE(ultimo().starts_with("No se puede borrar el documento " +
                                      (envios() / "ESCRITO7.RTF").string() + ": "));
     EXPECT_EQ(contar("MensajeEnvio") + contar("DocsRTF"), 2);
     ui.alMostrar = nullptr;
     fs::remove_all(envios() / "ESCRITO7.RTF.borrando");
-    EXPECT_TRUE(BorrarEscrito(corvane.general, ui, gemelo));
+    EXPECT_TRUE(BorrarEscrito(corvane.ajustes, db(), ui, gemelo));
     EXPECT_FALSE(fs::exists(envios() / "ESCRITO7.RTF"));
     EXPECT_FALSE(fs::exists(envios() / "ESCRITO7.RTF.borrando"));
     const auto sinArchivo = escrito("FALTA.RTF");
-    EXPECT_TRUE(BorrarEscrito(corvane.general, ui, sinArchivo));
+    EXPECT_TRUE(BorrarEscrito(corvane.ajustes, db(), ui, sinArchivo));
     EXPECT_EQ(contar("MensajeEnvio"), 0);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "common/Esquema.h"
+#include "settings/Ajustes.h"
+#include "storage/Esquema.h"
 #include "tests/support/CarpetaTemporal.h"
 
 #include <cstdlib>

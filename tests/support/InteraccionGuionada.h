@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/ArbolRespuesta.h"
+#include "protocol/ArbolRespuesta.h"
 #include "tests/support/InteraccionMuda.h"
 
 #include <deque>

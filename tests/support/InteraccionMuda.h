@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/Interaccion.h"
+#include "core/Interaccion.h"
 
 // A port nobody answers, for benchmarks, fuzzers and as the scripted port's base: every box
 // takes Aceptar, nothing is shown, opened or started, and no PIN is given.

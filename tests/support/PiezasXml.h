@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/LectorXml.h"
+#include "protocol/LectorXml.h"
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
 #include "tests/support/Simulador.h"
 
-#include "common/Sistema.h"
+#include "platform/Sistema.h"
 
 #include <cstdlib>
 #include <sstream>
@@ -71,7 +71,7 @@ void Simulador::fallar(const nlohmann::json& fallos) {
     }
 }
 
-void Simulador::apuntar(General& g) const {
+void Simulador::apuntar(Ajustes& g) const {
     g.URLServicio = url();
     g.CAServidor = TarjetaPrueba::comun().ca().string();
     g.ModuloPKCS11 = TarjetaPrueba::modulo();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/General.h"
+#include "settings/Ajustes.h"
 #include "tests/support/CarpetaTemporal.h"
 #include "tests/support/ProcesoHijo_posix.h"
 #include "tests/support/TarjetaPrueba.h"
@@ -39,7 +39,7 @@ public:
     // "https://127.0.0.1:<puerto>/services/": the base URL the programs append operations to.
     std::string url() const;
     // Points the settings at this simulator, with the shared test card and its CA.
-    void apuntar(General& g) const;
+    void apuntar(Ajustes& g) const;
 
     // The requests received so far (of one operation when given), in order, as the simulator
     // recorded them (tools/lexnet-sim/README.md).

@@ -1,13 +1,13 @@
 // The port's header brings Qt's in before the database's: moc cannot read <chrono> first.
-#include "common/Certificados.h"
-#include "common/ui/InteraccionQt.h"
-#include "common/ui/PanelCertificados.h"
 #include "download/Ambrel.h"
 #include "download/ui/Form1.h"
+#include "protocol/Certificados.h"
 #include "tests/support/InstalacionPrueba.h"
 #include "tests/support/Simulador.h"
 #include "tests/support/TarjetaPrueba.h"
 #include "tests/support/VentanaPrueba.h"
+#include "ui/InteraccionQt.h"
+#include "ui/PanelCertificados.h"
 
 #include <QInputDialog>
 #include <QLabel>
@@ -34,8 +34,8 @@ class DescargaVentanaTest : public QObject {
              "numeroProcedimiento": "0000124/2026",
              "documentos": [{"nombre": "cedula.pdf", "texto": "%PDF-1.4 prueba"}]}]})");
         QVERIFY(ventana.cargar(""));
-        sim.apuntar(ambrel.general);
-        ambrel.general.Pausas = false;
+        sim.apuntar(ambrel.ajustes);
+        ambrel.ajustes.Pausas = false;
         ventana.show();
         QVERIFY(QTest::qWaitForWindowExposed(&ventana));
         control<QLineEdit>(&ventana, "txFecha0")->setText("01/03/2026");
@@ -69,7 +69,7 @@ class DescargaVentanaTest : public QObject {
         QVERIFY(!panel->isVisible());
         QCOMPARE(sim.peticiones("TerminarDescarga").size(), std::size_t{1});
         QCOMPARE(sim.peticiones("Logout").size(), std::size_t{1});
-        QVERIFY(std::filesystem::exists(comoRuta(ambrel.general.CarpetaDescargas) /
+        QVERIFY(std::filesystem::exists(comoRuta(ambrel.ajustes.CarpetaDescargas) /
                                         "0000124_2026_1.pdf"));
     }
 
@@ -111,7 +111,7 @@ private slots:
         Form1 ventana(ambrel, ui);
         descargar(ambrel, ventana, [&] { QVERIFY(!ventana.close()); });
         QVERIFY(!ventana.isVisible());
-        QVERIFY(!ambrel.general.Conexion);
+        QVERIFY(!ambrel.conexion);
     }
 
     // With several certificates, the row chosen is the one accepted.

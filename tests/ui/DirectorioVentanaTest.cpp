@@ -1,12 +1,12 @@
 // The port's header brings Qt's in before the database's: moc cannot read <chrono> first.
-#include "common/ui/InteraccionQt.h"
-#include "common/ui/PanelCertificados.h"
 #include "send/Corvane.h"
 #include "send/ui/fCorvane.h"
 #include "tests/support/InstalacionPrueba.h"
 #include "tests/support/Simulador.h"
 #include "tests/support/TarjetaPrueba.h"
 #include "tests/support/VentanaPrueba.h"
+#include "ui/InteraccionQt.h"
+#include "ui/PanelCertificados.h"
 
 #include <QInputDialog>
 #include <QPushButton>
@@ -47,8 +47,8 @@ private slots:
         fCorvane ventana(corvane, ui);
         QVERIFY(ventana.cargar("##FELDO"));
         QVERIFY(control<QPushButton>(&ventana, "bpProceso")->isHidden());
-        sim.apuntar(corvane.general);
-        corvane.general.Conexion->ejecutar(
+        sim.apuntar(corvane.ajustes);
+        corvane.conexion->ejecutar(
             "INSERT INTO MensajeEnvio (NumeroProcedimiento, Referencia, TipoProcedimiento, "
             "Destinatario, Adjunto, Subido, FechaGen) VALUES ('12/2026', 'Cliente', 'ORD', "
             "'2807902005', 'ESCRITO1.RTF', 0, '2026-12-01 09:00:00')");

@@ -1,11 +1,11 @@
 // The port's header brings Qt's in before the database's: moc cannot read <chrono> first.
-#include "common/ui/InteraccionQt.h"
-#include "common/ui/PanelCertificados.h"
 #include "send/Corvane.h"
 #include "send/ui/fCorvane.h"
 #include "tests/support/InstalacionPrueba.h"
 #include "tests/support/Simulador.h"
 #include "tests/support/VentanaPrueba.h"
+#include "ui/InteraccionQt.h"
+#include "ui/PanelCertificados.h"
 
 #include <QInputDialog>
 #include <QLabel>
@@ -41,9 +41,9 @@ private slots:
         Corvane corvane(ui);
         fCorvane ventana(corvane, ui);
         QVERIFY(ventana.cargar(""));
-        General& g = corvane.general;
+        Ajustes& g = corvane.ajustes;
         sim.apuntar(g);
-        g.Conexion->ejecutarGuion(R"sql(
+        corvane.conexion->ejecutarGuion(R"sql(
             INSERT INTO TipoProcedimiento VALUES ('ORD', 'Ordinario', 0);
             INSERT INTO OrigenDestino (codPartidoJudicial, tipoOrgano, numeroOrgano, nombre)
               VALUES ('28079', '02', '5', 'Juzgado 5');

@@ -1,14 +1,14 @@
 #include "download/ui/Form1.h"
 
-#include "common/ArbolRespuesta.h"
-#include "common/ArchivoIni.h"
-#include "common/Esquema.h"
-#include "common/ui/InteraccionQt.h"
-#include "common/ui/fDepuracion.h"
-#include "common/ui/fParametros.h"
 #include "download/Ambrel.h"
+#include "protocol/ArbolRespuesta.h"
+#include "settings/ArchivoIni.h"
+#include "storage/Esquema.h"
 #include "tests/support/InstalacionPrueba.h"
 #include "tests/support/VentanaPrueba.h"
+#include "ui/InteraccionQt.h"
+#include "ui/fDepuracion.h"
+#include "ui/fParametros.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -54,7 +54,7 @@ class Form1Test : public QObject {
         return ::control<W>(form_.get(), nombre);
     }
     QString texto(const char* etiqueta) const { return control<QLabel>(etiqueta)->text(); }
-    fs::path descargas() const { return comoRuta(ambrel_->general.CarpetaDescargas); }
+    fs::path descargas() const { return comoRuta(ambrel_->ajustes.CarpetaDescargas); }
     void mostrar() {
         QVERIFY(abrir(""));
         form_->show();
@@ -63,7 +63,7 @@ class Form1Test : public QObject {
     // Two notifications, the second acknowledging the user's writ and missing a document.
     void mostrarLista() {
         mostrar();
-        ambrel_->general.Conexion->ejecutarGuion(R"sql(
+        ambrel_->conexion->ejecutarGuion(R"sql(
             INSERT INTO OrigenDestino (tipo, dn, nombre, apellido1, apellido2) VALUES
               (1, 'CN=J', 'Juzgado de Primera Instancia e Instrucción nº 2 de Alcobendas', '', '');
             INSERT INTO TipoProcedimiento VALUES ('ORD', 'Procedimiento ordinario', 0);
@@ -224,7 +224,7 @@ private slots:
         QTest::mouseClick(control<QPushButton>("bpSalir"), Qt::LeftButton);
         form_->close();
         QCOMPARE(cierresDeSesion_, 1);
-        QVERIFY(!ambrel_->general.Conexion);
+        QVERIFY(!ambrel_->conexion);
         QCOMPARE(ui_->codigoFin().value_or(-1), 0);
     }
 
@@ -267,9 +267,9 @@ private slots:
     void parametros() {
         mostrar();
         ambrel_->cliente.estado.idSesion = 3;
-        grabarEntorno(*ambrel_->general.Conexion, 2);
+        grabarEntorno(*ambrel_->conexion, 2);
         const std::string antes = leerArchivo(instalacion_->ini());
-        fParametros d(ambrel_->general, *ui_, form_.get());
+        fParametros d(ambrel_->ajustes, ambrel_->conexion.get(), *ui_, form_.get());
         d.show();
         QApplication::setActiveWindow(&d);
         QVERIFY(QTest::qWaitForWindowActive(&d));
@@ -288,13 +288,13 @@ private slots:
         QTest::mouseClick(::control<QPushButton>(&d, "bpSalir"), Qt::LeftButton);
         QVERIFY(!d.isVisible());
         QCOMPARE(leerArchivo(instalacion_->ini()), antes);
-        QCOMPARE(leerEntorno(*ambrel_->general.Conexion).value_or(-1), 2);
+        QCOMPARE(leerEntorno(*ambrel_->conexion).value_or(-1), 2);
         QVERIFY(!ui_->codigoFin());
 
         ::control<QPushButton>(&d, "bpGrabar")->click();
         QCOMPARE(ui_->codigoFin().value_or(-1), 0);
         QCOMPARE(ArchivoIni(instalacion_->ini()).leer("GENERAL", "Descargas"), "/srv/descargas/");
-        QCOMPARE(leerEntorno(*ambrel_->general.Conexion).value_or(-1), 1);
+        QCOMPARE(leerEntorno(*ambrel_->conexion).value_or(-1), 1);
         form_->close();
         QCOMPARE(cierresDeSesion_, 0);
     }

@@ -1,12 +1,12 @@
 #include "send/ListaEscritos.h"
 
-#include "common/ui/InteraccionQt.h"
 #include "send/Corvane.h"
 #include "send/ui/ListaEscritosWidget.h"
 #include "send/ui/fCorvane.h"
 #include "tests/support/InstalacionPrueba.h"
 #include "tests/support/InteraccionGuionada.h"
 #include "tests/support/VentanaPrueba.h"
+#include "ui/InteraccionQt.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -54,7 +54,7 @@ private slots:
         ui_ = std::make_unique<InteraccionGuionada>();
         corvane_ = std::make_unique<Corvane>(*ui_);
         corvane_->arrancar("");
-        corvane_->general.Conexion->ejecutarGuion(R"sql(
+        corvane_->conexion->ejecutarGuion(R"sql(
             INSERT INTO OrigenDestino (tipo, nombre, codPartidoJudicial, tipoOrgano, numeroOrgano)
               VALUES (1, 'Juzgado de Primera Instancia nº 5 de Madrid', '28079', '02', '5');
             INSERT INTO OrigenDestino (tipo, nombre, apellido1, apellido2, cif)
@@ -71,7 +71,7 @@ private slots:
             INSERT INTO MensajeAdjunto VALUES (1, 'ESCRITO7_poder.pdf');
         )sql");
         escribirArchivo(envios() / "ESCRITO7.RTF", "{\\rtf1}");
-        lista_ = std::make_unique<ListaEscritosWidget>(corvane_->general, *ui_);
+        lista_ = std::make_unique<ListaEscritosWidget>(*corvane_, *ui_);
         lista_->resize(820, 440);
         lista_->Option1_Click(0);
     }
@@ -106,7 +106,7 @@ private slots:
         form.close();
         QVERIFY(!form.isVisible());
         QCOMPARE(cierresDeSesion, 1);
-        QVERIFY(!corvane.general.Conexion);
+        QVERIFY(!corvane.conexion);
         QCOMPARE(ui.codigoFin().value_or(-1), 0);
     }
 

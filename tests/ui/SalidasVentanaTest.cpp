@@ -1,10 +1,10 @@
-#include "common/Texto.h"
-#include "common/ui/InteraccionQt.h"
+#include "core/Texto.h"
 #include "download/Ambrel.h"
 #include "download/ui/Form1.h"
 #include "download/ui/fLexnet.h"
 #include "tests/support/InstalacionPrueba.h"
 #include "tests/support/VentanaPrueba.h"
+#include "ui/InteraccionQt.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -40,7 +40,7 @@ class SalidasVentanaTest : public QObject {
     QByteArray ruta_;
     Escritorio escritorio_;
 
-    fs::path descargas() const { return comoRuta(ambrel_->general.CarpetaDescargas); }
+    fs::path descargas() const { return comoRuta(ambrel_->ajustes.CarpetaDescargas); }
     // A stand-in program that records its arguments, one per line, in `archivo`.
     static void sustituto(const fs::path& programa, const fs::path& archivo) {
         escribirArchivo(programa, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + archivo.string() +
@@ -95,7 +95,7 @@ private slots:
     // The report opened, the export with KORAL11.EXE, the bulk export with DRENO1.EXE
     // and the mail client, from the buttons under the attachments.
     void botonesDeForm1() {
-        ambrel_->general.Conexion->ejecutarGuion(R"sql(
+        ambrel_->conexion->ejecutarGuion(R"sql(
             INSERT INTO OrigenDestino (tipo, dn, nombre, apellido1, apellido2)
               VALUES (1, 'CN=J', 'Juzgado nº 2 de Alcobendas', '', '');
             INSERT INTO Cabecera (IdLexNet, Leido, dnOrigen, Asunto, CodTipoProcedimiento,

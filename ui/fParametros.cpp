@@ -1,0 +1,187 @@
+#include "ui/fParametros.h"
+
+#include "setup/Parametros.h"
+#include "ui/InteraccionQt.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QString qtexto(const std::string& texto) {
+    return QString::fromStdString(texto);
+}
+
+QLineEdit* cuadroDeTexto(QWidget* padre, const char* nombre) {
+    auto* cuadro = new QLineEdit(padre);
+    cuadro->setObjectName(nombre);
+    return cuadro;
+}
+
+QCheckBox* casilla(QWidget* padre, const char* nombre, const char* texto) {
+    auto* ck = new QCheckBox(QString::fromUtf8(texto), padre);
+    ck->setObjectName(nombre);
+    return ck;
+}
+
+void fila(QGridLayout* rejilla, const char* etiqueta, QWidget* control) {
+    const int n = rejilla->count() / 2;
+    auto* texto = new QLabel(QString::fromUtf8(etiqueta));
+    texto->setBuddy(control);
+    rejilla->addWidget(texto, n, 0);
+    rejilla->addWidget(control, n, 1);
+}
+
+} // namespace
+
+fParametros::fParametros(const Ajustes& ajustes, BaseDatos* db, InteraccionQt& ui, QWidget* padre)
+    : QDialog(padre), ajustes_(ajustes), db_(db), ui_(ui) {
+    setObjectName("fParametros");
+    setWindowTitle(QString::fromUtf8("Parámetros"));
+    setModal(true);
+    const bool ambrel = ajustes_.programa == Programa::Ambrel;
+
+    // The database file across the top, for information only.
+    Text2 = cuadroDeTexto(this, "Text2");
+    Text2->setReadOnly(true);
+    Text2->setFocusPolicy(Qt::NoFocus);
+
+    Combo1 = new QComboBox(this);
+    Combo1->setObjectName("Combo1");
+    // The entries' names are padded with blanks so that the addresses line up.
+    Combo1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    Text1 = cuadroDeTexto(this, "Text1");
+    Text3 = cuadroDeTexto(this, "Text3");
+    if (ambrel) {
+        Text4 = cuadroDeTexto(this, "Text4");
+    }
+    ckSellado = casilla(this, "ckSellado", "Sellado");
+    ckDepurar = casilla(this, "ckDepurar", "Depurar (mostrar las respuestas de LexNET)");
+    ckEmular = casilla(this, "ckEmular", "Emular Windows Vista en la selección de certificados");
+
+    auto* rejilla = new QGridLayout;
+    rejilla->setColumnStretch(1, 1);
+    fila(rejilla, "&Entorno LexNET:", Combo1);
+    fila(rejilla, ambrel ? "Carpeta de &descargas:" : "Carpeta de &envíos:", Text1);
+    fila(rejilla, "Carpeta de la &base de datos:", Text3);
+    if (Text4) {
+        fila(rejilla, "Carpeta de descarga &manual:", Text4);
+    }
+
+    auto* opciones = new QVBoxLayout;
+    opciones->addWidget(ckSellado);
+    opciones->addWidget(ckDepurar);
+    opciones->addWidget(ckEmular);
+
+    auto* bpGrabar = new QPushButton(QString::fromUtf8("&Grabar"), this);
+    bpGrabar->setObjectName("bpGrabar");
+    bpGrabar->setToolTip(QString::fromUtf8("Grabar los parámetros y cerrar el programa"));
+    auto* bpSalir = new QPushButton(QString::fromUtf8("&Salir"), this);
+    bpSalir->setObjectName("bpSalir");
+    bpSalir->setToolTip(QString::fromUtf8("Salir sin grabar"));
+    bpSalir->setAutoDefault(false);
+    bpGrabar->setAutoDefault(false);
+    auto* botones = new QHBoxLayout;
+    botones->addStretch();
+    botones->addWidget(bpGrabar);
+    botones->addWidget(bpSalir);
+
+    auto* cuerpo = new QVBoxLayout;
+    cuerpo->setContentsMargins(12, 12, 12, 12);
+    cuerpo->setSpacing(10);
+    cuerpo->addLayout(rejilla);
+    cuerpo->addLayout(opciones);
+    cuerpo->addSpacing(6);
+    cuerpo->addLayout(botones);
+
+    auto* raiz = new QVBoxLayout(this);
+    raiz->setContentsMargins(0, 0, 0, 0);
+    raiz->setSpacing(0);
+    raiz->addWidget(Text2);
+    raiz->addLayout(cuerpo);
+    resize(640, sizeHint().height());
+
+    Text1->installEventFilter(this);
+    Text3->installEventFilter(this);
+    connect(bpGrabar, &QPushButton::clicked, this, &fParametros::bpGrabar_Click);
+    connect(bpSalir, &QPushButton::clicked, this, &QDialog::reject);
+
+    cargar();
+}
+
+void fParametros::cargar() {
+    ui_.ocupado(true);
+    DatosParametros d;
+    ejecutar(ui_, [&] { d = cargarParametros(ajustes_, db_); });
+    Text2->setText(qtexto(d.archivoBaseDatos));
+    Text2->setCursorPosition(0);
+    Combo1->clear();
+    for (const std::string& entrada : d.entradas) {
+        Combo1->addItem(qtexto(entrada));
+    }
+    Combo1->setCurrentIndex(d.entorno);
+    Text1->setText(qtexto(d.carpetaDocumentos));
+    Text3->setText(qtexto(d.carpetaBaseDatos));
+    if (Text4) {
+        Text4->setText(qtexto(d.carpetaDescargaManual));
+    }
+    ckSellado->setChecked(d.sellado);
+    ckDepurar->setChecked(d.depurar);
+    ckEmular->setChecked(d.emularVista);
+    ui_.ocupado(false);
+}
+
+DatosParametros fParametros::datos() const {
+    DatosParametros d;
+    d.archivoBaseDatos = Text2->text().toStdString();
+    for (int i = 0; i < Combo1->count() && i < static_cast<int>(d.entradas.size()); ++i) {
+        d.entradas[static_cast<std::size_t>(i)] = Combo1->itemText(i).toStdString();
+    }
+    d.entorno = Combo1->currentIndex();
+    d.carpetaDocumentos = Text1->text().toStdString();
+    d.carpetaBaseDatos = Text3->text().toStdString();
+    if (Text4) {
+        d.carpetaDescargaManual = Text4->text().toStdString();
+    }
+    d.sellado = ckSellado->isChecked();
+    d.depurar = ckDepurar->isChecked();
+    d.emularVista = ckEmular->isChecked();
+    return d;
+}
+
+bool fParametros::eventFilter(QObject* objeto, QEvent* evento) {
+    if (evento->type() == QEvent::FocusOut && (objeto == Text1 || objeto == Text3)) {
+        auto* cuadro = static_cast<QLineEdit*>(objeto);
+        const QString conSeparador = qtexto(conSeparadorFinal(cuadro->text().toStdString()));
+        if (conSeparador != cuadro->text()) {
+            cuadro->setText(conSeparador);
+            cuadro->repaint();
+        }
+    }
+    return QDialog::eventFilter(objeto, evento);
+}
+
+void fParametros::bpGrabar_Click() {
+    ejecutar(ui_, [&] { grabarParametros(ajustes_, db_, ui_, datos()); });
+    if (ui_.codigoFin()) {
+        reject();
+    }
+}
+
+bool esTeclaParametros(const QKeyEvent& tecla) {
+    return tecla.key() == Qt::Key_F12 &&
+           (tecla.modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
+}
+
+void abrirParametros(const Ajustes& ajustes, BaseDatos* db, InteraccionQt& ui, QWidget* padre) {
+    fParametros dialogo(ajustes, db, ui, padre);
+    dialogo.exec();
+}
