@@ -24,6 +24,20 @@ bool esNombreDeArchivo(const std::string& nombre) {
            nombre != "." && nombre != "..";
 }
 
+// The line the parser read, written back: a read line must come back letter for letter.
+std::string componerLinea(const EscritoQuarel& e) {
+    std::string linea = e.NumeroProcedimiento + "#" + e.Referencia + "#" + e.TipoProcedimiento +
+                        std::string("#&") + e.Destinatario;
+    for (const std::string& d : e.destinos) {
+        linea += std::string("#&") + d;
+    }
+    linea += std::string("#$") + e.Adjunto;
+    for (const std::string& a : e.adjuntos) {
+        linea += std::string("#%") + a;
+    }
+    return linea;
+}
+
 void comprobarLinea(std::string_view linea) {
     const LineaAnalizada a = analizarLinea(linea);
     comprobar(a.escrito.has_value() == a.fallo.empty());

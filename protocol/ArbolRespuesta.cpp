@@ -169,22 +169,6 @@ ArbolRespuesta::Nodo ArbolRespuesta::siguienteHermano(Nodo n) const {
     return existe(s) && registro(s).padre == registro(n).padre ? s : 0;
 }
 
-ArbolRespuesta::Nodo ArbolRespuesta::ultimoHermano(Nodo n) const {
-    if (!existe(n)) {
-        return 0;
-    }
-    const Nodo p = registro(n).padre;
-    if (p == 0) {
-        return n;
-    }
-    // From the parent's last node up to the parent's child that holds it.
-    Nodo h = registro(p).fin;
-    while (registro(h).padre != p) {
-        h = registro(h).padre;
-    }
-    return h;
-}
-
 ArbolRespuesta::Nodo ArbolRespuesta::ultimoDescendiente(Nodo n) const {
     return existe(n) ? registro(n).fin : 0;
 }

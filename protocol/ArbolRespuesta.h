@@ -66,7 +66,6 @@ public:
     Nodo padre(Nodo n) const;
     Nodo hijo(Nodo n) const; // first child
     Nodo siguienteHermano(Nodo n) const;
-    Nodo ultimoHermano(Nodo n) const; // n itself when it is the last child
     // The last node inside n (n itself when it holds nothing): n's nodes are n to this one.
     Nodo ultimoDescendiente(Nodo n) const;
 

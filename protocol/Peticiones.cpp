@@ -72,10 +72,6 @@ std::string_view nombreOperacion(Operacion operacion) {
     return datosDe(operacion).nombre;
 }
 
-std::string_view servicioDe(Operacion operacion) {
-    return datosDe(operacion).servicio;
-}
-
 std::optional<Operacion> operacionDelServicio(std::string_view servicio) {
     for (const DatosOperacion& d : kOperaciones) {
         if (!d.servicio.empty() && igualesSinMayusculas(d.servicio, servicio)) {

@@ -24,9 +24,8 @@ enum class Operacion {
 };
 
 std::string_view nombreOperacion(Operacion operacion);
-// "FinalizarDescarga" for TerminarDescarga; empty for Logout, which is posted directly.
-std::string_view servicioDe(Operacion operacion);
-// The operation of a service name, compared without regard to case.
+// The operation of a service name ("FinalizarDescarga" for TerminarDescarga; Logout, which is
+// posted directly, has none), compared without regard to case.
 std::optional<Operacion> operacionDelServicio(std::string_view servicio);
 
 inline constexpr const char* kIdAplicacion = "VANT_QUAREL";

@@ -75,11 +75,10 @@ ResumenEnvio EnvioEscritos::ProcesoEnvio() {
     }
 
     cliente_.Login();
-    ui_.ocupado(true);
+    const PunteroOcupado ocupado(ui_);
     if (cliente_.estado.idSesion == 0) {
         ui_.mensaje("No se ha podido establecer conexión con el servidor de LexNet.",
                     "Error de conexión", Icono::Exclamacion, Botones::Aceptar);
-        ui_.ocupado(false);
         r.detenida = true;
         return r;
     }
@@ -116,7 +115,6 @@ ResumenEnvio EnvioEscritos::ProcesoEnvio() {
     }
     cliente_.Logout();
     ui_.estado("");
-    ui_.ocupado(false);
     return r;
 }
 

@@ -184,16 +184,3 @@ LineaAnalizada analizarLinea(std::string_view linea) {
     }
     return {std::move(e), {}};
 }
-
-std::string componerLinea(const EscritoQuarel& e) {
-    std::string linea = e.NumeroProcedimiento + "#" + e.Referencia + "#" + e.TipoProcedimiento +
-                        std::string(kMarcaDestino) + e.Destinatario;
-    for (const std::string& d : e.destinos) {
-        linea += std::string(kMarcaDestino) + d;
-    }
-    linea += std::string(kMarcaPrincipal) + e.Adjunto;
-    for (const std::string& a : e.adjuntos) {
-        linea += std::string(kMarcaAdjunto) + a;
-    }
-    return linea;
-}

@@ -58,9 +58,5 @@ struct LineaAnalizada {
 };
 LineaAnalizada analizarLinea(std::string_view linea);
 
-// The line that describes a writ: analizarLinea gives the writ back for every line it
-// accepts, and this gives back the line.
-std::string componerLinea(const EscritoQuarel& escrito);
-
 // Characters (code points) of a UTF-8 text, as the database counts them.
 std::size_t contarCaracteres(std::string_view texto);

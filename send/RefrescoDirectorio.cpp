@@ -12,18 +12,13 @@
 
 namespace {
 
-// Opens a session when there is none; false (after its message) when none could be opened.
-bool conectar(ClienteLexnet& cliente, Interaccion& ui) {
-    if (cliente.estado.idSesion == 0) {
-        cliente.Login();
-    }
-    ui.ocupado(true);
+// Whether there is a session after logging in when there was none; when not, says so.
+bool conectado(ClienteLexnet& cliente, Interaccion& ui) {
     if (cliente.estado.idSesion != 0) {
         return true;
     }
     ui.mensaje("No se ha podido establecer conexión con el servidor de LexNet.",
                "Error de conexión", Icono::Exclamacion, Botones::Aceptar);
-    ui.ocupado(false);
     ui.estado("");
     return false;
 }
@@ -59,8 +54,35 @@ ResultadoRefresco terminar(ClienteLexnet& cliente, Interaccion& ui, ResultadoRef
         cliente.Logout();
     }
     ui.estado("");
-    ui.ocupado(false);
     return r;
+}
+
+// One refresh under the turn and the busy pointer: the session, the request `peticion` gives
+// for it, and `grabar` with the answer once it is readable.
+template <class Peticion, class Grabar>
+ResultadoRefresco refrescar(Corvane& corvane, Interaccion& ui, std::string_view obteniendo,
+                            std::string_view servicio, std::string_view procesando,
+                            Peticion peticion, Grabar grabar) {
+    ClienteLexnet& cliente = corvane.cliente;
+    const auto turno = TurnoEjecucion::tomar(corvane.db(), ClaseEjecucion::Directorio, &ui);
+    if (!turno) {
+        return ResultadoRefresco::Ocupado;
+    }
+    if (cliente.estado.idSesion == 0) {
+        cliente.Login();
+    }
+    const PunteroOcupado ocupado(ui);
+    if (!conectado(cliente, ui)) {
+        return ResultadoRefresco::SinConexion;
+    }
+    ui.estado(obteniendo);
+    const Pedido p = pedir(cliente, ui, peticion(cliente.estado.idSesion), servicio);
+    if (!p.legible) {
+        return terminar(cliente, ui, ResultadoRefresco::SinRespuesta, p.intercambio);
+    }
+    ui.estado(procesando);
+    grabar(cliente.Vista);
+    return terminar(cliente, ui, ResultadoRefresco::Refrescado, p.intercambio);
 }
 
 // A list that cannot be written is reported as the refresh's other failures are.
@@ -79,32 +101,20 @@ template <class F> void escribirListas(Interaccion& ui, F escribir) {
 } // namespace
 
 ResultadoRefresco ObtenerDestinatarios(Corvane& corvane, Interaccion& ui) {
-    ClienteLexnet& cliente = corvane.cliente;
-    const Ajustes& g = corvane.ajustes;
-    const auto turno = TurnoEjecucion::tomar(corvane.db(), ClaseEjecucion::Directorio, &ui);
-    if (!turno) {
-        return ResultadoRefresco::Ocupado;
-    }
-    if (!conectar(cliente, ui)) {
-        return ResultadoRefresco::SinConexion;
-    }
-    ui.estado("Obteniendo Destinatarios ...");
-    const Pedido p = pedir(
-        cliente, ui, cliente.peticiones().peticionObtenerDestinatarios(cliente.estado.idSesion),
-        "ObtenerDestinatarios");
-    if (!p.legible) {
-        return terminar(cliente, ui, ResultadoRefresco::SinRespuesta, p.intercambio);
-    }
-    ui.ocupado(true);
-    ui.estado("Procesando Destinatarios ...");
-    GrabarDestinatarios(cliente.Vista, corvane.db(), ui);
-    escribirListas(ui, [&] { EscribirListasDestinatarios(corvane.db(), comoRuta(g.RutaDatos)); });
-    return terminar(cliente, ui, ResultadoRefresco::Refrescado, p.intercambio);
+    const Peticiones peticiones = corvane.cliente.peticiones();
+    return refrescar(
+        corvane, ui, "Obteniendo Destinatarios ...", "ObtenerDestinatarios",
+        "Procesando Destinatarios ...",
+        [&](std::int32_t sesion) { return peticiones.peticionObtenerDestinatarios(sesion); },
+        [&](const ArbolRespuesta& vista) {
+            GrabarDestinatarios(vista, corvane.db(), ui);
+            escribirListas(ui, [&] {
+                EscribirListasDestinatarios(corvane.db(), comoRuta(corvane.ajustes.RutaDatos));
+            });
+        });
 }
 
 ResultadoRefresco ObtenerTiposProcedimiento(Corvane& corvane, Interaccion& ui) {
-    ClienteLexnet& cliente = corvane.cliente;
-    const Ajustes& g = corvane.ajustes;
     // The first court the database gives, in no particular order.
     const std::optional<Fila> fila =
         corvane.db().primeraFila("SELECT codPartidoJudicial, tipoOrgano, numeroOrgano, dn, nombre "
@@ -116,34 +126,27 @@ ResultadoRefresco ObtenerTiposProcedimiento(Corvane& corvane, Interaccion& ui) {
     }
     const OrganoJudicial organo{NoNulo((*fila)[0]), NoNulo((*fila)[1]), NoNulo((*fila)[2]),
                                 NoNulo((*fila)[3]), NoNulo((*fila)[4])};
-    const auto turno = TurnoEjecucion::tomar(corvane.db(), ClaseEjecucion::Directorio, &ui);
-    if (!turno) {
-        return ResultadoRefresco::Ocupado;
-    }
-    if (!conectar(cliente, ui)) {
-        return ResultadoRefresco::SinConexion;
-    }
-    ui.estado("Obteniendo Tipos de procedimiento ...");
-    const Pedido p = pedir(
-        cliente, ui,
-        cliente.peticiones().peticionObtenerTiposProcedimiento(cliente.estado.idSesion, organo),
-        "ObtenerTiposProcedimiento");
-    if (!p.legible) {
-        return terminar(cliente, ui, ResultadoRefresco::SinRespuesta, p.intercambio);
-    }
-    ui.ocupado(true);
-    ui.estado("Procesando Tipos de Procedimiento ...");
-    const ResultadoGrabacion r = GrabarTiposProcedimiento(cliente.Vista, corvane.db(), ui);
-    if (!r.leyAntiguaNoValida.empty()) {
-        std::string codigos;
-        for (const std::string& c : r.leyAntiguaNoValida) {
-            codigos += (codigos.empty() ? "" : ", ") + c;
-        }
-        ui.mensaje("LexNet no indica si es de ley antigua para estos tipos de procedimiento, que "
-                   "se han guardado como de ley nueva: " +
-                       codigos + ".",
-                   kTituloAtencionDosPuntos, Icono::Exclamacion, Botones::Aceptar);
-    }
-    escribirListas(ui, [&] { EscribirListaProcedimientos(corvane.db(), comoRuta(g.RutaDatos)); });
-    return terminar(cliente, ui, ResultadoRefresco::Refrescado, p.intercambio);
+    const Peticiones peticiones = corvane.cliente.peticiones();
+    return refrescar(
+        corvane, ui, "Obteniendo Tipos de procedimiento ...", "ObtenerTiposProcedimiento",
+        "Procesando Tipos de Procedimiento ...",
+        [&](std::int32_t sesion) {
+            return peticiones.peticionObtenerTiposProcedimiento(sesion, organo);
+        },
+        [&](const ArbolRespuesta& vista) {
+            const ResultadoGrabacion r = GrabarTiposProcedimiento(vista, corvane.db(), ui);
+            if (!r.leyAntiguaNoValida.empty()) {
+                std::string codigos;
+                for (const std::string& c : r.leyAntiguaNoValida) {
+                    codigos += (codigos.empty() ? "" : ", ") + c;
+                }
+                ui.mensaje("LexNet no indica si es de ley antigua para estos tipos de "
+                           "procedimiento, que se han guardado como de ley nueva: " +
+                               codigos + ".",
+                           kTituloAtencionDosPuntos, Icono::Exclamacion, Botones::Aceptar);
+            }
+            escribirListas(ui, [&] {
+                EscribirListaProcedimientos(corvane.db(), comoRuta(corvane.ajustes.RutaDatos));
+            });
+        });
 }

@@ -463,9 +463,3 @@ std::vector<ColumnaTabla> columnasDe(BaseDatos& db, std::string_view tabla) {
     }
     return columnas;
 }
-
-std::optional<int> anchoDeclarado(BaseDatos& db, std::string_view tabla, std::string_view columna) {
-    const std::vector<ColumnaTabla> columnas = columnasDe(db, tabla);
-    const ColumnaTabla* c = buscarColumna(columnas, columna);
-    return c ? anchoDeTipo(c->tipo) : std::nullopt;
-}

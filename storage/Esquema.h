@@ -48,6 +48,3 @@ struct ColumnaTabla {
 bool existeTabla(BaseDatos& db, std::string_view tabla);
 // Empty when the table does not exist.
 std::vector<ColumnaTabla> columnasDe(BaseDatos& db, std::string_view tabla);
-// The width in the declared type ("VARCHAR(100)" gives 100); nullopt when the column does
-// not exist or its type gives none.
-std::optional<int> anchoDeclarado(BaseDatos& db, std::string_view tabla, std::string_view columna);

@@ -106,7 +106,6 @@ TEST(Peticiones, LosValoresSeEscapanEnLosDosNiveles) {
 }
 
 TEST(Peticiones, NombresDeServicio) {
-    EXPECT_EQ(servicioDe(Operacion::TerminarDescarga), "FinalizarDescarga");
     EXPECT_EQ(operacionDelServicio("finalizarDESCARGA"), Operacion::TerminarDescarga);
     EXPECT_EQ(operacionDelServicio("TerminarDescarga"), std::nullopt);
     EXPECT_EQ(operacionDelServicio("Logout"), std::nullopt);

@@ -115,8 +115,16 @@ TEST_F(EsquemaTest, AsuntoEstrechoSeAmpliaConservandoFilas) {
     const auto cabeceras = filas(db, consulta);
     const auto tipos = filas(db, "SELECT rowid, * FROM TipoProcedimiento");
     EXPECT_EQ(actualizarEsquema(db), (ResultadoActualizacion{true, true, true, true}));
-    EXPECT_EQ(anchoDeclarado(db, "Cabecera", "Asunto"), 255);
-    EXPECT_EQ(anchoDeclarado(db, "TipoProcedimiento", "descrTipoProcedimiento"), 255);
+    const auto tipo = [&](std::string_view tabla, std::string_view columna) {
+        for (const ColumnaTabla& c : columnasDe(db, tabla)) {
+            if (c.nombre == columna) {
+                return c.tipo;
+            }
+        }
+        return std::string();
+    };
+    EXPECT_EQ(tipo("Cabecera", "Asunto"), "VARCHAR(255)");
+    EXPECT_EQ(tipo("TipoProcedimiento", "descrTipoProcedimiento"), "VARCHAR(255)");
     EXPECT_EQ(filas(db, consulta), cabeceras);
     EXPECT_EQ(filas(db, "SELECT rowid, * FROM TipoProcedimiento"), tipos);
     const auto cabecera = columnasDe(db, "Cabecera");
