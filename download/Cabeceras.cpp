@@ -148,19 +148,6 @@ CabeceraLeida leerCabecera(const ArbolRespuesta& a, Nodo h, Nodo fin) {
     return c;
 }
 
-// Runs the statement to its end, then leaves it ready to run again.
-void ejecutar(Sentencia& s) {
-    s.ejecutar();
-    s.reiniciar();
-}
-
-bool existe(Sentencia& s, std::string_view clave) {
-    s.vincular(1, clave);
-    const bool hay = s.paso();
-    s.reiniciar();
-    return hay;
-}
-
 std::optional<FechaHora> fechaObligada(std::string_view valor) {
     if (recortar(valor).empty()) {
         return std::nullopt;
@@ -197,12 +184,12 @@ public:
         if (c.remitente.tipo == 3 && c.entidad) {
             grabarRemitente(*c.entidad, nullptr);
         }
-        if (!existe(buscarTipo_, c.codigo)) {
+        if (!buscarTipo_.hayFila(c.codigo)) {
             anadirTipo_.vincularTodos(c.codigo, primerosCaracteres(c.texto, kLongitudTextoTipo),
                                       logicoLexnet(c.leyAntigua));
-            ejecutar(anadirTipo_);
+            anadirTipo_.ejecutarYReiniciar();
         }
-        if (existe(buscarCabecera_, c.id)) {
+        if (buscarCabecera_.hayFila(c.id)) {
             return false;
         }
         const bool leido = logicoLexnet(c.leido);
@@ -212,14 +199,14 @@ public:
                                       c.codigo, c.numeroProcedimiento,
                                       primerosCaracteres(c.referencia, kLongitudReferencia),
                                       c.idExterno, c.nombreSistema, envio);
-        ejecutar(anadirCabecera_);
+        anadirCabecera_.ejecutarYReiniciar();
         return true;
     }
 
 private:
     // A sender without a "dn" has nothing to be found by again: it is not stored.
     void grabarRemitente(const RemitenteLeido& r, const RemitenteLeido* entidad) {
-        if (r.tipo == 0 || r.dn.empty() || existe(buscarRemitente_, r.dn)) {
+        if (r.tipo == 0 || r.dn.empty() || buscarRemitente_.hayFila(r.dn)) {
             return;
         }
         const auto siTipo = [&](int tipo, const std::string& v) -> std::optional<std::string> {
@@ -234,7 +221,7 @@ private:
                                        siTipo(3, r.apellido2), siTipo(3, r.cif), siTipo(3, r.email),
                                        siTipo(3, r.codigoProfesional), relacionado, partido,
                                        siTipo(1, r.tipoOrgano), siTipo(1, r.numeroOrgano));
-        ejecutar(anadirRemitente_);
+        anadirRemitente_.ejecutarYReiniciar();
     }
 
     Sentencia buscarRemitente_;

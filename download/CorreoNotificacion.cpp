@@ -107,18 +107,11 @@ std::string cuerpoCorreo(std::string_view fecha, std::string_view origen, std::s
 
 Correo correoNotificacion(BaseDatos& db, const Ajustes& g, const NotificacionLista& n,
                           const std::vector<AdjuntoLista>& adjuntos) {
-    std::string fecha;
-    std::string referencia;
-    if (const auto fila = db.primeraFila("SELECT FechaEnvio, Referencia FROM Cabecera "
-                                         "WHERE IdLexNet = ? ORDER BY rowid LIMIT 1",
-                                         n.idLexNet)) {
-        const auto f = FechaHora::desdeTexto((*fila)[0].texto());
-        fecha = f ? f->textoPantalla() : (*fila)[0].texto();
-        referencia = (*fila)[1].texto();
-    }
+    const FechaYReferencia cabecera = fechaYReferencia(db, n.idLexNet);
     Correo c;
-    c.cuerpo = cuerpoCorreo(fecha, n.origen, n.numero, n.tipo,
-                            primerosCaracteres(recortar(n.asunto), kMaximoAsunto), referencia);
+    c.cuerpo =
+        cuerpoCorreo(cabecera.fecha, n.origen, n.numero, n.tipo,
+                     primerosCaracteres(recortar(n.asunto), kMaximoAsunto), cabecera.referencia);
     for (const AdjuntoLista& a : adjuntos) {
         c.adjuntos.push_back(
             rutaDocumento(g.CarpetaDescargas, a)

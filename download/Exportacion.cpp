@@ -97,16 +97,9 @@ Exportacion exportacionNotificacion(BaseDatos& db, const Ajustes& g, const Notif
     if (!recortar(acuse).empty()) {
         descripcion += " Id: " + n.idLexNet + " ";
     }
-    std::string fecha;
-    std::string referencia;
-    if (const auto fila = db.primeraFila("SELECT FechaEnvio, Referencia FROM Cabecera "
-                                         "WHERE IdLexNet = ? ORDER BY rowid LIMIT 1",
-                                         n.idLexNet)) {
-        const auto f = FechaHora::desdeTexto((*fila)[0].texto());
-        fecha = f ? f->textoPantalla() : (*fila)[0].texto();
-        referencia = recortar((*fila)[1].texto());
-    }
-    e.lineas = {n.origen, n.numero, n.tipo, descripcion, fecha, referencia};
+    const FechaYReferencia cabecera = fechaYReferencia(db, n.idLexNet);
+    e.lineas = {n.origen,    n.numero,       n.tipo,
+                descripcion, cabecera.fecha, recortar(cabecera.referencia)};
     const fs::path descargas = comoRuta(g.CarpetaDescargas);
     for (const AdjuntoLista& a : adjuntos) {
         // An incomplete document has no file: its copy fails as a missing one.

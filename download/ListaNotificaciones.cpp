@@ -372,3 +372,15 @@ std::optional<CajaFecha> alSalirDeFecha(const CajaFecha& caja) {
     ValidarFecha(texto);
     return CajaFecha{texto, 10};
 }
+
+FechaYReferencia fechaYReferencia(BaseDatos& db, std::string_view idLexNet) {
+    FechaYReferencia r;
+    if (const auto fila = db.primeraFila("SELECT FechaEnvio, Referencia FROM Cabecera "
+                                         "WHERE IdLexNet = ? ORDER BY rowid LIMIT 1",
+                                         idLexNet)) {
+        const auto f = FechaHora::desdeTexto((*fila)[0].texto());
+        r.fecha = f ? f->textoPantalla() : (*fila)[0].texto();
+        r.referencia = (*fila)[1].texto();
+    }
+    return r;
+}

@@ -95,6 +95,14 @@ struct DetalleNotificacion {
 
 DetalleNotificacion detalleNotificacion(BaseDatos& db, std::string_view idLexNet);
 
+// The sending date ("dd/mm/yyyy hh:mm:ss"; as stored when it is no date) and the reference
+// of a notification's first header row; both empty when there is none.
+struct FechaYReferencia {
+    std::string fecha;
+    std::string referencia;
+};
+FechaYReferencia fechaYReferencia(BaseDatos& db, std::string_view idLexNet);
+
 // A stored file name made safe to use inside the downloads folder. A name that already is
 // one plain file name on this system is kept; in any other, separators, control characters
 // and the characters Windows refuses become "_", and a name Windows reserves for a device

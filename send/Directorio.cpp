@@ -142,19 +142,6 @@ void leerCampos(const ArbolRespuesta& a, Nodo inicio, Nodo fin, DestinatarioLeid
     }
 }
 
-// Runs the statement to its end, then leaves it ready to run again.
-void ejecutar(Sentencia& s) {
-    s.ejecutar();
-    s.reiniciar();
-}
-
-bool existe(Sentencia& s, std::string_view clave) {
-    s.vincular(1, clave);
-    const bool hay = s.paso();
-    s.reiniciar();
-    return hay;
-}
-
 [[noreturn]] void errorGrabando(Interaccion& ui, long numero, const std::string& descripcion) {
     mostrarError(ui, numero, descripcion, UnionError::Guion, "", Icono::Ninguno);
     terminarPrograma(ui, 1);
@@ -204,7 +191,7 @@ public:
             si(prof, d.apellido2), si(prof, d.nif), si(prof, d.email), si(prof, d.codigo),
             si(prof, certificado), si(prof, d.codigo), si(prof, d.codigoColegiado),
             si(prof, entidad ? std::string_view(entidad->dn) : std::string_view()));
-        ejecutar(anadir_);
+        anadir_.ejecutarYReiniciar();
         return true;
     }
 
@@ -289,7 +276,7 @@ ResultadoGrabacion GrabarTiposProcedimiento(const ArbolRespuesta& vista, BaseDat
         Sentencia anadir = db.preparar("INSERT INTO TipoProcedimiento (codigoTipoProcedimiento, "
                                        "descrTipoProcedimiento, LeyAntigua) VALUES (?, ?, ?)");
         for (const TipoProcedimientoLeido& t : leerTiposProcedimiento(vista)) {
-            if (existe(buscar, t.codigo)) {
+            if (buscar.hayFila(t.codigo)) {
                 continue;
             }
             bool leyAntigua = false;
@@ -300,7 +287,7 @@ ResultadoGrabacion GrabarTiposProcedimiento(const ArbolRespuesta& vista, BaseDat
             }
             anadir.vincularTodos(t.codigo, primerosCaracteres(recortar(t.texto), kLargoDescripcion),
                                  leyAntigua);
-            ejecutar(anadir);
+            anadir.ejecutarYReiniciar();
             ++r.filas;
         }
         return r;

@@ -403,6 +403,19 @@ void Sentencia::reiniciar() {
     hayFila_ = false;
 }
 
+std::int64_t Sentencia::ejecutarYReiniciar() {
+    const std::int64_t cambiadas = ejecutar();
+    reiniciar();
+    return cambiadas;
+}
+
+bool Sentencia::hayFila(std::string_view clave) {
+    vincular(1, clave);
+    const bool hay = paso();
+    reiniciar();
+    return hay;
+}
+
 int Sentencia::columnas() const {
     return sqlite3_column_count(s_);
 }

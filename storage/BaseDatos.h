@@ -184,6 +184,11 @@ public:
     std::int64_t ejecutar();
     // Back to the start with every parameter unbound, to run again.
     void reiniciar();
+    // ejecutar(), then reiniciar(): for a statement prepared once and run for many rows.
+    std::int64_t ejecutarYReiniciar();
+    // With `clave` bound as the first parameter, whether the query gives a row; then
+    // reiniciar().
+    bool hayFila(std::string_view clave);
 
     int columnas() const;
     std::string nombreColumna(int i) const;
