@@ -83,12 +83,12 @@ InteraccionQt::~InteraccionQt() {
     ocupado(false);
 }
 
-void InteraccionQt::fijarPanel(QLabel* sPanel) {
-    panel_ = sPanel;
+void InteraccionQt::fijarPanel(QLabel* barra) {
+    panel_ = barra;
 }
 
-void InteraccionQt::fijarSesion(QLabel* lbSession) {
-    sesion_ = lbSession;
+void InteraccionQt::fijarSesion(QLabel* etiqueta) {
+    sesion_ = etiqueta;
 }
 
 void InteraccionQt::sesion(std::string_view texto) {

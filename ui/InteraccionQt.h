@@ -32,9 +32,9 @@ public:
     void mostrarDepuracion(const ArbolRespuesta& arbol, std::string_view respuesta) override;
 
     // The status panel of the main window.
-    void fijarPanel(QLabel* sPanel);
+    void fijarPanel(QLabel* barra);
     // The session label of the main window.
-    void fijarSesion(QLabel* lbSession);
+    void fijarSesion(QLabel* etiqueta);
     // The window message boxes belong to when no dialog is open.
     void fijarVentana(QWidget* ventana);
 

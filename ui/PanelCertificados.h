@@ -28,5 +28,5 @@ protected:
 private:
     void ajustarColumnas();
 
-    QTreeWidget* ListView1_;
+    QTreeWidget* listaCertificados_;
 };

@@ -15,6 +15,6 @@ public:
     fDepuracion(const ArbolRespuesta& arbol, std::string_view respuesta, QWidget* padre = nullptr);
 
 private:
-    QTreeWidget* Vista_;
-    QPlainTextEdit* Text1_;
+    QTreeWidget* arbolCopia_;
+    QPlainTextEdit* textoRespuesta_;
 };

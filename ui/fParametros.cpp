@@ -50,18 +50,18 @@ fParametros::fParametros(const Ajustes& ajustes, BaseDatos* db, InteraccionQt& u
     const bool ambrel = ajustes_.programa == Programa::Ambrel;
 
     // The database file across the top, for information only.
-    Text2 = cuadroDeTexto(this, "Text2");
-    Text2->setReadOnly(true);
-    Text2->setFocusPolicy(Qt::NoFocus);
+    cajaBaseDatos = cuadroDeTexto(this, "Text2");
+    cajaBaseDatos->setReadOnly(true);
+    cajaBaseDatos->setFocusPolicy(Qt::NoFocus);
 
-    Combo1 = new QComboBox(this);
-    Combo1->setObjectName("Combo1");
+    comboEntorno = new QComboBox(this);
+    comboEntorno->setObjectName("Combo1");
     // The entries' names are padded with blanks so that the addresses line up.
-    Combo1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    Text1 = cuadroDeTexto(this, "Text1");
-    Text3 = cuadroDeTexto(this, "Text3");
+    comboEntorno->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    cajaCarpetaDocumentos = cuadroDeTexto(this, "Text1");
+    cajaCarpetaBaseDatos = cuadroDeTexto(this, "Text3");
     if (ambrel) {
-        Text4 = cuadroDeTexto(this, "Text4");
+        cajaCarpetaManual = cuadroDeTexto(this, "Text4");
     }
     ckSellado = casilla(this, "ckSellado", "Sellado");
     ckDepurar = casilla(this, "ckDepurar", "Depurar (mostrar las respuestas de LexNET)");
@@ -69,11 +69,11 @@ fParametros::fParametros(const Ajustes& ajustes, BaseDatos* db, InteraccionQt& u
 
     auto* rejilla = new QGridLayout;
     rejilla->setColumnStretch(1, 1);
-    fila(rejilla, "&Entorno LexNET:", Combo1);
-    fila(rejilla, ambrel ? "Carpeta de &descargas:" : "Carpeta de &envíos:", Text1);
-    fila(rejilla, "Carpeta de la &base de datos:", Text3);
-    if (Text4) {
-        fila(rejilla, "Carpeta de descarga &manual:", Text4);
+    fila(rejilla, "&Entorno LexNET:", comboEntorno);
+    fila(rejilla, ambrel ? "Carpeta de &descargas:" : "Carpeta de &envíos:", cajaCarpetaDocumentos);
+    fila(rejilla, "Carpeta de la &base de datos:", cajaCarpetaBaseDatos);
+    if (cajaCarpetaManual) {
+        fila(rejilla, "Carpeta de descarga &manual:", cajaCarpetaManual);
     }
 
     auto* opciones = new QVBoxLayout;
@@ -105,51 +105,50 @@ fParametros::fParametros(const Ajustes& ajustes, BaseDatos* db, InteraccionQt& u
     auto* raiz = new QVBoxLayout(this);
     raiz->setContentsMargins(0, 0, 0, 0);
     raiz->setSpacing(0);
-    raiz->addWidget(Text2);
+    raiz->addWidget(cajaBaseDatos);
     raiz->addLayout(cuerpo);
     resize(640, sizeHint().height());
 
-    Text1->installEventFilter(this);
-    Text3->installEventFilter(this);
-    connect(bpGrabar, &QPushButton::clicked, this, &fParametros::bpGrabar_Click);
+    cajaCarpetaDocumentos->installEventFilter(this);
+    cajaCarpetaBaseDatos->installEventFilter(this);
+    connect(bpGrabar, &QPushButton::clicked, this, &fParametros::alGrabar);
     connect(bpSalir, &QPushButton::clicked, this, &QDialog::reject);
 
     cargar();
 }
 
 void fParametros::cargar() {
-    ui_.ocupado(true);
+    const PunteroOcupado ocupado(ui_);
     DatosParametros d;
     ejecutar(ui_, [&] { d = cargarParametros(ajustes_, db_); });
-    Text2->setText(qtexto(d.archivoBaseDatos));
-    Text2->setCursorPosition(0);
-    Combo1->clear();
+    cajaBaseDatos->setText(qtexto(d.archivoBaseDatos));
+    cajaBaseDatos->setCursorPosition(0);
+    comboEntorno->clear();
     for (const std::string& entrada : d.entradas) {
-        Combo1->addItem(qtexto(entrada));
+        comboEntorno->addItem(qtexto(entrada));
     }
-    Combo1->setCurrentIndex(d.entorno);
-    Text1->setText(qtexto(d.carpetaDocumentos));
-    Text3->setText(qtexto(d.carpetaBaseDatos));
-    if (Text4) {
-        Text4->setText(qtexto(d.carpetaDescargaManual));
+    comboEntorno->setCurrentIndex(d.entorno);
+    cajaCarpetaDocumentos->setText(qtexto(d.carpetaDocumentos));
+    cajaCarpetaBaseDatos->setText(qtexto(d.carpetaBaseDatos));
+    if (cajaCarpetaManual) {
+        cajaCarpetaManual->setText(qtexto(d.carpetaDescargaManual));
     }
     ckSellado->setChecked(d.sellado);
     ckDepurar->setChecked(d.depurar);
     ckEmular->setChecked(d.emularVista);
-    ui_.ocupado(false);
 }
 
 DatosParametros fParametros::datos() const {
     DatosParametros d;
-    d.archivoBaseDatos = Text2->text().toStdString();
-    for (int i = 0; i < Combo1->count() && i < static_cast<int>(d.entradas.size()); ++i) {
-        d.entradas[static_cast<std::size_t>(i)] = Combo1->itemText(i).toStdString();
+    d.archivoBaseDatos = cajaBaseDatos->text().toStdString();
+    for (int i = 0; i < comboEntorno->count() && i < static_cast<int>(d.entradas.size()); ++i) {
+        d.entradas[static_cast<std::size_t>(i)] = comboEntorno->itemText(i).toStdString();
     }
-    d.entorno = Combo1->currentIndex();
-    d.carpetaDocumentos = Text1->text().toStdString();
-    d.carpetaBaseDatos = Text3->text().toStdString();
-    if (Text4) {
-        d.carpetaDescargaManual = Text4->text().toStdString();
+    d.entorno = comboEntorno->currentIndex();
+    d.carpetaDocumentos = cajaCarpetaDocumentos->text().toStdString();
+    d.carpetaBaseDatos = cajaCarpetaBaseDatos->text().toStdString();
+    if (cajaCarpetaManual) {
+        d.carpetaDescargaManual = cajaCarpetaManual->text().toStdString();
     }
     d.sellado = ckSellado->isChecked();
     d.depurar = ckDepurar->isChecked();
@@ -158,7 +157,8 @@ DatosParametros fParametros::datos() const {
 }
 
 bool fParametros::eventFilter(QObject* objeto, QEvent* evento) {
-    if (evento->type() == QEvent::FocusOut && (objeto == Text1 || objeto == Text3)) {
+    if (evento->type() == QEvent::FocusOut &&
+        (objeto == cajaCarpetaDocumentos || objeto == cajaCarpetaBaseDatos)) {
         auto* cuadro = static_cast<QLineEdit*>(objeto);
         const QString conSeparador = qtexto(conSeparadorFinal(cuadro->text().toStdString()));
         if (conSeparador != cuadro->text()) {
@@ -169,7 +169,7 @@ bool fParametros::eventFilter(QObject* objeto, QEvent* evento) {
     return QDialog::eventFilter(objeto, evento);
 }
 
-void fParametros::bpGrabar_Click() {
+void fParametros::alGrabar() {
     ejecutar(ui_, [&] { grabarParametros(ajustes_, db_, ui_, datos()); });
     if (ui_.codigoFin()) {
         reject();

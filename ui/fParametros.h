@@ -25,16 +25,16 @@ protected:
 
 private:
     void cargar();
-    void bpGrabar_Click();
+    void alGrabar();
 
     const Ajustes& ajustes_;
     BaseDatos* db_;
     InteraccionQt& ui_;
-    QLineEdit* Text2 = nullptr;
-    QComboBox* Combo1 = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QLineEdit* Text3 = nullptr;
-    QLineEdit* Text4 = nullptr; // Ambrel only
+    QLineEdit* cajaBaseDatos = nullptr;
+    QComboBox* comboEntorno = nullptr;
+    QLineEdit* cajaCarpetaDocumentos = nullptr;
+    QLineEdit* cajaCarpetaBaseDatos = nullptr;
+    QLineEdit* cajaCarpetaManual = nullptr; // Ambrel only
     QCheckBox* ckSellado = nullptr;
     QCheckBox* ckDepurar = nullptr;
     QCheckBox* ckEmular = nullptr;

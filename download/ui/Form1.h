@@ -4,20 +4,17 @@
 #include <array>
 #include <memory>
 #include <string_view>
-#include <vector>
 
 class Ambrel;
 class AlmacenTarjeta;
-struct NotificacionLista;
 class InteraccionQt;
 struct PantallaInicioAmbrel;
-class QCheckBox;
-class QFrame;
 class PanelCertificados;
+class PanelNotificaciones;
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QTreeWidget;
@@ -37,12 +34,6 @@ public:
     // `avisar` (the end of a run) the range is read from the boxes and incomplete documents
     // are reported; without it (after a deletion) the list keeps its range.
     void CargarLista(bool avisar);
-    // Empties the list and its details (a run starts).
-    void vaciarLista();
-    // The listed notifications, in the order of their lines, and the selected one (-1
-    // when none): what the listing, mail and export read.
-    const std::vector<NotificacionLista>& notificaciones() const;
-    int notificacionSeleccionada() const;
 
 protected:
     void closeEvent(QCloseEvent* evento) override;
@@ -50,27 +41,17 @@ protected:
 
 private:
     void crearControles();
-    void crearLista();
     void mostrarInicio(const PantallaInicioAmbrel& p);
     void mostrarAviso();
     void mostrarLista();
     void colocarPie();
-    void limpiarDetalle();
     bool filtrarFecha(QLineEdit* caja, QEvent* evento);
-    void bpProceso_Click();
-    void bpAceptar_Click(int indice);
+    void alIniciarProceso();
+    void alAceptarCertificado(int indice);
     void ProcesarDescarga();
-    void bpVolver_Click();
-    void List1_Click(int indice);
-    void bpVer_Click();
-    void btEliminar_Click();
-    void bpListar_Click();
-    void bpMail_Click();
-    void bpExportar_Click();
-    void ButtonPlus1_Click();
-    void bpWeb_Click();
-    // The notification of the selected line; nullptr when none is.
-    const NotificacionLista* seleccionada() const;
+    void alVolver();
+    void alVerDescargaManual();
+    void mostrarAvisoExportacion(bool visible);
 
     Ambrel& ambrel_;
     InteraccionQt& ui_;
@@ -81,42 +62,21 @@ private:
     std::array<QLineEdit*, 2> txFecha{};
     QCheckBox* ckPendientes = nullptr;
     QCheckBox* ckDescarga = nullptr;
-    QLabel* sPanelAviso = nullptr;
-    QLabel* sPanel = nullptr;
-    QFrame* spDatos = nullptr;
-    QLabel* lbAcuse = nullptr;
-    QLabel* panel1 = nullptr;
-    PanelCertificados* spCertificados = nullptr;
-    QLabel* spImprimir = nullptr;
-    QPlainTextEdit* Text3 = nullptr;
-    QTreeWidget* Vista = nullptr;
+    // The notice of the start screen.
+    QLabel* panelAviso = nullptr;
+    QLabel* barraEstado = nullptr;
+    PanelNotificaciones* panelNotificaciones = nullptr;
+    PanelCertificados* panelCertificados = nullptr;
+    // Shown over the list while all its notifications are exported.
+    QLabel* avisoExportacion = nullptr;
+    // Receives the pending list of a run; never shown.
+    QPlainTextEdit* textoPendientes = nullptr;
+    QTreeWidget* arbolRespuestas = nullptr;
     QPushButton* bpProceso = nullptr;
+    QPushButton* bpWeb = nullptr;
     QPushButton* bpVolver = nullptr;
     QPushButton* bpSalir = nullptr;
 
-    // The notification list (in spDatos).
-    QLabel* lbTitulosLista = nullptr;
-    QListWidget* List1 = nullptr;
-    QLabel* lbOrigen = nullptr;
-    QLabel* lbNumero = nullptr;
-    QLabel* lbTipo = nullptr;
-    QLabel* lbAsunto = nullptr;
-    QLabel* lbIdLexNet = nullptr;
-    std::vector<QLabel*> titulosDetalle_;
-    QLabel* lbAdjuntos = nullptr;
-    QListWidget* ltAdjuntos = nullptr;
-    QPushButton* bpVer = nullptr;
-    QPushButton* btEliminar = nullptr;
-    QFrame* frBotones = nullptr;
-    QPushButton* bpListar = nullptr;
-    QPushButton* bpMail = nullptr;
-    QPushButton* bpExportar = nullptr;
-    QPushButton* ButtonPlus1 = nullptr;
-    QPushButton* bpWeb = nullptr;
-
-    // The range, lines and attachments behind the list.
-    struct DatosLista;
-    std::unique_ptr<DatosLista> datos_;
     // The card's store of the certificate in use, and the one the panel shows while a run
     // waits for the choice; the checked range of that run.
     std::unique_ptr<AlmacenTarjeta> almacen_;

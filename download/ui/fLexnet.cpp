@@ -7,6 +7,7 @@
 #include "download/InformeNotificaciones.h"
 #include "download/ListaNotificaciones.h"
 #include "settings/Ajustes.h"
+#include "ui/Colocacion.h"
 #include "ui/Controles.h"
 #include "ui/InteraccionQt.h"
 
@@ -22,8 +23,37 @@
 
 namespace {
 
-// The two heading lines come before the notifications in List1.
+// The two heading lines come before the notifications in the list.
 constexpr int kTitulos = 2;
+
+// clang-format off
+constexpr Lugar kLugares[] = {
+    {"lbUnidad", 12, 12, 60, 24},
+    {"Drive1", 76, 12, 90, 24},
+    {"lbCarpeta", 176, 12, 60, 24},
+    {"Dir1", 240, 12, 360, 24},
+    {"bpCarpeta", 606, 12, 70, 24},
+    {"bpRefreh", 682, 10, 66, 28},
+    {"List1", 12, 46, 736, 200},
+    {"lbTituloOrigen", 12, 256, 130, 22},
+    {"lbOrigen", 146, 256, 250, 22},
+    {"lbTituloNumero", 12, 282, 130, 22},
+    {"lbNumero", 146, 282, 250, 22},
+    {"lbTituloTipo", 12, 308, 130, 22},
+    {"lbTipo", 146, 308, 250, 22},
+    {"lbTituloFecha", 12, 334, 130, 22},
+    {"lbFecha", 146, 334, 250, 22},
+    {"lbTituloDescripcion", 12, 360, 130, 22},
+    {"lbDescripcion", 146, 360, 250, 44},
+    {"lbArchivos", 410, 256, 200, 18},
+    {"List2", 410, 276, 338, 110},
+    {"bpVer", 410, 392, 80, 30},
+    {"bpListar", 12, 430, 100, 32},
+    {"bpMail", 120, 430, 100, 32},
+    {"bpExportar", 228, 430, 100, 32},
+    {"bpVolver", 648, 430, 100, 32},
+};
+// clang-format on
 
 } // namespace
 
@@ -42,10 +72,10 @@ fLexnet::fLexnet(Ambrel& ambrel, InteraccionQt& ui, QWidget* padre)
     // The settings' folder, else the usual one.
     const std::filesystem::path inicial = carpetaManualInicial(ambrel_.ajustes);
     const QString unidad = qtexto(unidadManualInicial(ambrel_.ajustes));
-    if (!unidad.isEmpty() && Drive1->findText(unidad, Qt::MatchFixedString) >= 0) {
-        Drive1->setCurrentIndex(Drive1->findText(unidad, Qt::MatchFixedString));
+    if (!unidad.isEmpty() && comboUnidad->findText(unidad, Qt::MatchFixedString) >= 0) {
+        comboUnidad->setCurrentIndex(comboUnidad->findText(unidad, Qt::MatchFixedString));
     }
-    Dir1->setText(qtexto(comoTexto(inicial)));
+    cajaCarpeta->setText(qtexto(comoTexto(inicial)));
     vaciar();
 }
 
@@ -53,107 +83,96 @@ fLexnet::~fLexnet() = default;
 
 void fLexnet::crearControles() {
     resize(760, 470);
-    auto* unidad = new QLabel(QString::fromUtf8("Unidad"), this);
-    unidad->setGeometry(12, 12, 60, 24);
-    Drive1 = control<QComboBox>(this, "Drive1");
-    Drive1->setGeometry(76, 12, 90, 24);
+    control<QLabel>(this, "lbUnidad")->setText(QString::fromUtf8("Unidad"));
+    comboUnidad = control<QComboBox>(this, "Drive1");
     for (const QFileInfo& d : QDir::drives()) {
-        Drive1->addItem(QDir::toNativeSeparators(d.absolutePath()));
+        comboUnidad->addItem(QDir::toNativeSeparators(d.absolutePath()));
     }
-    auto* etiquetaCarpeta = new QLabel(QString::fromUtf8("Carpeta"), this);
-    etiquetaCarpeta->setGeometry(176, 12, 60, 24);
-    Dir1 = control<QLineEdit>(this, "Dir1");
-    Dir1->setGeometry(240, 12, 360, 24);
-    bpCarpeta = control<QPushButton>(this, "bpCarpeta");
+    control<QLabel>(this, "lbCarpeta")->setText(QString::fromUtf8("Carpeta"));
+    cajaCarpeta = control<QLineEdit>(this, "Dir1");
+    auto* bpCarpeta = control<QPushButton>(this, "bpCarpeta");
     bpCarpeta->setText(QString::fromUtf8("Examinar..."));
-    bpCarpeta->setGeometry(606, 12, 70, 24);
-    bpRefreh = control<QPushButton>(this, "bpRefreh");
-    bpRefreh->setText(QString::fromUtf8("Leer"));
-    bpRefreh->setToolTip(QString::fromUtf8("Leer las notificaciones de la carpeta"));
-    bpRefreh->setGeometry(682, 10, 66, 28);
+    auto* bpLeer = control<QPushButton>(this, "bpRefreh");
+    bpLeer->setText(QString::fromUtf8("Leer"));
+    bpLeer->setToolTip(QString::fromUtf8("Leer las notificaciones de la carpeta"));
 
-    List1 = control<QListWidget>(this, "List1");
-    List1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    List1->setGeometry(12, 46, 736, 200);
+    listaNotificaciones = control<QListWidget>(this, "List1");
+    listaNotificaciones->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
     struct Detalle {
         const char* titulo;
+        const char* nombreTitulo;
         const char* nombre;
         QLabel** etiqueta;
     };
-    const Detalle detalles[] = {{"Origen", "lbOrigen", &lbOrigen},
-                                {"Nº. procedimiento", "lbNumero", &lbNumero},
-                                {"Tipo procedimiento", "lbTipo", &lbTipo},
-                                {"Fecha", "lbFecha", &lbFecha},
-                                {"Descripción", "lbDescripcion", &lbDescripcion}};
-    int y = 256;
+    const Detalle detalles[] = {
+        {"Origen", "lbTituloOrigen", "lbOrigen", &lbOrigen},
+        {"Nº. procedimiento", "lbTituloNumero", "lbNumero", &lbNumero},
+        {"Tipo procedimiento", "lbTituloTipo", "lbTipo", &lbTipo},
+        {"Fecha", "lbTituloFecha", "lbFecha", &lbFecha},
+        {"Descripción", "lbTituloDescripcion", "lbDescripcion", &lbDescripcion}};
     for (const Detalle& d : detalles) {
-        auto* titulo = new QLabel(QString::fromUtf8(d.titulo), this);
-        titulo->setGeometry(12, y, 130, 22);
+        control<QLabel>(this, d.nombreTitulo)->setText(QString::fromUtf8(d.titulo));
         *d.etiqueta = control<QLabel>(this, d.nombre);
-        (*d.etiqueta)->setGeometry(146, y, 250, d.etiqueta == &lbDescripcion ? 44 : 22);
         (*d.etiqueta)->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         (*d.etiqueta)->setTextFormat(Qt::PlainText);
-        y += 26;
     }
     lbDescripcion->setWordWrap(true);
     lbDescripcion->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    auto* archivos = new QLabel(QString::fromUtf8("Archivos de la notificación"), this);
-    archivos->setGeometry(410, 256, 200, 18);
-    List2 = control<QListWidget>(this, "List2");
-    List2->setGeometry(410, 276, 338, 110);
-    bpVer = control<QPushButton>(this, "bpVer");
+    control<QLabel>(this, "lbArchivos")->setText(QString::fromUtf8("Archivos de la notificación"));
+    listaArchivos = control<QListWidget>(this, "List2");
+    auto* bpVer = control<QPushButton>(this, "bpVer");
     bpVer->setText(QString::fromUtf8("Ver"));
     bpVer->setToolTip(QString::fromUtf8("Visualizar el archivo"));
-    bpVer->setGeometry(410, 392, 80, 30);
 
     struct Boton {
         const char* nombre;
         const char* texto;
         const char* ayuda;
-        QPushButton** boton;
+        void (fLexnet::*pulsar)();
     };
     const Boton botones[] = {
-        {"bpListar", "Listar", "Imprimir la lista de notificaciones", &bpListar},
-        {"bpMail", "Correo", "Enviar la notificación por correo electrónico", &bpMail},
-        {"bpExportar", "Exportar", "Exportar la notificación a Quarel", &bpExportar},
-        {"bpVolver", "Volver", "Cerrar esta ventana", &bpVolver}};
-    int x = 12;
+        {"bpListar", "Listar", "Imprimir la lista de notificaciones", &fLexnet::alListar},
+        {"bpMail", "Correo", "Enviar la notificación por correo electrónico",
+         &fLexnet::alEnviarCorreo},
+        {"bpExportar", "Exportar", "Exportar la notificación a Quarel", &fLexnet::alExportar},
+        {"bpVolver", "Volver", "Cerrar esta ventana", nullptr}};
     for (const Boton& b : botones) {
-        *b.boton = control<QPushButton>(this, b.nombre);
-        (*b.boton)->setText(QString::fromUtf8(b.texto));
-        (*b.boton)->setToolTip(QString::fromUtf8(b.ayuda));
-        (*b.boton)->setGeometry(b.boton == &bpVolver ? 648 : x, 430, 100, 32);
-        x += 108;
+        auto* boton = control<QPushButton>(this, b.nombre);
+        boton->setText(QString::fromUtf8(b.texto));
+        boton->setToolTip(QString::fromUtf8(b.ayuda));
+        if (b.pulsar) {
+            connect(boton, &QPushButton::clicked, this, b.pulsar);
+        } else {
+            connect(boton, &QPushButton::clicked, this, &QDialog::reject);
+        }
     }
+    colocar(*this, kLugares);
 
-    connect(Drive1, &QComboBox::currentTextChanged, this,
-            [this](const QString& d) { Dir1->setText(d); });
-    connect(bpCarpeta, &QPushButton::clicked, this, &fLexnet::bpCarpeta_Click);
-    connect(bpRefreh, &QPushButton::clicked, this, &fLexnet::bpRefreh_Click);
-    connect(List1, &QListWidget::currentRowChanged, this, &fLexnet::List1_Click);
-    connect(bpVer, &QPushButton::clicked, this, &fLexnet::bpVer_Click);
-    connect(List2, &QListWidget::itemDoubleClicked, this, &fLexnet::bpVer_Click);
-    connect(bpListar, &QPushButton::clicked, this, &fLexnet::bpListar_Click);
-    connect(bpMail, &QPushButton::clicked, this, &fLexnet::bpMail_Click);
-    connect(bpExportar, &QPushButton::clicked, this, &fLexnet::bpExportar_Click);
-    connect(bpVolver, &QPushButton::clicked, this, &QDialog::reject);
-    Drive1->installEventFilter(this);
-    Dir1->installEventFilter(this);
+    connect(comboUnidad, &QComboBox::currentTextChanged, this,
+            [this](const QString& d) { cajaCarpeta->setText(d); });
+    connect(bpCarpeta, &QPushButton::clicked, this, &fLexnet::alExaminarCarpeta);
+    connect(bpLeer, &QPushButton::clicked, this, &fLexnet::alLeerCarpeta);
+    connect(listaNotificaciones, &QListWidget::currentRowChanged, this,
+            &fLexnet::alElegirNotificacion);
+    connect(bpVer, &QPushButton::clicked, this, &fLexnet::alVerArchivo);
+    connect(listaArchivos, &QListWidget::itemDoubleClicked, this, &fLexnet::alVerArchivo);
+    comboUnidad->installEventFilter(this);
+    cajaCarpeta->installEventFilter(this);
 }
 
 void fLexnet::vaciar() {
     for (QLabel* l : {lbOrigen, lbNumero, lbTipo, lbFecha, lbDescripcion}) {
         l->clear();
     }
-    List2->clear();
+    listaArchivos->clear();
     datos_->seleccion = -1;
     datos_->detalle = {};
 }
 
 std::filesystem::path fLexnet::carpeta() const {
-    return comoRuta(conSeparadorFinal(Dir1->text().trimmed().toStdString()));
+    return comoRuta(conSeparadorFinal(cajaCarpeta->text().trimmed().toStdString()));
 }
 
 bool fLexnet::haySeleccion() const {
@@ -163,21 +182,22 @@ bool fLexnet::haySeleccion() const {
 void fLexnet::olvidarCarpeta() {
     vaciar();
     datos_->lista.clear();
-    List1->clear();
+    listaNotificaciones->clear();
 }
 
 bool fLexnet::eventFilter(QObject* objeto, QEvent* evento) {
     // Choosing another folder empties what was read from the last one.
-    if ((objeto == Drive1 || objeto == Dir1) && evento->type() == QEvent::FocusIn) {
+    if ((objeto == comboUnidad || objeto == cajaCarpeta) && evento->type() == QEvent::FocusIn) {
         olvidarCarpeta();
     }
     return QDialog::eventFilter(objeto, evento);
 }
 
-void fLexnet::bpCarpeta_Click() {
-    const QString elegida = QFileDialog::getExistingDirectory(this, windowTitle(), Dir1->text());
+void fLexnet::alExaminarCarpeta() {
+    const QString elegida =
+        QFileDialog::getExistingDirectory(this, windowTitle(), cajaCarpeta->text());
     if (!elegida.isEmpty()) {
-        Dir1->setText(QDir::toNativeSeparators(elegida));
+        cajaCarpeta->setText(QDir::toNativeSeparators(elegida));
         olvidarCarpeta();
     }
 }
@@ -193,28 +213,28 @@ bool fLexnet::pedirSeleccion() {
     return true;
 }
 
-void fLexnet::bpRefreh_Click() {
+void fLexnet::alLeerCarpeta() {
     ejecutar(ui_, [&] {
         const PunteroOcupado ocupado(ui_);
         vaciar();
-        List1->hide();
-        List1->clear();
+        listaNotificaciones->hide();
+        listaNotificaciones->clear();
         datos_->lista = leerCarpetaManual(carpeta());
         for (const std::string& titulo : cabeceraManual()) {
-            List1->addItem(qtexto(titulo));
+            listaNotificaciones->addItem(qtexto(titulo));
         }
         for (const NotificacionManual& n : datos_->lista) {
-            List1->addItem(qtexto(n.linea));
+            listaNotificaciones->addItem(qtexto(n.linea));
         }
-        List1->show();
+        listaNotificaciones->show();
         if (!datos_->lista.empty()) {
-            List1->setCurrentRow(kTitulos);
-            List1->setFocus();
+            listaNotificaciones->setCurrentRow(kTitulos);
+            listaNotificaciones->setFocus();
         }
     });
 }
 
-void fLexnet::List1_Click(int indice) {
+void fLexnet::alElegirNotificacion(int indice) {
     vaciar();
     const int k = indice - kTitulos;
     if (k < 0 || static_cast<std::size_t>(k) >= datos_->lista.size()) {
@@ -229,28 +249,29 @@ void fLexnet::List1_Click(int indice) {
         lbFecha->setText(qtexto(d.fecha));
         lbDescripcion->setText(qtexto(d.descripcion));
         for (const std::string& a : d.archivos) {
-            List2->addItem(qtexto(a));
+            listaArchivos->addItem(qtexto(a));
         }
         datos_->detalle = std::move(d);
         datos_->seleccion = k;
     });
 }
 
-void fLexnet::bpVer_Click() {
-    if (List2->count() == 0) {
+void fLexnet::alVerArchivo() {
+    if (listaArchivos->count() == 0) {
         return;
     }
-    const int fila = List2->currentRow();
-    const bool elegida = fila >= 0 && List2->item(fila)->isSelected();
-    const std::string nombre = elegida ? List2->item(fila)->text().toStdString() : std::string();
+    const int fila = listaArchivos->currentRow();
+    const bool elegida = fila >= 0 && listaArchivos->item(fila)->isSelected();
+    const std::string nombre =
+        elegida ? listaArchivos->item(fila)->text().toStdString() : std::string();
     ejecutar(ui_, [&] { verArchivoManual(ui_, carpeta(), elegida ? &nombre : nullptr); });
 }
 
-void fLexnet::bpListar_Click() {
+void fLexnet::alListar() {
     ejecutar(ui_, [&] { listarNotificacionesManuales(ambrel_.ajustes, ui_, datos_->lista); });
 }
 
-void fLexnet::bpMail_Click() {
+void fLexnet::alEnviarCorreo() {
     if (!pedirSeleccion()) {
         return;
     }
@@ -260,7 +281,7 @@ void fLexnet::bpMail_Click() {
     });
 }
 
-void fLexnet::bpExportar_Click() {
+void fLexnet::alExportar() {
     if (!pedirSeleccion()) {
         return;
     }

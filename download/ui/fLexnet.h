@@ -10,7 +10,6 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QPushButton;
 
 // The notifications saved by hand from the LexNET web site in a folder: their list, the
 // details and files of the selected one, and its listing, mail and export. Modal.
@@ -34,33 +33,26 @@ private:
     // A notification line is selected; with only a heading line selected the person is told
     // to choose one. False without a message when the list holds only its headings.
     bool pedirSeleccion();
-    void bpRefreh_Click();
-    void List1_Click(int indice);
-    void bpVer_Click();
-    void bpListar_Click();
-    void bpMail_Click();
-    void bpExportar_Click();
-    void bpCarpeta_Click();
+    void alLeerCarpeta();
+    void alElegirNotificacion(int indice);
+    void alVerArchivo();
+    void alListar();
+    void alEnviarCorreo();
+    void alExportar();
+    void alExaminarCarpeta();
 
     Ambrel& ambrel_;
     InteraccionQt& ui_;
 
-    QComboBox* Drive1 = nullptr;
-    QLineEdit* Dir1 = nullptr;
-    QPushButton* bpCarpeta = nullptr;
-    QListWidget* List1 = nullptr;
-    QListWidget* List2 = nullptr;
+    QComboBox* comboUnidad = nullptr;
+    QLineEdit* cajaCarpeta = nullptr;
+    QListWidget* listaNotificaciones = nullptr;
+    QListWidget* listaArchivos = nullptr;
     QLabel* lbOrigen = nullptr;
     QLabel* lbNumero = nullptr;
     QLabel* lbTipo = nullptr;
     QLabel* lbFecha = nullptr;
     QLabel* lbDescripcion = nullptr;
-    QPushButton* bpRefreh = nullptr;
-    QPushButton* bpVer = nullptr;
-    QPushButton* bpVolver = nullptr;
-    QPushButton* bpListar = nullptr;
-    QPushButton* bpMail = nullptr;
-    QPushButton* bpExportar = nullptr;
 
     // The notifications behind the lines after the two headings, and the selected one's
     // details.

@@ -65,18 +65,20 @@ void ListaEscritosWidget::crearControles() {
     static constexpr const char* kOpciones[] = {"Escritos pendientes de envío",
                                                 "Escritos enviados"};
     for (int i = 0; i < 2; ++i) {
-        Option1[i] = control<QRadioButton>(this, i == 0 ? "Option10" : "Option11");
-        Option1[i]->setText(QString::fromUtf8(kOpciones[i]));
-        connect(Option1[i], &QRadioButton::clicked, this, [this, i] { Option1_Click(i); });
-        cabecera->addWidget(Option1[i]);
+        opcionesVista[i] = control<QRadioButton>(this, i == 0 ? "Option10" : "Option11");
+        opcionesVista[i]->setText(QString::fromUtf8(kOpciones[i]));
+        connect(opcionesVista[i], &QRadioButton::clicked, this, [this, i] {
+            mostrarVista(i == 0 ? VistaEscritos::Pendientes : VistaEscritos::Enviados);
+        });
+        cabecera->addWidget(opcionesVista[i]);
     }
     cabecera->addStretch();
-    Label4 = control<QLabel>(this, "Label4");
-    QFont titulo = Label4->font();
+    tituloVista = control<QLabel>(this, "Label4");
+    QFont titulo = tituloVista->font();
     titulo.setBold(true);
     titulo.setPointSize(11);
-    Label4->setFont(titulo);
-    cabecera->addWidget(Label4);
+    tituloVista->setFont(titulo);
+    cabecera->addWidget(tituloVista);
     cabecera->addStretch();
     bpBaja = boton(this, "bpBaja", "Eliminar", "Eliminar escrito ", QStyle::SP_TrashIcon);
     cabecera->addWidget(bpBaja);
@@ -85,41 +87,41 @@ void ListaEscritosWidget::crearControles() {
     cabecera->addWidget(bpImportar);
     vertical->addLayout(cabecera);
 
-    lvLista = control<QTreeWidget>(this, "lvLista");
-    lvLista->setRootIsDecorated(false);
-    lvLista->setUniformRowHeights(true);
-    lvLista->setAllColumnsShowFocus(true);
-    lvLista->setSelectionMode(QAbstractItemView::SingleSelection);
-    lvLista->setColumnCount(7);
+    tablaEscritos = control<QTreeWidget>(this, "lvLista");
+    tablaEscritos->setRootIsDecorated(false);
+    tablaEscritos->setUniformRowHeights(true);
+    tablaEscritos->setAllColumnsShowFocus(true);
+    tablaEscritos->setSelectionMode(QAbstractItemView::SingleSelection);
+    tablaEscritos->setColumnCount(7);
     QStringList titulos;
     for (const ColumnaLista& c : kColumnasLista) {
         titulos << QString::fromUtf8(c.titulo);
     }
-    lvLista->setHeaderLabels(titulos);
+    tablaEscritos->setHeaderLabels(titulos);
     for (std::size_t i = 0; i < kColumnasLista.size(); ++i) {
         if (kColumnasLista[i].anchoTwips > 0) {
-            lvLista->setColumnWidth(static_cast<int>(i), twips(kColumnasLista[i].anchoTwips));
+            tablaEscritos->setColumnWidth(static_cast<int>(i), twips(kColumnasLista[i].anchoTwips));
         }
     }
     // The writ number and main document travel with each row without a column of their own.
-    lvLista->setColumnHidden(kColumnaId, true);
-    lvLista->setColumnHidden(kColumnaAdjunto, true);
-    lvLista->header()->setStretchLastSection(true);
-    connect(lvLista, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* actual) { ejecutar([&] { lvLista_ItemClick(actual); }); });
-    vertical->addWidget(lvLista, 3);
+    tablaEscritos->setColumnHidden(kColumnaId, true);
+    tablaEscritos->setColumnHidden(kColumnaAdjunto, true);
+    tablaEscritos->header()->setStretchLastSection(true);
+    connect(tablaEscritos, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* actual) { ejecutar([&] { alElegirEscrito(actual); }); });
+    vertical->addWidget(tablaEscritos, 3);
 
     auto* detalle = new QHBoxLayout;
     auto* copias = new QVBoxLayout;
     copias->addWidget(new QLabel(QString::fromUtf8("Con Copia para"), this));
-    list1 = control<QListWidget>(this, "list1");
-    copias->addWidget(list1);
+    listaCopias = control<QListWidget>(this, "list1");
+    copias->addWidget(listaCopias);
     detalle->addLayout(copias, 1);
 
     auto* adjuntos = new QVBoxLayout;
     adjuntos->addWidget(new QLabel(QString::fromUtf8("Adjuntos"), this));
-    List2 = control<QListWidget>(this, "List2");
-    adjuntos->addWidget(List2);
+    listaAdjuntos = control<QListWidget>(this, "List2");
+    adjuntos->addWidget(listaAdjuntos);
     detalle->addLayout(adjuntos, 1);
 
     auto* botones = new QVBoxLayout;
@@ -136,48 +138,51 @@ void ListaEscritosWidget::crearControles() {
     vertical->addLayout(detalle, 2);
 
     connect(bpAdjunto, &QPushButton::clicked, this,
-            [this] { ejecutar([&] { bpAdjunto_Click(); }); });
+            [this] { ejecutar([&] { alAnadirAdjunto(); }); });
     connect(bpEliminar, &QPushButton::clicked, this,
-            [this] { ejecutar([&] { bpEliminar_Click(); }); });
-    connect(bpVer, &QPushButton::clicked, this, [this] { ejecutar([&] { bpVer_Click(); }); });
-    connect(bpBaja, &QPushButton::clicked, this, [this] { ejecutar([&] { bpBaja_Click(); }); });
+            [this] { ejecutar([&] { alQuitarAdjunto(); }); });
+    connect(bpVer, &QPushButton::clicked, this, [this] { ejecutar([&] { alVerAdjunto(); }); });
+    connect(bpBaja, &QPushButton::clicked, this,
+            [this] { ejecutar([&] { alEliminarEscrito(); }); });
     connect(bpImportar, &QPushButton::clicked, this,
-            [this] { ejecutar([&] { bpImportar_Click(); }); });
+            [this] { ejecutar([&] { alImportarTraslados(); }); });
 
-    Option1[0]->setChecked(true);
-    tamanoLetra(Option1[0], kTamanoElegido);
-    tamanoLetra(Option1[1], kTamanoOtro);
-    Label4->setText(QStringLiteral("Pendientes"));
+    opcionesVista[0]->setChecked(true);
+    tamanoLetra(opcionesVista[0], kTamanoElegido);
+    tamanoLetra(opcionesVista[1], kTamanoOtro);
+    tituloVista->setText(QStringLiteral("Pendientes"));
 }
 
 template <class F> void ListaEscritosWidget::ejecutar(F&& llamada) {
     try {
         llamada();
     } catch (const std::exception& e) {
+        // A busy pointer the failed call left on would stay over the message and after it.
         ui_.ocupado(false);
         ui_.mensaje(e.what(), "", Icono::Critico, Botones::Aceptar);
     }
 }
 
-void ListaEscritosWidget::Option1_Click(int indice) {
-    const bool enviados = indice == 1;
-    vista_ = enviados ? VistaEscritos::Enviados : VistaEscritos::Pendientes;
+void ListaEscritosWidget::mostrarVista(VistaEscritos vista) {
+    const bool enviados = vista == VistaEscritos::Enviados;
+    const int indice = enviados ? 1 : 0;
+    vista_ = vista;
     for (int i = 0; i < 2; ++i) {
-        const QSignalBlocker bloqueo(Option1[i]);
-        Option1[i]->setChecked(i == indice);
-        tamanoLetra(Option1[i], i == indice ? kTamanoElegido : kTamanoOtro);
+        const QSignalBlocker bloqueo(opcionesVista[i]);
+        opcionesVista[i]->setChecked(i == indice);
+        tamanoLetra(opcionesVista[i], i == indice ? kTamanoElegido : kTamanoOtro);
     }
-    Label4->setText(enviados ? QStringLiteral("Enviados") : QStringLiteral("Pendientes"));
+    tituloVista->setText(enviados ? QStringLiteral("Enviados") : QStringLiteral("Pendientes"));
     ejecutar([&] { CargarLista(); });
 }
 
 void ListaEscritosWidget::CargarLista() {
     const PunteroOcupado ocupado(ui_);
     {
-        const QSignalBlocker bloqueo(lvLista);
-        lvLista->clear();
-        list1->clear();
-        List2->clear();
+        const QSignalBlocker bloqueo(tablaEscritos);
+        tablaEscritos->clear();
+        listaCopias->clear();
+        listaAdjuntos->clear();
     }
     const std::vector<FilaEscrito> filas = ::CargarLista(corvane_.db(), vista_);
     QList<QTreeWidgetItem*> elementos;
@@ -189,19 +194,19 @@ void ListaEscritosWidget::CargarLista() {
         elementos << new QTreeWidgetItem(textos);
     }
     {
-        const QSignalBlocker bloqueo(lvLista);
-        lvLista->addTopLevelItems(elementos);
+        const QSignalBlocker bloqueo(tablaEscritos);
+        tablaEscritos->addTopLevelItems(elementos);
         if (!elementos.isEmpty()) {
-            lvLista->setCurrentItem(elementos.front());
+            tablaEscritos->setCurrentItem(elementos.front());
         }
     }
     if (!elementos.isEmpty()) {
-        lvLista_ItemClick(elementos.front());
+        alElegirEscrito(elementos.front());
     }
 }
 
 std::optional<EscritoSeleccionado> ListaEscritosWidget::escritoSeleccionado() const {
-    const QTreeWidgetItem* fila = lvLista->currentItem();
+    const QTreeWidgetItem* fila = tablaEscritos->currentItem();
     if (!fila) {
         return std::nullopt;
     }
@@ -209,9 +214,9 @@ std::optional<EscritoSeleccionado> ListaEscritosWidget::escritoSeleccionado() co
                                fila->text(kColumnaAdjunto).toStdString()};
 }
 
-void ListaEscritosWidget::lvLista_ItemClick(QTreeWidgetItem* fila) {
-    list1->clear();
-    List2->clear();
+void ListaEscritosWidget::alElegirEscrito(QTreeWidgetItem* fila) {
+    listaCopias->clear();
+    listaAdjuntos->clear();
     if (!fila) {
         return;
     }
@@ -219,19 +224,19 @@ void ListaEscritosWidget::lvLista_ItemClick(QTreeWidgetItem* fila) {
     const DetalleEscrito d = detalleEscrito(corvane_.db(), fila->text(kColumnaId).toLongLong(),
                                             fila->text(kColumnaAdjunto).toStdString());
     for (const std::string& destino : d.destinos) {
-        list1->addItem(qtexto(destino));
+        listaCopias->addItem(qtexto(destino));
     }
     mostrarDocumentos(d.documentos);
 }
 
 void ListaEscritosWidget::mostrarDocumentos(const std::vector<std::string>& documentos) {
-    List2->clear();
+    listaAdjuntos->clear();
     for (const std::string& documento : documentos) {
-        List2->addItem(qtexto(documento));
+        listaAdjuntos->addItem(qtexto(documento));
     }
 }
 
-void ListaEscritosWidget::bpAdjunto_Click() {
+void ListaEscritosWidget::alAnadirAdjunto() {
     const auto escrito = escritoSeleccionado();
     if (!escrito || !documentos_.cabeOtroDocumento(*escrito)) {
         return;
@@ -245,34 +250,35 @@ void ListaEscritosWidget::bpAdjunto_Click() {
     }
 }
 
-void ListaEscritosWidget::bpEliminar_Click() {
+void ListaEscritosWidget::alQuitarAdjunto() {
     const auto escrito = escritoSeleccionado();
-    const QListWidgetItem* seleccionado = List2->currentItem();
+    const QListWidgetItem* seleccionado = listaAdjuntos->currentItem();
     if (!escrito || !seleccionado) {
         return;
     }
-    if (const auto lista = documentos_.quitarAdjunto(*escrito, List2->currentRow(),
+    if (const auto lista = documentos_.quitarAdjunto(*escrito, listaAdjuntos->currentRow(),
                                                      seleccionado->text().toStdString())) {
         mostrarDocumentos(*lista);
     }
 }
 
-void ListaEscritosWidget::bpVer_Click() {
+void ListaEscritosWidget::alVerAdjunto() {
     const auto escrito = escritoSeleccionado();
-    const QListWidgetItem* seleccionado = List2->currentItem();
+    const QListWidgetItem* seleccionado = listaAdjuntos->currentItem();
     if (escrito && seleccionado) {
-        documentos_.verDocumento(*escrito, List2->currentRow(), seleccionado->text().toStdString());
+        documentos_.verDocumento(*escrito, listaAdjuntos->currentRow(),
+                                 seleccionado->text().toStdString());
     }
 }
 
-void ListaEscritosWidget::bpBaja_Click() {
+void ListaEscritosWidget::alEliminarEscrito() {
     const auto escrito = escritoSeleccionado();
     if (escrito && documentos_.bajaEscrito(*escrito)) {
         CargarLista();
     }
 }
 
-void ListaEscritosWidget::bpImportar_Click() {
+void ListaEscritosWidget::alImportarTraslados() {
     // The imported writs are shown at once.
     if (!ImportarMensajes(corvane_.ajustes, corvane_.db(), ui_).escritos.empty()) {
         CargarLista();
@@ -280,5 +286,5 @@ void ListaEscritosWidget::bpImportar_Click() {
 }
 
 int ListaEscritosWidget::filas() const {
-    return lvLista->topLevelItemCount();
+    return tablaEscritos->topLevelItemCount();
 }

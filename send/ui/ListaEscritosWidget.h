@@ -19,10 +19,11 @@ class QRadioButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-// The writ list of Corvane's main window: the pending / sent switch (Option10, Option11)
-// with its title Label4, the list lvLista, the copy recipients list1 and the documents
-// List2 of the selected writ, and the buttons bpAdjunto, bpEliminar, bpVer, bpBaja and
-// bpImportar. Object names are the control names. It works on the settings record's
+// The writ list of Corvane's main window: the pending / sent switch with its title, the
+// writs, the copy recipients and documents of the selected one, and the buttons that attach,
+// remove and view a document, delete a writ and import Quarel's. The controls keep their
+// original names as object names (Option10, Option11, Label4, lvLista, list1, List2,
+// bpAdjunto, bpEliminar, bpVer, bpBaja, bpImportar). It works on the settings record's
 // connection and sends folder, and talks to the person only through the port.
 class ListaEscritosWidget : public QWidget {
     Q_OBJECT
@@ -30,12 +31,12 @@ public:
     // Shows Corvane's writs once it has started.
     ListaEscritosWidget(Corvane& corvane, Interaccion& ui, QWidget* padre = nullptr);
 
-    // Switches to the pending (0) or sent (1) view and rebuilds the list.
-    void Option1_Click(int indice);
+    // Switches to the pending or sent writs and rebuilds the list.
+    void mostrarVista(VistaEscritos vista);
     // Rebuilds the list of the current view and shows the first writ's detail.
     void CargarLista();
     VistaEscritos vista() const { return vista_; }
-    // Rows of lvLista.
+    // Rows of the list.
     int filas() const;
     // The selected writ; nullopt when the list is empty.
     std::optional<EscritoSeleccionado> escritoSeleccionado() const;
@@ -46,12 +47,12 @@ public:
 
 private:
     void crearControles();
-    void lvLista_ItemClick(QTreeWidgetItem* fila);
-    void bpAdjunto_Click();
-    void bpEliminar_Click();
-    void bpVer_Click();
-    void bpBaja_Click();
-    void bpImportar_Click();
+    void alElegirEscrito(QTreeWidgetItem* fila);
+    void alAnadirAdjunto();
+    void alQuitarAdjunto();
+    void alVerAdjunto();
+    void alEliminarEscrito();
+    void alImportarTraslados();
     void mostrarDocumentos(const std::vector<std::string>& documentos);
     // Runs a call into the logic; a failure is shown, never thrown across the event loop.
     template <class F> void ejecutar(F&& llamada);
@@ -61,11 +62,12 @@ private:
     DocumentosEscrito documentos_;
     VistaEscritos vista_ = VistaEscritos::Pendientes;
 
-    std::array<QRadioButton*, 2> Option1{};
-    QLabel* Label4 = nullptr;
-    QTreeWidget* lvLista = nullptr;
-    QListWidget* list1 = nullptr;
-    QListWidget* List2 = nullptr;
+    // The switch: pending, sent.
+    std::array<QRadioButton*, 2> opcionesVista{};
+    QLabel* tituloVista = nullptr;
+    QTreeWidget* tablaEscritos = nullptr;
+    QListWidget* listaCopias = nullptr;
+    QListWidget* listaAdjuntos = nullptr;
     QPushButton* bpAdjunto = nullptr;
     QPushButton* bpEliminar = nullptr;
     QPushButton* bpVer = nullptr;

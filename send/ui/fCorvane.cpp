@@ -6,6 +6,7 @@
 #include "send/EnvioEscritos.h"
 #include "send/RefrescoDirectorio.h"
 #include "send/ui/ListaEscritosWidget.h"
+#include "ui/Colocacion.h"
 #include "ui/Controles.h"
 #include "ui/InteraccionQt.h"
 #include "ui/PanelCertificados.h"
@@ -28,6 +29,26 @@ namespace {
 constexpr int kAncho = 12600;
 constexpr int kAlto = 9300;
 constexpr int kArriba = 1000;
+constexpr int kAnchoVentana = twips(kAncho);
+constexpr int kFilaBotones = twips(kAlto) - 52;
+
+constexpr Lugar kLugares[] = {
+    {"lbTituloCarpeta", 12, 6, 560, 18},
+    {"Label5", 12, 24, 560, 26},
+    {"lbTituloSesion", kAnchoVentana - 183, 6, 171, 18},
+    {"lbSession", kAnchoVentana - 183, 24, 171, 26},
+    {"spCertificados", 100, 90, kAnchoVentana - 200, 260},
+    {"ListaEscritos", 12, 56, kAnchoVentana - 24, 450},
+    {"Vista", 12, 62, kAnchoVentana - 24, 440},
+    // Two lines: the writ, then the block being sent.
+    {"sPanel", 12, 512, kAnchoVentana - 136, 40},
+    {"bpProceso", 12, kFilaBotones, 190, 40},
+    {"bpDestinatarios", 210, kFilaBotones, 190, 40},
+    {"bpProcedimientos", 408, kFilaBotones, 190, 40},
+    {"bpProva", kAnchoVentana - 112, 516, 100, 32},
+    {"lbVersion", 610, kFilaBotones + 10, 100, 20},
+    {"bpSalir", kAnchoVentana - 112, kFilaBotones + 4, 100, 32},
+};
 
 QPushButton* boton(QWidget* padre, const char* nombre, const char* texto, const char* ayuda) {
     auto* b = control<QPushButton>(padre, nombre);
@@ -42,7 +63,7 @@ fCorvane::fCorvane(Corvane& corvane, InteraccionQt& ui, QWidget* padre)
     : QWidget(padre), corvane_(corvane), ui_(ui) {
     setObjectName("fCorvane");
     crearControles();
-    ui_.fijarPanel(sPanel);
+    ui_.fijarPanel(barraEstado);
     ui_.fijarVentana(this);
 }
 
@@ -50,69 +71,54 @@ fCorvane::~fCorvane() = default;
 
 void fCorvane::crearControles() {
     resize(twips(kAncho), twips(kAlto));
-    const int ancho = twips(kAncho);
 
-    auto* carpeta = new QLabel(QString::fromUtf8("Carpeta de los escritos"), this);
-    carpeta->setGeometry(12, 6, 560, 18);
-    Label5 = control<QLabel>(this, "Label5");
-    Label5->setGeometry(12, 24, 560, 26);
-    Label5->setTextFormat(Qt::PlainText);
-    Label5->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    control<QLabel>(this, "lbTituloCarpeta")->setText(QString::fromUtf8("Carpeta de los escritos"));
+    lbCarpetaEnvios = control<QLabel>(this, "Label5");
+    lbCarpetaEnvios->setTextFormat(Qt::PlainText);
+    lbCarpetaEnvios->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    auto* sesion = new QLabel(QString::fromUtf8("Sesión LexNET"), this);
-    sesion->setGeometry(ancho - 183, 6, 171, 18);
+    auto* sesion = control<QLabel>(this, "lbTituloSesion");
+    sesion->setText(QString::fromUtf8("Sesión LexNET"));
     sesion->setAlignment(Qt::AlignCenter);
     lbSession = control<QLabel>(this, "lbSession");
-    lbSession->setGeometry(ancho - 183, 24, 171, 26);
     lbSession->setAlignment(Qt::AlignCenter);
     lbSession->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     ui_.fijarSesion(lbSession);
 
-    spCertificados = new PanelCertificados(this);
-    spCertificados->setGeometry(100, 90, ancho - 200, 260);
-    lista = new ListaEscritosWidget(corvane_, ui_, this);
-    lista->setGeometry(12, 56, ancho - 24, 450);
-    Vista = control<QTreeWidget>(this, "Vista");
-    Vista->setGeometry(12, 62, ancho - 24, 440);
-    Vista->setHeaderHidden(true);
+    panelCertificados = new PanelCertificados(this);
+    listaEscritos = new ListaEscritosWidget(corvane_, ui_, this);
+    arbolRespuestas = control<QTreeWidget>(this, "Vista");
+    arbolRespuestas->setHeaderHidden(true);
 
-    sPanel = control<QLabel>(this, "sPanel");
-    // Two lines: the writ, then the block being sent.
-    sPanel->setGeometry(12, 512, ancho - 136, 40);
-    sPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    sPanel->setTextFormat(Qt::PlainText);
+    barraEstado = control<QLabel>(this, "sPanel");
+    barraEstado->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    barraEstado->setTextFormat(Qt::PlainText);
 
-    const int filaBotones = twips(kAlto) - 52;
     bpProceso = boton(this, "bpProceso", "Enviar escritos", "Iniciar el proceso de envio ");
-    bpProceso->setGeometry(12, filaBotones, 190, 40);
     bpProceso->installEventFilter(this);
     bpDestinatarios = boton(this, "bpDestinatarios", "Obtener Destinatarios",
                             "Obtener de LexNET los órganos y profesionales destinatarios");
-    bpDestinatarios->setGeometry(210, filaBotones, 190, 40);
     bpProcedimientos = boton(this, "bpProcedimientos", "Obtener Procedimientos",
                              "Obtener de LexNET los tipos de procedimiento");
-    bpProcedimientos->setGeometry(408, filaBotones, 190, 40);
 
-    bpProva = boton(this, "bpProva", "Prova", "");
-    bpProva->setGeometry(ancho - 112, 516, 100, 32);
+    auto* bpPrueba = boton(this, "bpProva", "Prova", "");
 
     lbVersion = control<QLabel>(this, "lbVersion");
-    lbVersion->setGeometry(610, filaBotones + 10, 100, 20);
     lbVersion->setEnabled(false);
 
     bpSalir = boton(this, "bpSalir", "Salir", "Salir del programa ");
-    bpSalir->setGeometry(ancho - 112, filaBotones + 4, 100, 32);
 
-    spCertificados->raise();
-    spCertificados->hide();
-    Vista->hide();
-    sPanel->hide();
+    colocar(*this, kLugares);
+    panelCertificados->raise();
+    panelCertificados->hide();
+    arbolRespuestas->hide();
+    barraEstado->hide();
     connect(bpSalir, &QPushButton::clicked, this, &QWidget::close);
-    connect(bpDestinatarios, &QPushButton::clicked, this, &fCorvane::bpDestinatarios_Click);
-    connect(bpProcedimientos, &QPushButton::clicked, this, &fCorvane::bpProcedimientos_Click);
-    connect(bpProceso, &QPushButton::clicked, this, &fCorvane::bpProceso_Click);
-    connect(bpProva, &QPushButton::clicked, this, &fCorvane::bpProva_Click);
-    connect(spCertificados, &PanelCertificados::aceptado, this, &fCorvane::bpAceptar_Click);
+    connect(bpDestinatarios, &QPushButton::clicked, this, &fCorvane::alObtenerDestinatarios);
+    connect(bpProcedimientos, &QPushButton::clicked, this, &fCorvane::alObtenerProcedimientos);
+    connect(bpProceso, &QPushButton::clicked, this, &fCorvane::alEnviarEscritos);
+    connect(bpPrueba, &QPushButton::clicked, this, &fCorvane::alProbarEnvio);
+    connect(panelCertificados, &PanelCertificados::aceptado, this, &fCorvane::alAceptarCertificado);
 }
 
 bool fCorvane::mostrarCertificados(Tarea tarea) {
@@ -124,35 +130,35 @@ bool fCorvane::mostrarCertificados(Tarea tarea) {
     return ejecutar(ui_, [&] {
         // Read again each time: the card may have been taken out, put back or changed.
         ReleerCertificados(almacen_, corvane_.cliente, corvane_.ajustes, ui_);
-        spCertificados->mostrar(almacen_->certificados());
-        spCertificados->show();
-        spCertificados->raise();
+        panelCertificados->mostrar(almacen_->certificados());
+        panelCertificados->show();
+        panelCertificados->raise();
     });
 }
 
-void fCorvane::bpProceso_Click() {
+void fCorvane::alEnviarEscritos() {
     corvane_.cliente.estado.ErrorBloque = false;
-    if (lista->vista() != VistaEscritos::Pendientes) {
+    if (listaEscritos->vista() != VistaEscritos::Pendientes) {
         return;
     }
     ui_.procesarEventos();
-    if (lista->filas() > 0) {
+    if (listaEscritos->filas() > 0) {
         mostrarCertificados(Tarea::Envio);
     }
 }
 
-void fCorvane::bpProva_Click() {
+void fCorvane::alProbarEnvio() {
     mostrarCertificados(Tarea::Envio);
 }
 
-void fCorvane::bpAceptar_Click(int indice) {
+void fCorvane::alAceptarCertificado(int indice) {
     const Tarea tarea = std::exchange(tarea_, Tarea::Ninguna);
     if (enCurso_ || !almacen_ || indice < 0 || tarea == Tarea::Ninguna) {
         return;
     }
     corvane_.cliente.usarCertificado(*almacen_, static_cast<std::size_t>(indice));
     indice_ = static_cast<std::size_t>(indice);
-    spCertificados->hide();
+    panelCertificados->hide();
     {
         const EnCurso enCurso(enCurso_);
         ui_.procesarEventos();
@@ -168,17 +174,17 @@ void fCorvane::ProcesoEnvio() {
     // The exit button is away only while the run goes.
     bpSalir->hide();
     // The writs and their documents stay as the run reads them.
-    lista->setEnabled(false);
+    listaEscritos->setEnabled(false);
     {
         const EnCurso enCurso(enCurso_);
         ejecutar(ui_, [&] { EnvioEscritos(corvane_, ui_, *almacen_, indice_).ProcesoEnvio(); });
     }
-    lista->setEnabled(true);
+    listaEscritos->setEnabled(true);
     if (ui_.codigoFin()) {
         return;
     }
-    sPanel->hide();
-    ejecutar(ui_, [&] { lista->CargarLista(); });
+    barraEstado->hide();
+    ejecutar(ui_, [&] { listaEscritos->CargarLista(); });
     bpSalir->show();
 }
 
@@ -197,15 +203,15 @@ bool fCorvane::cargar(std::string_view lineaOrdenes) {
         bpProcedimientos->setVisible(p.botonesDirectorioVisibles);
     }
     lbSession->setText(QString::fromUtf8("< sin conexión >"));
-    spCertificados->hide();
-    sPanel->hide();
-    Vista->hide();
-    Vista->clear();
+    panelCertificados->hide();
+    barraEstado->hide();
+    arbolRespuestas->hide();
+    arbolRespuestas->clear();
     setWindowTitle(qtexto(p.titulo));
-    Label5->setText(qtexto(p.carpetaEnvios));
-    Label5->repaint();
+    lbCarpetaEnvios->setText(qtexto(p.carpetaEnvios));
+    lbCarpetaEnvios->repaint();
     // Start-up imported the writs Quarel left; the pending ones are listed.
-    ejecutar(ui_, [&] { lista->Option1_Click(0); });
+    ejecutar(ui_, [&] { listaEscritos->mostrarVista(VistaEscritos::Pendientes); });
     return true;
 }
 
@@ -236,11 +242,11 @@ bool fCorvane::eventFilter(QObject* objeto, QEvent* evento) {
 }
 
 // The directory buttons: the refreshes of the LexNET directory and procedure types.
-void fCorvane::bpDestinatarios_Click() {
+void fCorvane::alObtenerDestinatarios() {
     mostrarCertificados(Tarea::Destinatarios);
 }
 
-void fCorvane::bpProcedimientos_Click() {
+void fCorvane::alObtenerProcedimientos() {
     mostrarCertificados(Tarea::Procedimientos);
 }
 
@@ -258,9 +264,9 @@ void fCorvane::refrescarDirectorio(Tarea tarea) {
         });
     }
     setEnabled(true);
-    sPanel->hide();
+    barraEstado->hide();
     // The writs now show the names of their courts and procedure types.
     if (sigue) {
-        ejecutar(ui_, [&] { lista->CargarLista(); });
+        ejecutar(ui_, [&] { listaEscritos->CargarLista(); });
     }
 }

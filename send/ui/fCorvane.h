@@ -33,15 +33,15 @@ private:
     enum class Tarea { Ninguna, Destinatarios, Procedimientos, Envio };
 
     void crearControles();
-    void bpProceso_Click();
-    void bpProva_Click();
+    void alEnviarEscritos();
+    void alProbarEnvio();
     // The directory buttons.
-    void bpDestinatarios_Click();
-    void bpProcedimientos_Click();
+    void alObtenerDestinatarios();
+    void alObtenerProcedimientos();
     // Records the task and shows the certificate panel; true when it is shown.
     bool mostrarCertificados(Tarea tarea);
     // Accepting a certificate runs the task recorded.
-    void bpAceptar_Click(int indice);
+    void alAceptarCertificado(int indice);
     void ProcesoEnvio();
     void refrescarDirectorio(Tarea tarea);
 
@@ -50,15 +50,14 @@ private:
 
     QLabel* lbVersion = nullptr;
     QLabel* lbSession = nullptr;
-    QLabel* Label5 = nullptr;
-    QLabel* sPanel = nullptr;
-    PanelCertificados* spCertificados = nullptr;
-    ListaEscritosWidget* lista = nullptr;
-    QTreeWidget* Vista = nullptr;
+    QLabel* lbCarpetaEnvios = nullptr;
+    QLabel* barraEstado = nullptr;
+    PanelCertificados* panelCertificados = nullptr;
+    ListaEscritosWidget* listaEscritos = nullptr;
+    QTreeWidget* arbolRespuestas = nullptr;
     QPushButton* bpProceso = nullptr;
     QPushButton* bpDestinatarios = nullptr;
     QPushButton* bpProcedimientos = nullptr;
-    QPushButton* bpProva = nullptr;
     QPushButton* bpSalir = nullptr;
 
     Tarea tarea_ = Tarea::Ninguna;

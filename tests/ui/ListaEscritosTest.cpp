@@ -73,7 +73,7 @@ private slots:
         escribirArchivo(envios() / "ESCRITO7.RTF", "{\\rtf1}");
         lista_ = std::make_unique<ListaEscritosWidget>(*corvane_, *ui_);
         lista_->resize(820, 440);
-        lista_->Option1_Click(0);
+        lista_->mostrarVista(VistaEscritos::Pendientes);
     }
 
     void cleanup() {
