@@ -123,7 +123,7 @@ std::string Descarga::PedirPendientes() {
         cliente_.peticiones().peticionObtenerPendientes(cliente_.estado.idSesion), " ",
         "ObtenerPendientes");
     // Each "pendiente" is a row; its elements, by position, the columns.
-    std::array<std::array<std::string, kColumnasPendientes>, kFilasPendientes> pendientes{};
+    std::array<std::array<std::string, kColumnasPendientes>, kFilasPendientes> pendientes;
     std::size_t fila = 0;
     const ArbolRespuesta& a = cliente_.Vista;
     for (Nodo n = 1; n <= a.tamano() && fila < kFilasPendientes; ++n) {
