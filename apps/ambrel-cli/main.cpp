@@ -1,35 +1,34 @@
 // ambrel-cli: Ambrel's download run, notification list and outputs from the command line, over the
 // window program's logic, for unattended use.
 #include "apps/ambrel-cli/Salidas.h"
-#include "card/ArchivoPin.h"
-#include "core/InteraccionTerminal.h"
+#include "cli/Ejecucion.h"
 #include "download/Ambrel.h"
 #include "download/Descarga.h"
 #include "download/ListaNotificaciones.h"
-#include "protocol/Certificados.h"
 #include "setup/Arranque.h"
 
-#include <algorithm>
-#include <charconv>
-#include <exception>
-#include <fstream>
 #include <iostream>
-#include <memory>
-#include <optional>
-#include <string>
-#include <string_view>
-#include <vector>
+
+using namespace cli;
 
 namespace {
 
-constexpr int kCompleta = 0;
-constexpr int kIncompleta = 1;
-constexpr int kUsoIncorrecto = 2;
-constexpr int kDetenida = 3;
-constexpr int kOcupada = 4;
+const Opcion kDesde{
+    "--desde", Tipo::Fecha,
+    R"(        --desde, --hasta   fechas inicial y final, las dos juntas; sin ellas, la fecha de
+                           hoy en las dos (como al abrir Ambrel). Para no perder lo recibido
+                           desde la ejecución anterior, indique como fecha inicial la de esa
+                           ejecución, o use --solo-pendientes.
+)"};
+const Opcion kHasta{"--hasta", Tipo::Fecha};
+const Opcion kSoloPendientes{
+    "--solo-pendientes", Tipo::Ninguno,
+    "        --solo-pendientes  sólo las notificaciones que LexNET tiene por no descargadas\n"};
+const Opcion kTodas{"--todas"};
+const Opcion kEml{"--eml", Tipo::Texto};
 
-constexpr const char* kAyuda =
-    R"(Uso: ambrel-cli ORDEN [OPCIONES]
+std::string ayuda() {
+    return R"(Uso: ambrel-cli ORDEN [OPCIONES]
 
 Descarga de notificaciones de LexNET (Ambrel) desde la línea de órdenes, para su uso
 desatendido (por ejemplo, desde una tarea programada).
@@ -42,21 +41,8 @@ desatendido (por ejemplo, desde una tarea programada).
       las notificaciones recibidas entre las dos fechas, las guarda, descarga sus
       documentos en la carpeta de descargas, confirma a LexNET las notificaciones cuyos
       documentos están completos y cierra la sesión.
-        --desde, --hasta   fechas inicial y final, las dos juntas; sin ellas, la fecha de
-                           hoy en las dos (como al abrir Ambrel). Para no perder lo recibido
-                           desde la ejecución anterior, indique como fecha inicial la de esa
-                           ejecución, o use --solo-pendientes.
-        --solo-pendientes  sólo las notificaciones que LexNET tiene por no descargadas
-        --certificado N    el certificado número N de la tarjeta, en el orden en que Ambrel
-                           los lista (por defecto, 1)
-        --pin-archivo RUTA el PIN de la tarjeta es la primera línea del archivo; sin esta
-                           opción se pide en el terminal (sin terminal, no hay PIN). El
-                           archivo sólo ha de ser accesible para su dueño (chmod 600). Si
-                           la tarjeta rechaza el PIN, el archivo no se vuelve a usar hasta
-                           que cambie, para no bloquear la tarjeta
-        --reintentos N     si se pierde la conexión con LexNET, la petición se repite hasta
-                           N veces antes de cancelarla (por defecto, 0)
-
+)" + std::string(kDesde.ayuda) +
+           std::string(kSoloPendientes.ayuda) + ayudaTarjeta() + R"(
   listar [--desde DD/MM/AAAA --hasta DD/MM/AAAA]
       Muestra, una por línea, las notificaciones guardadas tal como las lista Ambrel
       (origen | número de procedimiento | fecha y hora | referencia), de la más reciente a
@@ -101,178 +87,55 @@ Estado de salida:
   1  la descarga terminó, pero algún documento quedó incompleto o alguna petición falló
      (se completará en la siguiente descarga); en las demás órdenes, no había nada que
      hacer o la orden no se pudo cumplir (el aviso dice por qué)
-  2  uso incorrecto
-  3  la descarga se detuvo: un aviso que termina el programa, o no se pudo iniciar la
-     sesión en LexNET
-  4  no se descargó nada: otra descarga está en curso sobre la misma base de datos (en
-     este equipo o en otro); la de un programa que terminó sin cerrar deja de contar en
-     cuanto se ve que su proceso ya no existe o, si era de otro equipo, a los 30 s
-)";
-
-enum class Orden { Descargar, Listar, Informe, Exportar, Manual, Correo };
-
-struct Opciones {
-    Orden orden = Orden::Listar;
-    std::optional<std::string> desde;
-    std::optional<std::string> hasta;
-    bool soloPendientes = false;
-    std::size_t certificado = 1;
-    std::optional<std::string> pinArchivo;
-    int reintentos = 0;
-    std::string argumento; // the identifier or folder the command works on
-    bool todas = false;
-    std::string eml;
-};
-
-struct UsoIncorrecto {
-    std::string motivo;
-};
-
-bool esFecha(std::string_view texto) {
-    if (texto.size() != 10 || texto[2] != '/' || texto[5] != '/') {
-        return false;
-    }
-    try {
-        return rangoDeFechas(texto, texto).has_value();
-    } catch (const std::invalid_argument&) {
-        return false;
-    }
+)" + kAyudaEstados;
 }
 
-template <class Entero>
-Entero numero(std::string_view opcion, std::string_view texto, Entero minimo) {
-    Entero v{};
-    const auto [fin, error] = std::from_chars(texto.data(), texto.data() + texto.size(), v);
-    if (error != std::errc() || fin != texto.data() + texto.size() || v < minimo) {
-        throw UsoIncorrecto{std::string(opcion) + " necesita un número entero de " +
-                            std::to_string(minimo) + " en adelante"};
+// The rules across options: what exportar, manual and correo work on, and a whole range.
+void comprobar(const Peticion& p) {
+    const bool todas = p.hay(kTodas), hayArgumento = p.argumento.has_value();
+    if (p.es("exportar") && todas == hayArgumento) {
+        throw UsoIncorrecto{todas ? "exportar --todas no lleva identificador"
+                                  : "exportar necesita el identificador de la notificación "
+                                    "o --todas"};
     }
-    return v;
-}
-
-Opciones interpretar(const std::vector<std::string_view>& args) {
-    if (args.empty()) {
-        throw UsoIncorrecto{"falta la orden"};
-    }
-    Opciones o;
-    static const std::pair<std::string_view, Orden> kOrdenes[] = {
-        {"descargar", Orden::Descargar}, {"listar", Orden::Listar}, {"informe", Orden::Informe},
-        {"exportar", Orden::Exportar},   {"manual", Orden::Manual}, {"correo", Orden::Correo}};
-    const auto orden = std::find_if(std::begin(kOrdenes), std::end(kOrdenes),
-                                    [&](const auto& par) { return par.first == args[0]; });
-    if (orden == std::end(kOrdenes)) {
-        throw UsoIncorrecto{"orden desconocida: " + std::string(args[0])};
-    }
-    o.orden = orden->second;
-    const bool descargar = o.orden == Orden::Descargar;
-    // The commands that read a range of the list, and those that name what they work on.
-    const bool conFechas = o.orden == Orden::Descargar || o.orden == Orden::Listar ||
-                           o.orden == Orden::Informe || o.orden == Orden::Exportar;
-    const bool conArgumento =
-        o.orden == Orden::Exportar || o.orden == Orden::Manual || o.orden == Orden::Correo;
-    bool hayArgumento = false;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        std::string_view opcion = args[i];
-        std::optional<std::string_view> valor;
-        if (const auto igual = opcion.find('='); opcion.starts_with("--") && igual != opcion.npos) {
-            valor = opcion.substr(igual + 1);
-            opcion = opcion.substr(0, igual);
-        }
-        const auto siguiente = [&]() -> std::string_view {
-            if (valor) {
-                return *valor;
-            }
-            if (i + 1 >= args.size()) {
-                throw UsoIncorrecto{std::string(opcion) + " necesita un valor"};
-            }
-            return args[++i];
-        };
-        if (conArgumento && !hayArgumento && !opcion.starts_with("--")) {
-            o.argumento = std::string(opcion);
-            hayArgumento = true;
-        } else if (o.orden == Orden::Exportar && opcion == "--todas" && !valor) {
-            o.todas = true;
-        } else if (o.orden == Orden::Correo && opcion == "--eml") {
-            o.eml = std::string(siguiente());
-        } else if (conFechas && (opcion == "--desde" || opcion == "--hasta")) {
-            const std::string_view fecha = siguiente();
-            if (!esFecha(fecha)) {
-                throw UsoIncorrecto{std::string(opcion) +
-                                    " necesita una fecha DD/MM/AAAA válida: " + std::string(fecha)};
-            }
-            (opcion == "--desde" ? o.desde : o.hasta) = std::string(fecha);
-        } else if (descargar && opcion == "--solo-pendientes" && !valor) {
-            o.soloPendientes = true;
-        } else if (descargar && opcion == "--certificado") {
-            o.certificado = numero<std::size_t>(opcion, siguiente(), 1);
-        } else if (descargar && opcion == "--pin-archivo") {
-            o.pinArchivo = std::string(siguiente());
-        } else if (descargar && opcion == "--reintentos") {
-            o.reintentos = numero<int>(opcion, siguiente(), 0);
-        } else {
-            throw UsoIncorrecto{"opción desconocida para " + std::string(args[0]) + ": " +
-                                std::string(args[i])};
-        }
-    }
-    if (o.orden == Orden::Exportar && o.todas == hayArgumento) {
-        throw UsoIncorrecto{o.todas ? "exportar --todas no lleva identificador"
-                                    : "exportar necesita el identificador de la notificación "
-                                      "o --todas"};
-    }
-    if (o.orden == Orden::Exportar && !o.todas && o.desde) {
+    if (p.es("exportar") && !todas && p.hay(kDesde)) {
         throw UsoIncorrecto{"las fechas sólo valen con exportar --todas"};
     }
-    if ((o.orden == Orden::Manual || o.orden == Orden::Correo) && !hayArgumento) {
-        throw UsoIncorrecto{o.orden == Orden::Manual
-                                ? "manual necesita la carpeta"
-                                : "correo necesita el identificador de la notificación"};
+    if ((p.es("manual") || p.es("correo")) && !hayArgumento) {
+        throw UsoIncorrecto{p.es("manual") ? "manual necesita la carpeta"
+                                           : "correo necesita el identificador de la notificación"};
     }
-    if (o.orden == Orden::Correo && o.eml.empty()) {
+    if (p.es("correo") && p.texto(kEml).empty()) {
         throw UsoIncorrecto{"correo necesita --eml RUTA"};
     }
-    if (o.desde.has_value() != o.hasta.has_value()) {
-        throw UsoIncorrecto{o.desde ? "Tiene que indicar Fecha Final (--hasta)"
-                                    : "Tiene que indicar Fecha Inicial (--desde)"};
+    if (p.hay(kDesde) != p.hay(kHasta)) {
+        throw UsoIncorrecto{p.hay(kDesde) ? "Tiene que indicar Fecha Final (--hasta)"
+                                          : "Tiene que indicar Fecha Inicial (--desde)"};
     }
-    if (o.desde) {
-        const std::optional<RangoFechas> rango = rangoDeFechas(*o.desde, *o.hasta);
-        if (rango->hasta < rango->desde) {
-            throw UsoIncorrecto{"La fecha final no puede ser inferior a la inicial"};
-        }
+    if (const auto rango = rangoDeFechas(p.texto(kDesde), p.texto(kHasta));
+        rango && rango->hasta < rango->desde) {
+        throw UsoIncorrecto{"La fecha final no puede ser inferior a la inicial"};
     }
-    return o;
 }
 
-int descargar(Ambrel& ambrel, InteraccionTerminal& ui, const Opciones& o,
-              std::unique_ptr<AlmacenTarjeta>& almacen) {
+int descargar(Ambrel& ambrel, Ejecucion& e) {
     // Without dates, today in both boxes, as the window starts.
     const std::string hoy = fechaDeHoy();
-    Descarga descarga(ambrel, ui);
-    const ComprobacionFechas fechas =
-        descarga.ComprobarFechas(o.desde.value_or(hoy), o.hasta.value_or(hoy));
-    if (!fechas.valida) {
+    const Peticion& p = e.peticion;
+    Descarga descarga(ambrel, e.ui);
+    const ComprobacionFechas fechas = descarga.ComprobarFechas(
+        p.hay(kDesde) ? p.texto(kDesde) : hoy, p.hay(kHasta) ? p.texto(kHasta) : hoy);
+    if (!fechas.valida || !e.usarTarjeta(ambrel.cliente, ambrel.ajustes)) {
         return kUsoIncorrecto;
     }
-
-    almacen = SeleccionaCertificado(ambrel.ajustes, ui);
-    const std::size_t hay = almacen->certificados().size();
-    if (o.certificado > hay) {
-        ui.mensaje("La tarjeta tiene " + std::to_string(hay) + " certificado" +
-                       (hay == 1 ? "" : "s") + ": no existe el número " +
-                       std::to_string(o.certificado) + ".",
-                   "ambrel-cli", Icono::Exclamacion, Botones::Aceptar);
-        return kUsoIncorrecto;
-    }
-    ambrel.cliente.usarCertificado(*almacen, o.certificado - 1);
-    ambrel.cliente.reintentosSinPreguntar = o.reintentos;
-
-    const ResultadoDescarga r = descarga.ProcesarDescarga(fechas.rango, true, o.soloPendientes);
+    const ResultadoDescarga r =
+        descarga.ProcesarDescarga(fechas.rango, true, p.hay(kSoloPendientes));
     if (r.ocupada) {
         return kOcupada;
     }
     BaseDatos& db = ambrel.db();
     const bool incompletos = hayAdjuntosIncompletos(db, fechas.rango);
-    avisarAdjuntosIncompletos(db, fechas.rango, ui);
+    avisarAdjuntosIncompletos(db, fechas.rango, e.ui);
     std::cout << "Documentos descargados: " << r.documentosCompletados << "\n"
               << "Documentos no descargados: " << r.documentosFallidos << "\n"
               << "Notificaciones confirmadas: " << r.notificacionesConfirmadas << "\n";
@@ -282,102 +145,55 @@ int descargar(Ambrel& ambrel, InteraccionTerminal& ui, const Opciones& o,
     if (r.interrumpida) {
         std::cout << "La comunicación con LexNET se interrumpió antes de terminar.\n";
     }
-    return incompletos || r.interrumpida || r.mensajesFallidos > 0 ? kIncompleta : kCompleta;
+    return incompletos || r.interrumpida || r.mensajesFallidos > 0 ? kIncompleta : kCumplida;
 }
 
-int listar(Ambrel& ambrel, InteraccionTerminal& ui, const Opciones& o) {
-    const std::optional<RangoFechas> rango =
-        o.desde ? rangoDeFechas(*o.desde, *o.hasta) : std::nullopt;
-    BaseDatos& db = ambrel.db();
-    const std::vector<NotificacionLista> lista = notificacionesDeLista(db, rango);
+int listar(Ambrel& ambrel, InteraccionTerminal& ui, const std::optional<RangoFechas>& rango) {
+    const std::vector<NotificacionLista> lista = notificacionesDeLista(ambrel.db(), rango);
     for (const NotificacionLista& n : lista) {
         std::cout << n.linea << "\n";
     }
     if (lista.empty()) {
         ui.mensaje(kSinMensajes, kTituloLista, Icono::Informacion, Botones::Aceptar);
     }
-    return kCompleta;
+    return kCumplida;
 }
 
-int ejecutarOrden(Ambrel& ambrel, InteraccionTerminal& ui, const Opciones& o,
-                  std::unique_ptr<AlmacenTarjeta>& almacen) {
-    const std::optional<RangoFechas> rango =
-        o.desde ? rangoDeFechas(*o.desde, *o.hasta) : std::nullopt;
-    switch (o.orden) {
-    case Orden::Descargar:
-        return descargar(ambrel, ui, o, almacen);
-    case Orden::Listar:
-        return listar(ambrel, ui, o);
-    case Orden::Informe:
-        return informe(ambrel, ui, rango);
-    case Orden::Exportar:
-        return o.todas ? exportarTodas(ambrel, ui, rango)
-                       : exportarNotificacion(ambrel, ui, o.argumento);
-    case Orden::Manual:
-        return listarManual(ambrel, o.argumento);
-    case Orden::Correo:
-        return correo(ambrel, ui, o.argumento, o.eml);
+int ejecutarOrden(Ambrel& ambrel, Ejecucion& e) {
+    const Peticion& p = e.peticion;
+    const std::optional<RangoFechas> rango = rangoDeFechas(p.texto(kDesde), p.texto(kHasta));
+    const std::string argumento = p.argumento.value_or("");
+    if (p.es("descargar")) {
+        return descargar(ambrel, e);
     }
-    return kUsoIncorrecto;
+    if (p.es("listar")) {
+        return listar(ambrel, e.ui, rango);
+    }
+    if (p.es("informe")) {
+        return informe(ambrel, e.ui, rango);
+    }
+    if (p.es("exportar")) {
+        return p.hay(kTodas) ? exportarTodas(ambrel, e.ui, rango)
+                             : exportarNotificacion(ambrel, e.ui, argumento);
+    }
+    if (p.es("manual")) {
+        return listarManual(ambrel, argumento);
+    }
+    return correo(ambrel, e.ui, argumento, p.texto(kEml));
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string_view> args(argv + 1, argv + argc);
-    for (const std::string_view a : args) {
-        if (a == "--help" || a == "-h") {
-            std::cout << kAyuda;
-            return kCompleta;
-        }
-    }
-    Opciones opciones;
-    std::optional<std::string> pin;
-    const std::filesystem::path registroPines = registroPinesRechazados(carpetaDelPrograma());
-    try {
-        opciones = interpretar(args);
-        if (opciones.pinArchivo) {
-            pin = leerArchivoPin(*opciones.pinArchivo, registroPines);
-        }
-    } catch (const UsoIncorrecto& e) {
-        std::cerr << "ambrel-cli: " << e.motivo << ".\n\n" << kAyuda;
-        return kUsoIncorrecto;
-    } catch (const ErrorArchivoPin& e) {
-        if (e.motivo() == ErrorArchivoPin::Motivo::Rechazado) {
-            std::cerr << "ambrel-cli: " << e.what() << ".\n";
-            return kDetenida;
-        }
-        std::cerr << "ambrel-cli: " << e.what() << ".\n\n" << kAyuda;
-        return kUsoIncorrecto;
-    }
-
-    InteraccionTerminal ui;
-    ui.pin = pin;
-    // The card's store outlives the session: the logout at shutdown still uses its key.
-    std::unique_ptr<AlmacenTarjeta> almacen;
-    // The card locks after a few wrong tries: a scheduled run must not offer it the same
-    // wrong PIN every time.
-    const auto recordarSiRechazado = [&] {
-        avisarPinRechazado(opciones.pinArchivo, almacen && almacen->pinRechazado(), registroPines,
-                           ui, "ambrel-cli");
-    };
-    Ambrel ambrel(ui);
-    int estado = kCompleta;
-    try {
-        ambrel.arrancar("");
-        estado = ejecutarOrden(ambrel, ui, opciones, almacen);
-    } catch (const FinPrograma& fin) {
-        recordarSiRechazado();
-        // A LexNET error answer ends the program through the main window's shutdown.
-        if (fin.conCierre) {
-            ambrel.cerrar();
-        }
-        return kDetenida;
-    } catch (const std::exception& e) {
-        ui.mensaje(e.what(), "Error", Icono::Critico, Botones::Aceptar);
-        estado = kDetenida;
-    }
-    recordarSiRechazado();
-    ambrel.cerrar();
-    return estado;
+    Ejecucion e({"ambrel-cli",
+                 ayuda(),
+                 {{"descargar", {kDesde, kHasta, kSoloPendientes}, true},
+                  {"listar", {kDesde, kHasta}},
+                  {"informe", {kDesde, kHasta}},
+                  {"exportar", {kDesde, kHasta, kTodas}, false, true},
+                  {"manual", {}, false, true},
+                  {"correo", {kEml}, false, true}},
+                 comprobar},
+                argc, argv);
+    return e.ejecutar<Ambrel>([&](Ambrel& ambrel) { return ejecutarOrden(ambrel, e); });
 }

@@ -1,26 +1,22 @@
-// corvane-cli: Corvane's writ queue from the command line, over the window program's logic.
-#include "apps/corvane-cli/Directorio.h"
-#include "apps/corvane-cli/Enviar.h"
-#include "core/InteraccionTerminal.h"
+// corvane-cli: Corvane's writ queue, send run and directory refreshes from the command line,
+// over the window program's logic.
+#include "cli/Ejecucion.h"
 #include "send/Corvane.h"
+#include "send/EnvioEscritos.h"
 #include "send/ListaEscritos.h"
+#include "send/RefrescoDirectorio.h"
 
 #include <algorithm>
-#include <exception>
 #include <iostream>
-#include <optional>
-#include <string>
-#include <string_view>
-#include <vector>
+
+using namespace cli;
 
 namespace {
 
-constexpr int kCorrecto = 0;
-constexpr int kRechazado = 1;
-constexpr int kUsoIncorrecto = 2;
+const Opcion kEnviados{"--enviados"};
 
-constexpr const char* kAyuda =
-    R"(Uso: corvane-cli ORDEN [OPCIONES]
+std::string ayuda() {
+    return R"(Uso: corvane-cli ORDEN [OPCIONES]
 
 Cola de escritos de Corvane (envío de escritos por LexNET) desde la línea de órdenes.
 
@@ -29,10 +25,24 @@ Cola de escritos de Corvane (envío de escritos por LexNET) desde la línea de �
                        carpeta de envíos, y muestra los importados
   listar [--enviados]  muestra los escritos pendientes de envío (con --enviados, los
                        enviados), con sus destinatarios en copia y sus documentos
-%ENVIAR%  --help               muestra esta ayuda
+  --help               muestra esta ayuda
 
 Órdenes con LexNET:
-%DIRECTORIO%
+  enviar [--certificado N] [--pin-archivo RUTA] [--reintentos N]
+      Como el botón «Enviar escritos»: inicia la sesión en LexNET con el certificado de
+      la tarjeta y, del más antiguo al más reciente, anuncia cada escrito, lo firma con la
+      tarjeta, lo sube por bloques y guarda el acuse de LexNET.
+  directorio [--certificado N] [--pin-archivo RUTA] [--reintentos N]
+      Como el botón «Obtener Destinatarios»: inicia la sesión en LexNET con el certificado
+      de la tarjeta, sustituye los órganos judiciales, entidades y profesionales guardados
+      por los que da LexNET, escribe LexnetJUZGA.TXT y LexnetZELTA.TXT en la carpeta de la
+      base de datos y cierra la sesión. Si LexNET no responde, se conservan los guardados.
+  procedimientos [--certificado N] [--pin-archivo RUTA] [--reintentos N]
+      Como el botón «Obtener Procedimientos»: pide a LexNET los tipos de procedimiento del
+      primer órgano judicial guardado (hace falta haber obtenido antes los destinatarios),
+      los guarda en lugar de los anteriores y escribe LexnetPROCE.TXT.
+)" + ayudaTarjeta() +
+           R"(
 Arranca como la ventana de Corvane: la primera vez prepara la instalación, lee los ajustes
 (Ambrel.INI en la carpeta del programa, que es la del ejecutable o la que indique la
 variable de entorno LEXNET_CARPETA_PROGRAMA), abre la base de datos y la actualiza, e
@@ -40,44 +50,13 @@ importa MENSAJES.TXT. Los avisos salen por la salida de errores como "título: t
 las preguntas se responde que no.
 
 Estado de salida:
-  0  correcto
-  1  se ha rechazado una línea o un archivo, o el programa no ha podido arrancar
-  2  uso incorrecto
-)";
-
-std::string ayudaCompleta() {
-    std::string a = kAyuda;
-    const std::string directorio = "%DIRECTORIO%";
-    a.replace(a.find(directorio), directorio.size(), kAyudaDirectorio);
-    const std::string enviar = "%ENVIAR%";
-    a.replace(a.find(enviar), enviar.size(), kAyudaEnviar);
-    return a + "\n" + kEstadosEnviar;
-}
-
-enum class Orden { Importar, Listar };
-
-struct Peticion {
-    Orden orden = Orden::Listar;
-    bool enviados = false;
-};
-
-// nullopt on wrong usage.
-std::optional<Peticion> interpretar(const std::vector<std::string_view>& args) {
-    if (args.empty()) {
-        return std::nullopt;
-    }
-    if (args[0] == "importar" && args.size() == 1) {
-        return Peticion{Orden::Importar, false};
-    }
-    if (args[0] == "listar" && args.size() <= 2) {
-        if (args.size() == 1) {
-            return Peticion{Orden::Listar, false};
-        }
-        if (args[1] == "--enviados") {
-            return Peticion{Orden::Listar, true};
-        }
-    }
-    return std::nullopt;
+  0  correcto; en «enviar», se enviaron todos los escritos pendientes; en «directorio» y
+     «procedimientos», los datos se actualizaron
+  1  en «importar» y «listar», se ha rechazado una línea o un archivo, o el programa no
+     ha podido arrancar; en «enviar», algún escrito quedó pendiente (se intentará en el
+     siguiente envío); en «directorio» y «procedimientos», no se actualizó nada (no hay
+     órgano judicial, o LexNET no respondió: se conservan los datos guardados)
+)" + kAyudaEstados;
 }
 
 void mostrarEscrito(BaseDatos& db, const FilaEscrito& f) {
@@ -99,11 +78,11 @@ void mostrarEscrito(BaseDatos& db, const FilaEscrito& f) {
 int importar(Corvane& corvane) {
     const ResultadoImportacion& r = corvane.importacionInicial;
     if (r.rechazado) {
-        return kRechazado;
+        return kIncompleta;
     }
     if (!r.encontrado) {
         std::cout << "No hay escritos que importar: no existe " << r.archivo << "\n";
-        return kCorrecto;
+        return kCumplida;
     }
     std::cout << "Escritos importados de " << r.archivo << ": " << r.escritos.size() << "\n";
     BaseDatos& db = corvane.db();
@@ -113,7 +92,7 @@ int importar(Corvane& corvane) {
             mostrarEscrito(db, f);
         }
     }
-    return kCorrecto;
+    return kCumplida;
 }
 
 int listar(Corvane& corvane, bool enviados) {
@@ -126,46 +105,83 @@ int listar(Corvane& corvane, bool enviados) {
         std::cout << "\n";
         mostrarEscrito(db, f);
     }
-    return corvane.importacionInicial.rechazado ? kRechazado : kCorrecto;
+    return corvane.importacionInicial.rechazado ? kIncompleta : kCumplida;
+}
+
+int enviar(Corvane& corvane, Ejecucion& e) {
+    if (!e.usarTarjeta(corvane.cliente, corvane.ajustes)) {
+        return kUsoIncorrecto;
+    }
+    EnvioEscritos envio(corvane, e.ui, *e.almacen, e.certificado() - 1);
+    const ResumenEnvio r = envio.ProcesoEnvio();
+    if (r.ocupada) {
+        return kOcupada;
+    }
+    if (r.detenida) {
+        return kDetenida;
+    }
+    std::cout << "Escritos enviados: " << r.enviados << "\n"
+              << "Escritos pendientes: " << r.pendientes << "\n";
+    return r.pendientes > 0 ? kIncompleta : kCumplida;
+}
+
+// The directory or the procedure types, as the buttons of the window refresh them.
+int refrescar(Corvane& corvane, Ejecucion& e, bool procedimientos) {
+    BaseDatos& db = corvane.db();
+    // Without a court nothing is asked of LexNET, nor of the card.
+    if (procedimientos && !HayRegistros(db, "SELECT 1 FROM OrigenDestino WHERE tipo = 1")) {
+        return ObtenerTiposProcedimiento(corvane, e.ui) == ResultadoRefresco::Refrescado
+                   ? kCumplida
+                   : kIncompleta;
+    }
+    if (!e.usarTarjeta(corvane.cliente, corvane.ajustes)) {
+        return kUsoIncorrecto;
+    }
+    const ResultadoRefresco r = procedimientos ? ObtenerTiposProcedimiento(corvane, e.ui)
+                                               : ObtenerDestinatarios(corvane, e.ui);
+    if (r == ResultadoRefresco::SinConexion) {
+        return kDetenida;
+    }
+    if (r == ResultadoRefresco::Ocupado) {
+        return kOcupada;
+    }
+    if (r != ResultadoRefresco::Refrescado) {
+        return kIncompleta;
+    }
+    const auto cuenta = [&](const char* sql) { return db.primerValor(sql)->entero(); };
+    if (procedimientos) {
+        std::cout << "Tipos de procedimiento: " << cuenta("SELECT count(*) FROM TipoProcedimiento")
+                  << "\n";
+    } else {
+        std::cout << "Órganos judiciales: "
+                  << cuenta("SELECT count(*) FROM OrigenDestino WHERE tipo = 1") << "\n"
+                  << "Entidades: " << cuenta("SELECT count(*) FROM OrigenDestino WHERE tipo = 2")
+                  << "\n"
+                  << "Profesionales: "
+                  << cuenta("SELECT count(*) FROM OrigenDestino WHERE tipo = 3") << "\n";
+    }
+    return kCumplida;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string_view> args(argv + 1, argv + argc);
-    const std::string ayuda = ayudaCompleta();
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        std::cout << ayuda;
-        return kCorrecto;
-    }
-    if (const std::optional<int> estado = ordenDirectorio(args, ayuda.c_str())) {
-        return *estado;
-    }
-    if (!args.empty() && args[0] == "enviar") {
-        return ordenEnviar(args);
-    }
-    const std::optional<Peticion> peticion = interpretar(args);
-    if (!peticion) {
-        std::cerr << "corvane-cli: uso incorrecto.\n\n" << ayuda;
-        return kUsoIncorrecto;
-    }
-
-    InteraccionTerminal ui;
-    Corvane corvane(ui);
-    int estado = kCorrecto;
-    try {
-        corvane.arrancar("");
-        estado = peticion->orden == Orden::Importar ? importar(corvane)
-                                                    : listar(corvane, peticion->enviados);
-    } catch (const FinPrograma& fin) {
-        return fin.codigo;
-    } catch (const std::exception& e) {
-        ui.mensaje(e.what(), "Error", Icono::Critico, Botones::Aceptar);
-        estado = kRechazado;
-    }
-    // Nobody started this program from the practice-management suite: nothing to restart.
-    corvane.ajustes.RelanzarFeldo = false;
-    corvane.ajustes.NoRelanzar = true;
-    corvane.cerrar();
-    return estado;
+    Ejecucion e({"corvane-cli",
+                 ayuda(),
+                 {{"importar"},
+                  {"listar", {kEnviados}},
+                  {"enviar", {}, true},
+                  {"directorio", {}, true},
+                  {"procedimientos", {}, true}}},
+                argc, argv);
+    return e.ejecutar<Corvane>([&](Corvane& corvane) {
+        const Peticion& p = e.peticion;
+        if (p.es("importar")) {
+            return importar(corvane);
+        }
+        if (p.es("listar")) {
+            return listar(corvane, p.hay(kEnviados));
+        }
+        return p.es("enviar") ? enviar(corvane, e) : refrescar(corvane, e, p.es("procedimientos"));
+    });
 }

@@ -5,16 +5,12 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <iostream>
 #include <random>
-#include <spawn.h>
 #include <sqlite3.h>
 #include <thread>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 using namespace datos_prueba;
@@ -33,27 +29,6 @@ json datosEnBloques() {
                        {generado("Sentencia.pdf", 40000, 11), generado("Anexo.pdf", 20000, 12)}),
           notificacion("C2", "2026-11-03T10:00:00", kJuzgado, "VER", "20260000002",
                        {generado("Escrito.pdf", 10000, 13)})}}};
-}
-
-// ambrel-cli descargar started in the background.
-pid_t lanzar(const InstalacionCli& cli) {
-    const std::string programa = programaAmbrelCli().string();
-    std::vector<std::string> args = {programa,  "descargar",  "--desde",       "01/11/2026",
-                                     "--hasta", "30/11/2026", "--pin-archivo", cli.pin().string()};
-    std::vector<char*> argv;
-    for (std::string& a : args) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t acciones;
-    posix_spawn_file_actions_init(&acciones);
-    posix_spawn_file_actions_addopen(&acciones, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&acciones, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    const int rc = posix_spawn(&pid, programa.c_str(), &acciones, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&acciones);
-    EXPECT_EQ(rc, 0);
-    return pid;
 }
 
 // Waits until a temporary file holds a whole document; false when the program ended before.
@@ -188,7 +163,7 @@ TEST(CaidaDescargaTest, MatadoEnCualquierInstanteTerminaConLosMismosDocumentos) 
             return std::count_if(ps.begin(), ps.end(),
                                  [](const json& p) { return p.value("fallo", "") == "esperar"; });
         };
-        const pid_t pid = lanzar(cli);
+        const pid_t pid = cli.lanzar(orden);
         const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         // The requests run ahead of the writing: wait for the first document to be stored too.
         const auto hayCompleto = [&cli] {
@@ -218,7 +193,7 @@ TEST(CaidaDescargaTest, MatadoEnCualquierInstanteTerminaConLosMismosDocumentos) 
         const long antesC1 = confirmaciones("C1");
         const long antesC2 = confirmaciones("C2");
         for (int corte = 0; corte < kCortesPorRonda; ++corte) {
-            const pid_t pid = lanzar(cli);
+            const pid_t pid = cli.lanzar(orden);
             // Any instant; or, every other time, just as a whole document is put in place.
             if (corte % 2 == 0 || !esperarDocumentoEntero(cli.descargas(), pid)) {
                 std::this_thread::sleep_for(std::chrono::microseconds(instante(azar)));

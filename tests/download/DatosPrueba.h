@@ -1,7 +1,7 @@
 #pragma once
 
 // The notifications the download tests get from the simulator, the documents they must leave in the
-// downloads folder, and ambrel-cli run as a program on an installation of its own.
+// downloads folder, and the command-line programs run on an installation of their own.
 #include "platform/Sistema.h"
 #include "settings/ArchivoIni.h"
 #include "tests/support/InstalacionPrueba.h"
@@ -13,7 +13,10 @@
 #include <filesystem>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <spawn.h>
 #include <string>
+
+extern char** environ;
 
 namespace datos_prueba {
 
@@ -80,28 +83,43 @@ inline std::map<std::string, std::string> archivosEn(const std::filesystem::path
 
 } // namespace datos_prueba
 
-inline std::filesystem::path programaAmbrelCli() {
-    return std::filesystem::path(carpetaDelEjecutable()) / "ambrel-cli";
-}
-
-// A fresh program folder (LEXNET_CARPETA_PROGRAMA while it lives) and a file with the PIN.
+// A fresh program folder (LEXNET_CARPETA_PROGRAMA while it lives), a file with the PIN and a
+// command-line program to run on them.
 class InstalacionCli {
 public:
-    InstalacionCli() { escribirPin(TarjetaPrueba::pin() + "\n"); }
+    explicit InstalacionCli(const std::string& nombre = "ambrel-cli")
+        : programa(std::filesystem::path(carpetaDelEjecutable()) / nombre) {
+        escribirPin(TarjetaPrueba::pin() + "\n");
+    }
 
-    // The PIN file, readable by its owner only as ambrel-cli requires.
+    // The PIN file, readable by its owner only as the programs require.
     void escribirPin(const std::string& contenido) const {
         escribirArchivo(pin(), contenido);
         std::filesystem::permissions(pin(), std::filesystem::perms::owner_read |
                                                 std::filesystem::perms::owner_write);
     }
 
-    // Runs ambrel-cli with the arguments (already quoted for the shell).
+    // Runs the program to its end with the arguments (already quoted for the shell).
     SalidaCli ejecutar(const std::string& argumentos) const {
-        return ejecutarCli(programaAmbrelCli(), argumentos, trabajo.ruta());
+        const std::filesystem::path out = trabajo / "salida", err = trabajo / "errores";
+        const int estado = std::system(("\"" + programa.string() + "\" " + argumentos + " >\"" +
+                                        out.string() + "\" 2>\"" + err.string() + "\"")
+                                           .c_str());
+        return {WIFEXITED(estado) ? WEXITSTATUS(estado) : -1, leerArchivo(out), leerArchivo(err)};
     }
     SalidaCli conPin(const std::string& argumentos) const {
         return ejecutar(argumentos + " --pin-archivo \"" + pin().string() + "\"");
+    }
+    // Starts the program in the background with the PIN file, its output thrown away.
+    pid_t lanzar(const std::string& argumentos) const {
+        const std::string linea = "exec \"" + programa.string() + "\" " + argumentos +
+                                  " --pin-archivo \"" + pin().string() + "\" >/dev/null 2>&1";
+        const char* argv[] = {"/bin/sh", "-c", linea.c_str(), nullptr};
+        pid_t pid = -1;
+        if (posix_spawn(&pid, argv[0], nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
+            throw std::runtime_error("no se pudo iniciar " + programa.string());
+        }
+        return pid;
     }
 
     // The first start, then the settings for the simulator, the soft card and no waits.
@@ -114,6 +132,7 @@ public:
         ini.escribir("GENERAL", "Pausas", "N");
     }
 
+    const std::filesystem::path programa;
     std::filesystem::path pin() const { return trabajo / "pin"; }
     std::filesystem::path descargas() const { return inst / "DATOS" / "DESCARGAS"; }
 

@@ -23,14 +23,6 @@ std::string espacios(std::size_t n) {
     return std::string(n, ' ');
 }
 
-// A stand-in program that writes its arguments, one per line, to `archivo` and ends.
-void programaSustituto(const fs::path& programa, const fs::path& archivo) {
-    escribirArchivo(programa, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + archivo.string() +
-                                  ".tmp\"\n/bin/mv \"" + archivo.string() + ".tmp\" \"" +
-                                  archivo.string() + "\"\n");
-    fs::permissions(programa, fs::perms::owner_all);
-}
-
 // What the stand-in recorded; empty when it did not run within ten seconds.
 std::string esperarArchivo(const fs::path& archivo) {
     for (int i = 0; i < 200 && !fs::exists(archivo); ++i) {

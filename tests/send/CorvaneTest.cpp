@@ -1,10 +1,10 @@
 // Corvane's start: its command line, and corvane-cli run as the office's scripts run it.
 #include "send/Corvane.h"
 
-#include "platform/Sistema.h"
 #include "settings/Ajustes.h"
 #include "settings/ArchivoIni.h"
 #include "storage/Esquema.h"
+#include "tests/download/DatosPrueba.h"
 #include "tests/support/InstalacionPrueba.h"
 #include "tests/support/InteraccionGuionada.h"
 #include "tests/support/ProcesoHijo_posix.h"
@@ -60,13 +60,8 @@ TEST_F(CorvaneEnZelta, BotonesYProgramaAlCerrarSegunLaOrden) {
 
 class CorvaneCliTest : public ::testing::Test {
 protected:
-    InstalacionPrueba inst; // names the program folder in LEXNET_CARPETA_PROGRAMA
-    CarpetaTemporal trabajo;
-    fs::path envios() const { return inst / "DATOS" / "ENVIOS"; }
-
-    SalidaCli ejecutar(const std::string& argumentos) {
-        return ejecutarCli(carpetaDelEjecutable() + "/corvane-cli", argumentos, trabajo.ruta());
-    }
+    InstalacionCli cli{"corvane-cli"};
+    fs::path envios() const { return cli.inst / "DATOS" / "ENVIOS"; }
 };
 
 // A UTF-8 file with its byte-order mark.
@@ -76,7 +71,7 @@ TEST_F(CorvaneCliTest, PrimerArranqueImportaYLista) {
                     "\xEF\xBB\xBF"
                     "123/2010#REF-7#PO#&2807902005#$ESCRITO7.RTF\r\n"
                     "9/2011#Peña#ORD#&2807902005#&11111111H#$E9.RTF#%anexo á.pdf");
-    const SalidaCli importar = ejecutar("importar");
+    const SalidaCli importar = cli.ejecutar("importar");
     EXPECT_EQ(importar.estado, 0) << importar.errores;
     EXPECT_EQ(importar.salida.find("Escritos importados de " +
                                    (envios() / "MENSAJES.TXT").string() + ": 2\n"),
@@ -90,58 +85,57 @@ TEST_F(CorvaneCliTest, PrimerArranqueImportaYLista) {
                                    "  Adjunto: E9.RTF (principal)\n"
                                    "  Adjunto: anexo á.pdf\n"),
               std::string::npos);
-    EXPECT_EQ(ejecutar("listar").salida.find("Escritos pendientes de envío: 2\n\nEscrito 1\n"), 0u);
+    EXPECT_EQ(cli.ejecutar("listar").salida.find("Escritos pendientes de envío: 2\n\nEscrito 1\n"),
+              0u);
 }
 
-// Wrong usage exits 2 before any set-up; a rejected file or a missing database exits 1, saying why.
+// Wrong usage exits 2 before any set-up, help wherever it is asked for; a rejected file or a
+// missing database exits 1, saying why.
 TEST_F(CorvaneCliTest, EstadoDeSalidaYMotivo) {
-    const SalidaCli mal = ejecutar("listar --enviados otra");
+    const SalidaCli mal = cli.ejecutar("listar --enviados otra");
     EXPECT_EQ(mal.estado, 2);
-    EXPECT_NE(mal.errores.find("Uso: corvane-cli"), std::string::npos);
-    EXPECT_FALSE(fs::exists(inst / "DATOS"));
+    EXPECT_EQ(mal.errores.rfind("corvane-cli: opción desconocida para listar: otra.\n\nUso:", 0),
+              0u);
+    EXPECT_FALSE(fs::exists(cli.inst / "DATOS"));
+    const SalidaCli ayuda = cli.ejecutar("listar --help");
+    EXPECT_EQ(std::tuple(ayuda.estado, ayuda.salida.rfind("Uso: corvane-cli", 0)),
+              std::tuple(0, 0u));
     fs::create_directories(envios());
     escribirArchivo(envios() / "MENSAJES.TXT", "1#A#PO#&2807902005#$E1.RTF\r\nsin marcas\r\n");
-    const SalidaCli importar = ejecutar("importar");
+    const SalidaCli importar = cli.ejecutar("importar");
     EXPECT_EQ(importar.estado, 1);
     EXPECT_EQ(importar.errores.find("Atención: No se ha importado ningún escrito del archivo " +
                                     (envios() / "MENSAJES.TXT").string() + ".\n\nLínea 2: "),
               0u);
 
-    ArchivoIni(inst.ini()).escribir("GENERAL", "Ruta", (trabajo / "no-existe").string());
-    const SalidaCli s = ejecutar("listar");
+    ArchivoIni(cli.inst.ini()).escribir("GENERAL", "Ruta", (cli.trabajo / "no-existe").string());
+    const SalidaCli s = cli.ejecutar("listar");
     EXPECT_EQ(s.estado, 1);
     EXPECT_EQ(s.errores, "Error al iniciar: No se encuentra la Base de Datos en el directorio "
                          "especificado [" +
-                             (trabajo / "no-existe" / "QUARELLEXNET.MDB").string() + "]\n");
+                             (cli.trabajo / "no-existe" / "QUARELLEXNET.MDB").string() + "]\n");
 }
 
 // directorio and procedimientos: 1 without a court (nothing sent), 0 refreshed, 3 when the card
-// refuses the PIN, 2 for wrong usage.
+// refuses the PIN.
 TEST_F(CorvaneCliTest, DirectorioYProcedimientos) {
-    EXPECT_EQ(ejecutar("directorio --certificado 0").estado, 2);
     Simulador sim(nlohmann::json{
         {"destinatarios",
          {{{"clase", "organoJudicial"}, {"codigoPoblacion", "28079"}, {"dn", "CN=J"}}}},
         {"tiposProcedimiento", {{{"codigo", "ORD"}}}}}
                       .dump());
-    const SalidaCli sinOrgano = ejecutar("procedimientos");
+    const SalidaCli sinOrgano = cli.ejecutar("procedimientos");
     EXPECT_EQ(sinOrgano.estado, 1);
     EXPECT_EQ(sinOrgano.errores, "Atención: : Ejecute primero Obtener Destinatarios.\n");
-    const ArchivoIni ini(inst.ini());
-    ini.escribir("GENERAL", "URLPruebas", sim.url());
-    ini.escribir("GENERAL", "CAServidor", TarjetaPrueba::comun().ca().string());
-    ini.escribir("GENERAL", "ModuloPKCS11", TarjetaPrueba::modulo());
-    const fs::path pin = trabajo / "pin";
-    escribirArchivo(pin, TarjetaPrueba::pin() + "\n");
-    fs::permissions(pin, fs::perms::owner_read | fs::perms::owner_write);
-    const SalidaCli d = ejecutar("directorio --pin-archivo " + pin.string());
+    cli.preparar(sim);
+    const SalidaCli d = cli.conPin("directorio");
     EXPECT_EQ(d.estado, 0) << d.errores;
     EXPECT_EQ(d.salida, "Órganos judiciales: 1\nEntidades: 0\nProfesionales: 0\n");
-    EXPECT_EQ(ejecutar("procedimientos --pin-archivo=" + pin.string()).salida,
+    EXPECT_EQ(cli.ejecutar("procedimientos --pin-archivo=" + cli.pin().string()).salida,
               "Tipos de procedimiento: 1\n");
-    EXPECT_EQ(leerArchivo(inst / "DATOS" / "LexnetPROCE.TXT"), "ORD#\r\n");
-    escribirArchivo(pin, "malo\n");
-    EXPECT_EQ(ejecutar("directorio --pin-archivo " + pin.string()).estado, 3);
+    EXPECT_EQ(leerArchivo(cli.inst / "DATOS" / "LexnetPROCE.TXT"), "ORD#\r\n");
+    cli.escribirPin("malo\n");
+    EXPECT_EQ(cli.conPin("directorio").estado, 3);
     EXPECT_EQ(sim.peticiones("ObtenerDestinatarios").size(), 1u);
 }
 

@@ -5,7 +5,6 @@
 #include "send/Corvane.h"
 #include "send/DiarioAcuses.h"
 #include "send/EnvioEscritos.h"
-#include "settings/ArchivoIni.h"
 #include "tests/download/DatosPrueba.h"
 #include "tests/support/InstalacionPrueba.h"
 #include "tests/support/InteraccionGuionada.h"
@@ -15,7 +14,6 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <random>
 #include <regex>
@@ -294,19 +292,8 @@ TEST_F(EnvioTest, AnuncioPerdidoSoloDetieneElEnvioSiSeCancela) {
 }
 
 // corvane-cli on a program folder of its own (first start, simulator, soft card, directory).
-SalidaCli corvaneCli(const InstalacionCli& cli, const std::string& argumentos) {
-    return ejecutarCli(fs::path(carpetaDelEjecutable()) / "corvane-cli", argumentos,
-                       cli.trabajo.ruta());
-}
-SalidaCli enviarCli(const InstalacionCli& cli) {
-    return corvaneCli(cli, "enviar --pin-archivo \"" + cli.pin().string() + "\"");
-}
 void prepararCli(const InstalacionCli& cli, const Simulador& sim) {
-    corvaneCli(cli, "listar");
-    const ArchivoIni ini(cli.inst.ini());
-    ini.escribir("GENERAL", "URLPruebas", sim.url());
-    ini.escribir("GENERAL", "CAServidor", TarjetaPrueba::comun().ca().string());
-    ini.escribir("GENERAL", "ModuloPKCS11", TarjetaPrueba::modulo());
+    cli.preparar(sim);
     BaseDatos::abrir(cli.inst.baseDatos()).ejecutarGuion(R"sql(
         INSERT INTO TipoProcedimiento VALUES ('ORD', 'Ordinario', 0);
         INSERT INTO OrigenDestino (codPartidoJudicial, tipoOrgano, numeroOrgano, dn, nombre)
@@ -335,20 +322,6 @@ std::map<std::string, std::string> escritosEn(const InstalacionCli& cli) {
     return r;
 }
 
-// corvane-cli enviar started in the background, its output thrown away.
-pid_t lanzar(const InstalacionCli& cli) {
-    const std::string programa = carpetaDelEjecutable() + "/corvane-cli", pin = cli.pin().string();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int nulo = open("/dev/null", O_WRONLY);
-        dup2(nulo, 1);
-        dup2(nulo, 2);
-        execl(programa.c_str(), programa.c_str(), "enviar", "--pin-archivo", pin.c_str(), nullptr);
-        _exit(127);
-    }
-    return pid;
-}
-
 // corvane-cli enviar's exit statuses; then, killed at any instant and rerun: a writ is marked
 // sent exactly when it holds its own receipt, and then it is never announced again.
 TEST(CaidaEnvioTest, MatadoEnCualquierInstanteNiEnviadoSinAcuseNiRepetido) {
@@ -356,15 +329,14 @@ TEST(CaidaEnvioTest, MatadoEnCualquierInstanteNiEnviadoSinAcuseNiRepetido) {
     const auto anunciados = [&sim](const std::string& ref) {
         return std::ranges::count(anunciadas(sim), ref);
     };
-    // 2 wrong usage, 1 a writ left pending, 3 a LexNET error answer ends it, 0 all sent.
+    // 1 a writ left pending, 3 a LexNET error answer ends it, 0 all sent.
     std::chrono::steady_clock::duration duracion{};
     {
-        const InstalacionCli cli;
+        const InstalacionCli cli("corvane-cli");
         prepararCli(cli, sim);
-        EXPECT_EQ(corvaneCli(cli, "enviar --reintentos x").estado, 2);
         escritosCli(cli, -1);
         fs::rename(cli.inst / "DATOS" / "ENVIOS" / "E1.pdf", cli.trabajo / "E1.pdf");
-        const SalidaCli una = enviarCli(cli);
+        const SalidaCli una = cli.conPin("enviar");
         EXPECT_EQ(una.estado, 1) << una.errores;
         EXPECT_NE(una.salida.find("Escritos enviados: 2\nEscritos pendientes: 1\n"),
                   std::string::npos);
@@ -372,12 +344,12 @@ TEST(CaidaEnvioTest, MatadoEnCualquierInstanteNiEnviadoSinAcuseNiRepetido) {
         fs::rename(cli.trabajo / "E1.pdf", cli.inst / "DATOS" / "ENVIOS" / "E1.pdf");
         sim.fallar(json::array({Simulador::fallo(
             "EnviarMensaje", "error", {{"codigo", "E9"}, {"texto", "Parado"}, {"veces", 1}})}));
-        const SalidaCli error = enviarCli(cli);
+        const SalidaCli error = cli.conPin("enviar");
         EXPECT_EQ(error.estado, 3) << error.errores;
         EXPECT_NE(error.errores.find("Parado"), std::string::npos) << error.errores;
         EXPECT_EQ(escritosEn(cli).at("R-1-1"), "0||");
         const auto inicio = std::chrono::steady_clock::now();
-        ASSERT_EQ(enviarCli(cli).estado, 0);
+        ASSERT_EQ(cli.conPin("enviar").estado, 0);
         duracion = 3 * (std::chrono::steady_clock::now() - inicio); // it sent one writ of three
     }
     const unsigned semilla = std::random_device{}();
@@ -395,7 +367,7 @@ TEST(CaidaEnvioTest, MatadoEnCualquierInstanteNiEnviadoSinAcuseNiRepetido) {
     std::set<fs::path> ventana; // completed uploads of writs a kill left pending
     for (int ronda = 0; ronda < rondas; ++ronda) {
         const TarjetaPropia tarjetaPropia; // a kill may land while the token is rewritten
-        const InstalacionCli cli;
+        const InstalacionCli cli("corvane-cli");
         prepararCli(cli, sim);
         escritosCli(cli, ronda);
         std::map<std::string, long> enviados; // referencia -> announcements when it was sent
@@ -436,7 +408,7 @@ TEST(CaidaEnvioTest, MatadoEnCualquierInstanteNiEnviadoSinAcuseNiRepetido) {
             }
         };
         for (int corte = 0; corte < 2; ++corte) {
-            const pid_t pid = lanzar(cli);
+            const pid_t pid = cli.lanzar("enviar");
             std::this_thread::sleep_for(std::chrono::microseconds(instante(azar)));
             kill(pid, SIGKILL);
             waitpid(pid, nullptr, 0);
@@ -444,7 +416,7 @@ TEST(CaidaEnvioTest, MatadoEnCualquierInstanteNiEnviadoSinAcuseNiRepetido) {
         }
         conAcuse += static_cast<int>(enviados.size());
         tarjetaPropia.reponer();
-        const SalidaCli fin = enviarCli(cli);
+        const SalidaCli fin = cli.conPin("enviar");
         EXPECT_EQ(fin.estado, 0) << fin.errores;
         comprobar(" ronda " + std::to_string(ronda) + " final");
         EXPECT_EQ(enviados.size(), 3u);
@@ -460,14 +432,15 @@ TEST(CaidaEnvioTest, MatadoEnCualquierInstanteNiEnviadoSinAcuseNiRepetido) {
 // carries its own document, and the run that found the other one under way stops with 4.
 TEST(EnviosSimultaneosTest, CadaEscritoUnaVezConSuAcuseYSuDocumento) {
     Simulador sim(fixture(1024));
-    const InstalacionCli cli;
+    const InstalacionCli cli("corvane-cli");
     prepararCli(cli, sim);
     escritosCli(cli, 0, 6, 3000);
     // The first upload is held long enough for the other run to see the holder's heartbeat.
     sim.fallar(json::array(
         {Simulador::fallo("EnviarBloque", "esperar", {{"segundos", 3}, {"veces", 1}})}));
     std::multiset<int> estados;
-    for (const pid_t pid : {lanzar(cli), lanzar(cli)}) { // both started before either is waited
+    for (const pid_t pid :
+         {cli.lanzar("enviar"), cli.lanzar("enviar")}) { // both started before either is waited
         int estado = 0;
         waitpid(pid, &estado, 0);
         estados.insert(WIFEXITED(estado) ? WEXITSTATUS(estado) : -1);

@@ -51,3 +51,12 @@ inline std::string leerArchivo(const std::filesystem::path& archivo) {
 inline void escribirArchivo(const std::filesystem::path& archivo, std::string_view contenido) {
     std::ofstream(archivo, std::ios::binary) << contenido;
 }
+
+// A stand-in program that writes its arguments, one per line, to `archivo` and ends.
+inline void programaSustituto(const std::filesystem::path& programa,
+                              const std::filesystem::path& archivo) {
+    escribirArchivo(programa, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + archivo.string() +
+                                  ".tmp\"\n/bin/mv \"" + archivo.string() + ".tmp\" \"" +
+                                  archivo.string() + "\"\n");
+    std::filesystem::permissions(programa, std::filesystem::perms::owner_all);
+}

@@ -69,17 +69,6 @@ struct SalidaCli {
     std::string errores;
 };
 
-// Runs a program with its arguments (already quoted for the shell) to its end, its output and
-// error output kept apart in files of the folder `trabajo`.
-inline SalidaCli ejecutarCli(const std::filesystem::path& programa, const std::string& argumentos,
-                             const std::filesystem::path& trabajo) {
-    const std::filesystem::path out = trabajo / "salida", err = trabajo / "errores";
-    const int estado = std::system(("\"" + programa.string() + "\" " + argumentos + " >\"" +
-                                    out.string() + "\" 2>\"" + err.string() + "\"")
-                                       .c_str());
-    return {WIFEXITED(estado) ? WEXITSTATUS(estado) : -1, leerArchivo(out), leerArchivo(err)};
-}
-
 // A program running beside the test. Its standard output is read line by line; its error
 // output goes to a file. It is ended (TERM, then KILL) when the object goes.
 class ProcesoHijo {

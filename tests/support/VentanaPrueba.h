@@ -17,6 +17,15 @@ template <class W> W* control(const QWidget* ventana, const char* nombre) {
     return w;
 }
 
+// Receives what the windows ask the desktop to open (moc runs on this header with each test).
+class Escritorio : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> abiertos;
+public slots:
+    void abrir(const QUrl& url) { abiertos.append(url); }
+};
+
 // What a message box showed.
 struct CajaVista {
     QString titulo;

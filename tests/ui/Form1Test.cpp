@@ -25,15 +25,6 @@
 
 namespace fs = std::filesystem;
 
-// Receives what the window asks the desktop to open.
-class Escritorio : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> abiertos;
-public slots:
-    void abrir(const QUrl& url) { abiertos.append(url); }
-};
-
 // Ambrel's main window with its list of notifications, its settings dialog, the response viewer.
 class Form1Test : public QObject {
     Q_OBJECT

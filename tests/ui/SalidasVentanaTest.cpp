@@ -19,15 +19,6 @@
 
 namespace fs = std::filesystem;
 
-// Receives what the windows ask the desktop to open.
-class Escritorio : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> abiertos;
-public slots:
-    void abrir(const QUrl& url) { abiertos.append(url); }
-};
-
 // Form1's listing, mail and export buttons, bpWeb's questions and fLexnet over a folder.
 class SalidasVentanaTest : public QObject {
     Q_OBJECT
@@ -41,13 +32,6 @@ class SalidasVentanaTest : public QObject {
     Escritorio escritorio_;
 
     fs::path descargas() const { return comoRuta(ambrel_->ajustes.CarpetaDescargas); }
-    // A stand-in program that records its arguments, one per line, in `archivo`.
-    static void sustituto(const fs::path& programa, const fs::path& archivo) {
-        escribirArchivo(programa, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + archivo.string() +
-                                      ".tmp\"\n/bin/mv \"" + archivo.string() + ".tmp\" \"" +
-                                      archivo.string() + "\"\n");
-        fs::permissions(programa, fs::perms::owner_all);
-    }
     static QString esperado(const fs::path& archivo) {
         for (int i = 0; i < 200 && !fs::exists(archivo); ++i) {
             QTest::qWait(50);
@@ -112,9 +96,9 @@ private slots:
         form_->CargarLista(true);
         form_->show();
         const fs::path programa = instalacion_->carpeta();
-        sustituto(programa / "KORAL11.EXE", bin_->ruta() / "koral");
-        sustituto(programa / "DRENO1.EXE", bin_->ruta() / "dreno");
-        sustituto(bin_->ruta() / "xdg-email", bin_->ruta() / "correo");
+        programaSustituto(programa / "KORAL11.EXE", bin_->ruta() / "koral");
+        programaSustituto(programa / "DRENO1.EXE", bin_->ruta() / "dreno");
+        programaSustituto(bin_->ruta() / "xdg-email", bin_->ruta() / "correo");
         Contestador contestador;
 
         ::control<QPushButton>(form_.get(), "bpListar")->click();
@@ -153,7 +137,7 @@ private slots:
 
     // No ends it; Yes then No shows fLexnet without the web site; Yes twice opens it.
     void bpWebPreguntaAntes() {
-        sustituto(bin_->ruta() / "xdg-open", bin_->ruta() / "web");
+        programaSustituto(bin_->ruta() / "xdg-open", bin_->ruta() / "web");
         const std::pair<QStringList, bool> casos[] = {
             {{"No"}, false},
             {{QString::fromUtf8("Sí"), "No"}, true},
