@@ -392,3 +392,15 @@ int compararEspanol(std::string_view a, std::string_view b) {
     const int porClave = claveEspanol(a).compare(claveEspanol(b));
     return porClave != 0 ? porClave : a.compare(b);
 }
+
+std::string numeroInicial(std::string_view texto) {
+    std::size_t n = 0;
+    while (n < texto.size() && texto[n] >= '0' && texto[n] <= '9') {
+        ++n;
+    }
+    texto = texto.substr(0, n);
+    while (texto.size() > 1 && texto.front() == '0') {
+        texto.remove_prefix(1);
+    }
+    return texto.empty() ? "0" : std::string(texto);
+}

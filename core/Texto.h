@@ -46,3 +46,6 @@ std::size_t buscarTexto(std::string_view texto, std::string_view parte, std::siz
 inline constexpr std::size_t kMaxPartes = 4;
 void buscarTextos(std::string_view texto, std::span<const std::string_view> partes,
                   std::span<std::size_t> primeros);
+
+// The digits a text starts with, without leading zeros; "0" when it starts with none.
+std::string numeroInicial(std::string_view texto);

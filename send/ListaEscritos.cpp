@@ -36,15 +36,7 @@ std::string valorNumerico(std::string_view texto) {
     while (!texto.empty() && (texto.front() == ' ' || texto.front() == '\t')) {
         texto.remove_prefix(1);
     }
-    std::size_t n = 0;
-    while (n < texto.size() && esDigito(texto[n])) {
-        ++n;
-    }
-    texto = texto.substr(0, n);
-    while (texto.size() > 1 && texto.front() == '0') {
-        texto.remove_prefix(1);
-    }
-    return texto.empty() ? "0" : std::string(texto);
+    return numeroInicial(texto);
 }
 
 } // namespace

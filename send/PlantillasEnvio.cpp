@@ -19,18 +19,6 @@ std::string cierra(std::string_view elemento) {
     return "&lt;/" + std::string(elemento) + "&gt;";
 }
 
-std::string numeroEnTexto(std::string_view texto) {
-    std::size_t n = 0;
-    while (n < texto.size() && texto[n] >= '0' && texto[n] <= '9') {
-        ++n;
-    }
-    texto = texto.substr(0, n);
-    while (texto.size() > 1 && texto.front() == '0') {
-        texto.remove_prefix(1);
-    }
-    return texto.empty() ? "0" : std::string(texto);
-}
-
 } // namespace
 
 void reemplazarPrimero(std::string& texto, std::string_view marca, std::string_view valor) {
@@ -106,7 +94,7 @@ std::vector<std::string> documentosDelEscrito(BaseDatos& db, const EscritoPendie
 }
 
 std::string numeroOrganoDe(std::string_view destinatario) {
-    return numeroEnTexto(destinatario.size() > 7 ? destinatario.substr(7) : "");
+    return numeroInicial(destinatario.size() > 7 ? destinatario.substr(7) : "");
 }
 
 Composicion componerEnviarMensaje(BaseDatos& db, const PlantillasEnvio& p,
