@@ -11,7 +11,7 @@ bool CadenaPeticiones::contiene(const std::string& peticion) {
                        [&](const Hecho& h) { return h.peticion == peticion; });
 }
 
-void CadenaPeticiones::empezar(std::string primera, Intercambio intercambio, Siguiente siguiente) {
+void CadenaPeticiones::empezar(std::string primera, Emisor intercambio, Siguiente siguiente) {
     detener();
     std::lock_guard cerrojo(mutex_);
     pendiente_ = primera;
@@ -22,7 +22,7 @@ void CadenaPeticiones::empezar(std::string primera, Intercambio intercambio, Sig
         });
 }
 
-void CadenaPeticiones::recorrer(std::string peticion, const Intercambio& intercambio,
+void CadenaPeticiones::recorrer(std::string peticion, const Emisor& intercambio,
                                 const Siguiente& siguiente) {
     for (;;) {
         Envio envio;

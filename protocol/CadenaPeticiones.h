@@ -21,7 +21,8 @@
 // the run's thread to be scheduled.
 class CadenaPeticiones {
 public:
-    using Intercambio = std::function<Envio(const std::string& peticion)>;
+    // Sends one request and brings its answer.
+    using Emisor = std::function<Envio(const std::string& peticion)>;
     // The request that follows this answer, if the answer shows one does.
     using Siguiente = std::function<std::optional<std::string>(std::string_view respuesta)>;
 
@@ -36,7 +37,7 @@ public:
     // Whether `peticion` is in the chain: in flight, about to go, or answered and not taken.
     bool contiene(const std::string& peticion);
     // Starts a chain at `primera`; a chain already running is stopped and its answers dropped.
-    void empezar(std::string primera, Intercambio intercambio, Siguiente siguiente);
+    void empezar(std::string primera, Emisor intercambio, Siguiente siguiente);
     // The answer of `peticion` when it is the chain's next one (waiting for it). Any other
     // request stops the chain and drops what it holds (waiting for the one in flight, so
     // that the connection is free again): nullopt.
@@ -50,7 +51,7 @@ private:
         Envio envio;
     };
 
-    void recorrer(std::string peticion, const Intercambio& intercambio, const Siguiente& siguiente);
+    void recorrer(std::string peticion, const Emisor& intercambio, const Siguiente& siguiente);
 
     std::mutex mutex_;
     std::condition_variable cambio_;

@@ -18,7 +18,7 @@ struct Servidor {
     std::vector<std::string> recibidas;
     int ultima = 5;
 
-    CadenaPeticiones::Intercambio intercambio() {
+    CadenaPeticiones::Emisor intercambio() {
         return [this](const std::string& peticion) {
             std::lock_guard cerrojo(mutex);
             recibidas.push_back(peticion);
