@@ -1,4 +1,4 @@
-# Fails when a logic source (every library folder outside ui/, and the command-line
+# Fails when a logic source (every library folder outside a ui/ folder, and the command-line
 # programs) includes a Qt header.
 set(patrones)
 foreach(carpeta IN ITEMS platform core storage card settings protocol setup download send cli

@@ -1,7 +1,7 @@
 // Ambrel: download of LexNET notifications.
+#include "common/ui/InteraccionQt.h"
 #include "download/Ambrel.h"
 #include "download/ui/Form1.h"
-#include "ui/InteraccionQt.h"
 
 #include <QApplication>
 #include <QStringList>

@@ -1,7 +1,7 @@
 // Corvane: sending of writs through LexNET.
+#include "common/ui/InteraccionQt.h"
 #include "send/Corvane.h"
 #include "send/ui/fCorvane.h"
-#include "ui/InteraccionQt.h"
 
 #include <QApplication>
 #include <QStringList>

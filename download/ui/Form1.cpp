@@ -1,5 +1,11 @@
 #include "download/ui/Form1.h"
 
+#include "common/ui/Colocacion.h"
+#include "common/ui/Controles.h"
+#include "common/ui/InteraccionQt.h"
+#include "common/ui/PanelCertificados.h"
+#include "common/ui/Twips.h"
+#include "common/ui/fParametros.h"
 #include "download/Ambrel.h"
 #include "download/Descarga.h"
 #include "download/DescargaManual.h"
@@ -7,12 +13,6 @@
 #include "download/ui/PanelNotificaciones.h"
 #include "download/ui/fLexnet.h"
 #include "protocol/Certificados.h"
-#include "ui/Colocacion.h"
-#include "ui/Controles.h"
-#include "ui/InteraccionQt.h"
-#include "ui/PanelCertificados.h"
-#include "ui/Twips.h"
-#include "ui/fParametros.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

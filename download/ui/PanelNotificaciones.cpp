@@ -1,13 +1,13 @@
 #include "download/ui/PanelNotificaciones.h"
 
+#include "common/ui/Colocacion.h"
+#include "common/ui/Controles.h"
+#include "common/ui/InteraccionQt.h"
 #include "download/Ambrel.h"
 #include "download/CorreoNotificacion.h"
 #include "download/Exportacion.h"
 #include "download/InformeNotificaciones.h"
 #include "download/ListaNotificaciones.h"
-#include "ui/Colocacion.h"
-#include "ui/Controles.h"
-#include "ui/InteraccionQt.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>

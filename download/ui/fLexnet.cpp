@@ -1,5 +1,8 @@
 #include "download/ui/fLexnet.h"
 
+#include "common/ui/Colocacion.h"
+#include "common/ui/Controles.h"
+#include "common/ui/InteraccionQt.h"
 #include "download/Ambrel.h"
 #include "download/CorreoNotificacion.h"
 #include "download/DescargaManual.h"
@@ -7,9 +10,6 @@
 #include "download/InformeNotificaciones.h"
 #include "download/ListaNotificaciones.h"
 #include "settings/Ajustes.h"
-#include "ui/Colocacion.h"
-#include "ui/Controles.h"
-#include "ui/InteraccionQt.h"
 
 #include <QComboBox>
 #include <QDir>

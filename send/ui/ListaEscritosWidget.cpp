@@ -1,11 +1,11 @@
 #include "send/ui/ListaEscritosWidget.h"
 
+#include "common/ui/Controles.h"
+#include "common/ui/Twips.h"
 #include "core/Interaccion.h"
 #include "send/Corvane.h"
 #include "send/ImportarMensajes.h"
 #include "settings/Ajustes.h"
-#include "ui/Controles.h"
-#include "ui/Twips.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -1,17 +1,17 @@
 #include "send/ui/fCorvane.h"
 
 #include "card/Tarjeta.h"
+#include "common/ui/Colocacion.h"
+#include "common/ui/Controles.h"
+#include "common/ui/InteraccionQt.h"
+#include "common/ui/PanelCertificados.h"
+#include "common/ui/Twips.h"
+#include "common/ui/fParametros.h"
 #include "protocol/Certificados.h"
 #include "send/Corvane.h"
 #include "send/EnvioEscritos.h"
 #include "send/RefrescoDirectorio.h"
 #include "send/ui/ListaEscritosWidget.h"
-#include "ui/Colocacion.h"
-#include "ui/Controles.h"
-#include "ui/InteraccionQt.h"
-#include "ui/PanelCertificados.h"
-#include "ui/Twips.h"
-#include "ui/fParametros.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>

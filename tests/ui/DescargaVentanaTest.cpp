@@ -1,4 +1,6 @@
 // The port's header brings Qt's in before the database's: moc cannot read <chrono> first.
+#include "common/ui/InteraccionQt.h"
+#include "common/ui/PanelCertificados.h"
 #include "download/Ambrel.h"
 #include "download/ui/Form1.h"
 #include "protocol/Certificados.h"
@@ -6,8 +8,6 @@
 #include "tests/support/Simulador.h"
 #include "tests/support/TarjetaPrueba.h"
 #include "tests/support/VentanaPrueba.h"
-#include "ui/InteraccionQt.h"
-#include "ui/PanelCertificados.h"
 
 #include <QInputDialog>
 #include <QLabel>

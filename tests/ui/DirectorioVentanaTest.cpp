@@ -1,12 +1,12 @@
 // The port's header brings Qt's in before the database's: moc cannot read <chrono> first.
+#include "common/ui/InteraccionQt.h"
+#include "common/ui/PanelCertificados.h"
 #include "send/Corvane.h"
 #include "send/ui/fCorvane.h"
 #include "tests/support/InstalacionPrueba.h"
 #include "tests/support/Simulador.h"
 #include "tests/support/TarjetaPrueba.h"
 #include "tests/support/VentanaPrueba.h"
-#include "ui/InteraccionQt.h"
-#include "ui/PanelCertificados.h"
 
 #include <QInputDialog>
 #include <QPushButton>

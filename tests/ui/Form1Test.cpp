@@ -1,14 +1,14 @@
 #include "download/ui/Form1.h"
 
+#include "common/ui/InteraccionQt.h"
+#include "common/ui/fDepuracion.h"
+#include "common/ui/fParametros.h"
 #include "download/Ambrel.h"
 #include "protocol/ArbolRespuesta.h"
 #include "settings/ArchivoIni.h"
 #include "storage/Esquema.h"
 #include "tests/support/InstalacionPrueba.h"
 #include "tests/support/VentanaPrueba.h"
-#include "ui/InteraccionQt.h"
-#include "ui/fDepuracion.h"
-#include "ui/fParametros.h"
 
 #include <QComboBox>
 #include <QDate>

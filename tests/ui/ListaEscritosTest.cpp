@@ -1,12 +1,12 @@
 #include "send/ListaEscritos.h"
 
+#include "common/ui/InteraccionQt.h"
 #include "send/Corvane.h"
 #include "send/ui/ListaEscritosWidget.h"
 #include "send/ui/fCorvane.h"
 #include "tests/support/InstalacionPrueba.h"
 #include "tests/support/InteraccionGuionada.h"
 #include "tests/support/VentanaPrueba.h"
-#include "ui/InteraccionQt.h"
 
 #include <QLabel>
 #include <QListWidget>

@@ -1,10 +1,10 @@
+#include "common/ui/InteraccionQt.h"
 #include "core/Texto.h"
 #include "download/Ambrel.h"
 #include "download/ui/Form1.h"
 #include "download/ui/fLexnet.h"
 #include "tests/support/InstalacionPrueba.h"
 #include "tests/support/VentanaPrueba.h"
-#include "ui/InteraccionQt.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>

@@ -1,7 +1,7 @@
-#include "ui/fParametros.h"
+#include "common/ui/fParametros.h"
 
+#include "common/ui/InteraccionQt.h"
 #include "setup/Parametros.h"
-#include "ui/InteraccionQt.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "ui/PanelCertificados.h"
+#include "common/ui/PanelCertificados.h"
 
 #include "card/Tarjeta.h"
 

@@ -1,4 +1,4 @@
-#include "ui/Colocacion.h"
+#include "common/ui/Colocacion.h"
 
 #include <QWidget>
 

@@ -1,4 +1,4 @@
-#include "ui/fDepuracion.h"
+#include "common/ui/fDepuracion.h"
 
 #include "protocol/ArbolRespuesta.h"
 

@@ -1,7 +1,7 @@
-#include "ui/InteraccionQt.h"
+#include "common/ui/InteraccionQt.h"
 
+#include "common/ui/fDepuracion.h"
 #include "settings/Ajustes.h"
-#include "ui/fDepuracion.h"
 
 #include <QApplication>
 #include <QDesktopServices>
