@@ -44,13 +44,13 @@ std::string FechaHasta(const std::optional<RangoFechas>& rango) {
 }
 
 Descarga::Descarga(Ambrel& ambrel, Interaccion& ui)
-    : g_(ambrel.ajustes), db_(*ambrel.conexion), cliente_(ambrel.cliente), ui_(ui) {}
+    : fase_{ambrel.ajustes, *ambrel.conexion, ambrel.cliente, ui, resultado_} {}
 
 ComprobacionFechas Descarga::ComprobarFechas(std::string_view desde, std::string_view hasta) {
     const std::string inicio = recortar(desde);
     const std::string fin = recortar(hasta);
     const auto aviso = [&](std::string_view texto, std::string_view titulo, FocoFecha foco) {
-        ui_.mensaje(texto, titulo, Icono::Exclamacion, Botones::Aceptar);
+        fase_.ui.mensaje(texto, titulo, Icono::Exclamacion, Botones::Aceptar);
         return ComprobacionFechas{false, std::nullopt, foco};
     };
     if (inicio.empty() && !fin.empty()) {
@@ -77,55 +77,54 @@ ComprobacionFechas Descarga::ComprobarFechas(std::string_view desde, std::string
 ResultadoDescarga Descarga::ProcesarDescarga(const std::optional<RangoFechas>& rango,
                                              bool descargar, bool soloPendientes) {
     resultado_ = ResultadoDescarga{};
-    cliente_.estado.ErrorBloque = false;
+    fase_.cliente.estado.ErrorBloque = false;
     std::unique_ptr<TurnoEjecucion> turno;
     if (descargar) {
-        turno = TurnoEjecucion::tomar(db_, ClaseEjecucion::Descarga, &ui_);
+        turno = TurnoEjecucion::tomar(fase_.db, ClaseEjecucion::Descarga, &fase_.ui);
         if (!turno) {
             resultado_.ocupada = true;
             return resultado_;
         }
     }
 
-    if (cliente_.estado.idSesion == 0 && descargar) {
-        cliente_.Login();
+    if (fase_.cliente.estado.idSesion == 0 && descargar) {
+        fase_.cliente.Login();
     }
-    ui_.procesarEventos();
-    if (cliente_.estado.idSesion == 0 && descargar) {
-        ui_.mensaje("No se ha podido iniciar la sesión con en servidor de LexNet. No se puede "
-                    "continuar el proceso.",
-                    kTituloAtencion, Icono::Exclamacion, Botones::Aceptar);
-        terminarPrograma(ui_, 1);
+    fase_.ui.procesarEventos();
+    if (fase_.cliente.estado.idSesion == 0 && descargar) {
+        fase_.ui.mensaje("No se ha podido iniciar la sesión con en servidor de LexNet. No se puede "
+                         "continuar el proceso.",
+                         kTituloAtencion, Icono::Exclamacion, Botones::Aceptar);
+        terminarPrograma(fase_.ui, 1);
     }
-    if (cliente_.estado.NumeroPendientes != 0) {
+    if (fase_.cliente.estado.NumeroPendientes != 0) {
         resultado_.pendientes = PedirPendientes();
     }
     if (descargar) {
         // Each phase runs only when the exchanges before it did not fail.
-        ContextoDescarga fase{g_, db_, cliente_, ui_, resultado_};
         const bool completa = PedirCabeceras(rango, soloPendientes) &&
-                              DescargarMensajes(fase, rango) && DescargarAdjuntos(fase) &&
-                              NotificarDescargas(fase);
+                              DescargarMensajes(fase_, rango) && DescargarAdjuntos(fase_) &&
+                              NotificarDescargas(fase_);
         if (completa) {
-            cliente_.Logout();
+            fase_.cliente.Logout();
         } else {
             resultado_.interrumpida = true;
         }
     }
-    ui_.estado("");
+    fase_.ui.estado("");
     return resultado_;
 }
 
 std::string Descarga::PedirPendientes() {
-    const PunteroOcupado ocupado(ui_);
-    cliente_.Vista.limpiar();
-    cliente_.EnviarComando(
-        cliente_.peticiones().peticionObtenerPendientes(cliente_.estado.idSesion), " ",
+    const PunteroOcupado ocupado(fase_.ui);
+    fase_.cliente.Vista.limpiar();
+    fase_.cliente.EnviarComando(
+        fase_.cliente.peticiones().peticionObtenerPendientes(fase_.cliente.estado.idSesion), " ",
         "ObtenerPendientes");
     // Each "pendiente" is a row; its elements, by position, the columns.
     std::array<std::array<std::string, kColumnasPendientes>, kFilasPendientes> pendientes;
     std::size_t fila = 0;
-    const ArbolRespuesta& a = cliente_.Vista;
+    const ArbolRespuesta& a = fase_.cliente.Vista;
     for (Nodo n = 1; n <= a.tamano() && fila < kFilasPendientes; ++n) {
         if (!esElemento(a, n, "pendiente")) {
             continue;
@@ -150,19 +149,20 @@ std::string Descarga::PedirPendientes() {
 }
 
 bool Descarga::PedirCabeceras(const std::optional<RangoFechas>& rango, bool soloPendientes) {
-    ui_.estado("Obteniendo mensajes solicitados ...");
-    const PunteroOcupado ocupado(ui_);
+    fase_.ui.estado("Obteniendo mensajes solicitados ...");
+    const PunteroOcupado ocupado(fase_.ui);
     const bool mismaFecha =
         rango && rango->desde.texto().substr(0, 10) == rango->hasta.texto().substr(0, 10);
-    cliente_.Vista.limpiar();
-    const Intercambio r = cliente_.EnviarComando(cliente_.peticiones().peticionObtenerCabeceras(
-                                                     cliente_.estado.idSesion, FechaDesde(rango),
-                                                     FechaHasta(rango), mismaFecha, soloPendientes),
-                                                 " ", "ObtenerCabeceras");
+    fase_.cliente.Vista.limpiar();
+    const Intercambio r =
+        fase_.cliente.EnviarComando(fase_.cliente.peticiones().peticionObtenerCabeceras(
+                                        fase_.cliente.estado.idSesion, FechaDesde(rango),
+                                        FechaHasta(rango), mismaFecha, soloPendientes),
+                                    " ", "ObtenerCabeceras");
     // A failed exchange leaves no answer to store.
     if (fallido(r)) {
         return false;
     }
-    GrabarCabeceras(cliente_.Vista, db_, ui_);
+    GrabarCabeceras(fase_.cliente.Vista, fase_.db, fase_.ui);
     return true;
 }

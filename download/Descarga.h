@@ -10,9 +10,6 @@
 #include <string_view>
 
 class Ambrel;
-class BaseDatos;
-class ClienteLexnet;
-struct Ajustes;
 class Interaccion;
 
 // The box that gets the focus after a date message.
@@ -60,9 +57,8 @@ private:
     // exchange failed.
     bool PedirCabeceras(const std::optional<RangoFechas>& rango, bool soloPendientes);
 
-    const Ajustes& g_;
-    BaseDatos& db_;
-    ClienteLexnet& cliente_;
-    Interaccion& ui_;
     ResultadoDescarga resultado_;
+    // Ambrel's settings, database, client and the port, with resultado_: what every phase
+    // works with.
+    ContextoDescarga fase_;
 };

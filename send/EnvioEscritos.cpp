@@ -146,6 +146,8 @@ bool EnvioEscritos::documentosListos(const std::vector<std::string>& documentos)
 }
 
 bool EnvioEscritos::enviarEscrito(const EscritoPendiente& e, int posicion, int cuenta) {
+    // A writ that fails before its first exchange did not meet a dropped line.
+    ultimo_ = Intercambio::Hecho;
     BaseDatos& db = db_;
     const std::vector<std::string> documentos = documentosDelEscrito(db, e, g_.CarpetaEnvios);
     if (!documentosListos(documentos)) {
@@ -158,7 +160,6 @@ bool EnvioEscritos::enviarEscrito(const EscritoPendiente& e, int posicion, int c
                     kTituloAtencion, Icono::Exclamacion, Botones::Aceptar);
         return false;
     }
-    ultimo_ = Intercambio::Hecho;
     // Only this writ's own answer may give it a send identifier.
     cliente_.Vista.limpiar();
     ultimo_ = cliente_.EnviarComando(c.peticion, " ", "EnviarMensaje");
