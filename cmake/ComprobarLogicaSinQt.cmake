@@ -1,7 +1,7 @@
 # Fails when a logic source (every library folder outside a ui/ folder, and the command-line
 # programs) includes a Qt header.
 set(patrones)
-foreach(carpeta IN ITEMS platform core storage card settings protocol setup download send cli
+foreach(carpeta IN ITEMS platform core storage card settings protocol setup deadlines download send cli
                          apps/ambrel-cli apps/corvane-cli)
     list(APPEND patrones ${RAIZ}/${carpeta}/*.h ${RAIZ}/${carpeta}/*.cpp)
 endforeach()
