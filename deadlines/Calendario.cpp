@@ -3,6 +3,8 @@
 #include "core/Texto.h"
 
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -105,7 +107,11 @@ Calendario Calendario::conFestivos(std::string_view texto, std::string archivo) 
     int numero = 0;
     while (!texto.empty()) {
         const std::size_t fin = texto.find('\n');
-        std::string linea = recortar(texto.substr(0, fin));
+        std::string_view cruda = texto.substr(0, fin);
+        if (cruda.ends_with('\r')) { // the office's files end their lines with CR LF
+            cruda.remove_suffix(1);
+        }
+        std::string linea = recortar(cruda);
         texto = fin == std::string_view::npos ? std::string_view() : texto.substr(fin + 1);
         ++numero;
         if (linea.empty() || linea.front() == '#') {
@@ -163,4 +169,15 @@ std::optional<std::string> Calendario::motivoInhabil(const Dia& d) const {
         return std::string("festivo nacional (Viernes Santo)");
     }
     return std::nullopt;
+}
+
+Calendario leerCalendario(const std::filesystem::path& carpeta) {
+    const std::filesystem::path archivo = carpeta / kArchivoFestivos;
+    std::ifstream f(archivo, std::ios::binary);
+    if (!f) {
+        return Calendario();
+    }
+    std::ostringstream texto;
+    texto << f.rdbuf();
+    return Calendario::conFestivos(comoUtf8(texto.str()), archivo.string());
 }

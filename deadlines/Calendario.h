@@ -4,6 +4,7 @@
 // not one.
 
 #include <compare>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <set>
@@ -63,3 +64,10 @@ private:
     std::map<Dia, std::string> despacho_;
     std::set<int> aniosDespacho_;
 };
+
+inline constexpr const char* kArchivoFestivos = "FESTIVOS.TXT";
+
+// The calendar of the office whose data folder is `carpeta`: its FESTIVOS.TXT (Windows-1252,
+// like the office's other files) when there is one; only the national holidays otherwise.
+// Throws ErrorFestivos, naming the file, for a line that is not a day.
+Calendario leerCalendario(const std::filesystem::path& carpeta);

@@ -1,6 +1,9 @@
 #include "deadlines/Plazo.h"
 
+#include "tests/support/CarpetaTemporal.h"
+
 #include <algorithm>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -205,6 +208,17 @@ TEST(Calendario, PascuaYLineaErronea) {
                                "corríjala o bórrela");
     }
     EXPECT_THROW(Calendario::conFestivos("1/5/2026\n"), ErrorFestivos);
+}
+
+// The office's file is Windows-1252 and lives in the data folder; without one, only the
+// national holidays count.
+TEST(Calendario, ArchivoDelDespacho) {
+    CarpetaTemporal carpeta;
+    EXPECT_TRUE(leerCalendario(carpeta.ruta()).esHabil(d(2, 4, 2026)));
+    std::ofstream(carpeta.ruta() / kArchivoFestivos, std::ios::binary)
+        << "02/04/2026 Jueves Santo en Alcal\xE1\r\n";
+    EXPECT_EQ(leerCalendario(carpeta.ruta()).motivoInhabil(d(2, 4, 2026)),
+              "festivo del despacho (Jueves Santo en Alcalá)");
 }
 
 } // namespace
