@@ -2,7 +2,6 @@
 
 #include "core/FechaHora.h"
 
-#include <algorithm>
 #include <charconv>
 
 namespace cli {
@@ -48,22 +47,15 @@ std::optional<std::size_t> entero(Tipo tipo, std::string_view texto) {
     return tipo == Tipo::Cuenta ? leerEntero<int>(texto, 0) : leerEntero<std::size_t>(texto, 1);
 }
 
-bool esFecha(std::string_view texto) {
-    if (texto.size() != 10 || texto[2] != '/' || texto[5] != '/') {
-        return false;
-    }
-    std::string digitos = std::string(texto.substr(0, 2)) + std::string(texto.substr(3, 2)) +
-                          std::string(texto.substr(6));
-    return std::all_of(digitos.begin(), digitos.end(),
-                       [](char c) { return c >= '0' && c <= '9'; }) &&
-           ValidarFecha(digitos);
-}
-
 void comprobar(const Opcion& o, std::string_view valor) {
     const std::string nombre(o.nombre);
-    if (o.tipo == Tipo::Fecha && !esFecha(valor)) {
+    if (o.tipo == Tipo::Fecha && !FechaHora::leer(valor, "dd/mm/aaaa")) {
         throw UsoIncorrecto{nombre +
                             " necesita una fecha DD/MM/AAAA válida: " + std::string(valor)};
+    }
+    if (o.tipo == Tipo::Momento && !FechaHora::leer(valor, "dd/mm/aaaa hh:nn")) {
+        throw UsoIncorrecto{nombre + " necesita una fecha y hora \"DD/MM/AAAA HH:MM\" válidas: " +
+                            std::string(valor)};
     }
     if ((o.tipo == Tipo::Posicion || o.tipo == Tipo::Cuenta) && !entero(o.tipo, valor)) {
         throw UsoIncorrecto{nombre + " necesita un número entero de " +
@@ -116,8 +108,9 @@ Peticion interpretar(const std::vector<Orden>& ordenes, const std::vector<std::s
             valor = nombre.substr(igual + 1);
             nombre = nombre.substr(0, igual);
         }
-        if (p.orden->conArgumento && !p.argumento && !nombre.starts_with("--")) {
-            p.argumento = std::string(nombre);
+        if (!nombre.starts_with("--") &&
+            p.argumentos.size() < static_cast<std::size_t>(p.orden->argumentos)) {
+            p.argumentos.emplace_back(nombre);
             continue;
         }
         const Opcion* o = buscar(*p.orden, nombre);

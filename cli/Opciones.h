@@ -1,6 +1,6 @@
 #pragma once
 
-// The command line of ambrel-cli and corvane-cli: "ORDEN [ARGUMENTO] [OPCIONES]", each
+// The command line of ambrel-cli and corvane-cli: "ORDEN [ARGUMENTOS] [OPCIONES]", each
 // order with a table of the options it takes, each option declared once with the type of
 // its value, which is also its check, and its help.
 
@@ -22,6 +22,7 @@ enum class Tipo {
     Ninguno,  // a flag: the option alone
     Texto,    // any text
     Fecha,    // DD/MM/AAAA, a real date
+    Momento,  // "DD/MM/AAAA HH:MM", a real date and time
     Posicion, // a whole number from 1: a row of a list
     Cuenta,   // a whole number from 0 that an int holds
 };
@@ -42,14 +43,14 @@ std::string ayudaTarjeta();
 struct Orden {
     std::string_view nombre;
     std::vector<Opcion> opciones = {};
-    bool conTarjeta = false;   // talks to LexNET: also takes the card options
-    bool conArgumento = false; // takes one argument: the first word that is not an option
+    bool conTarjeta = false; // talks to LexNET: also takes the card options
+    int argumentos = 0;      // how many arguments it takes: the words that are not options
 };
 
 // The order asked for and the values given, checked against their types.
 struct Peticion {
     const Orden* orden = nullptr;
-    std::optional<std::string> argumento;
+    std::vector<std::string> argumentos;             // in their order
     std::map<std::string_view, std::string> valores; // by option name; empty for a flag
 
     bool es(std::string_view nombre) const { return orden->nombre == nombre; }

@@ -38,31 +38,51 @@ std::string FechaHora::textoPantalla() const {
     return t;
 }
 
-std::optional<FechaHora> FechaHora::desdeTexto(std::string_view texto) {
-    // "yyyy-mm-dd hh:mm:ss": digits everywhere but at the separators.
-    static constexpr std::string_view kModelo = "0000-00-00 00:00:00";
-    if (texto.size() != kModelo.size()) {
+std::optional<FechaHora> FechaHora::leer(std::string_view texto, std::string_view modelo) {
+    if (texto.size() != modelo.size()) {
         return std::nullopt;
     }
-    for (std::size_t i = 0; i < kModelo.size(); ++i) {
-        const bool digito = texto[i] >= '0' && texto[i] <= '9';
-        if (kModelo[i] == '0' ? !digito : texto[i] != kModelo[i]) {
+    FechaHora f;
+    for (std::size_t i = 0; i < modelo.size(); ++i) {
+        int* campo = nullptr;
+        switch (modelo[i]) {
+        case 'a':
+            campo = &f.anio;
+            break;
+        case 'm':
+            campo = &f.mes;
+            break;
+        case 'd':
+            campo = &f.dia;
+            break;
+        case 'h':
+            campo = &f.hora;
+            break;
+        case 'n':
+            campo = &f.minuto;
+            break;
+        case 's':
+            campo = &f.segundo;
+            break;
+        default:
+            if (texto[i] != modelo[i]) {
+                return std::nullopt;
+            }
+            continue;
+        }
+        if (texto[i] < '0' || texto[i] > '9') {
             return std::nullopt;
         }
+        *campo = *campo * 10 + (texto[i] - '0');
     }
-    const auto numero = [&](std::size_t desde, std::size_t n) {
-        int v = 0;
-        for (std::size_t i = desde; i < desde + n; ++i) {
-            v = v * 10 + (texto[i] - '0');
-        }
-        return v;
-    };
-    FechaHora f{numero(0, 4),  numero(5, 2),  numero(8, 2),
-                numero(11, 2), numero(14, 2), numero(17, 2)};
     if (!f.esValida()) {
         return std::nullopt;
     }
     return f;
+}
+
+std::optional<FechaHora> FechaHora::desdeTexto(std::string_view texto) {
+    return leer(texto, "aaaa-mm-dd hh:nn:ss");
 }
 
 FechaHora FechaHora::ahora() {

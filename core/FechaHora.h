@@ -23,6 +23,10 @@ struct FechaHora {
     std::string textoPantalla() const;
     // The storage form read back; nullopt unless the text is exactly a valid one.
     static std::optional<FechaHora> desdeTexto(std::string_view texto);
+    // The text laid out exactly as `modelo`, whose letters stand for one digit each of the
+    // year (a), month (m), day (d), hour (h), minute (n) and second (s), its other
+    // characters for themselves: "dd/mm/aaaa hh:nn". Fields the model lacks are 0.
+    static std::optional<FechaHora> leer(std::string_view texto, std::string_view modelo);
     // Local time now.
     static FechaHora ahora();
 

@@ -1,43 +1,11 @@
 #include "deadlines/Calendario.h"
 
+#include "core/FechaHora.h"
 #include "core/Texto.h"
 
 #include <cstdio>
 #include <fstream>
 #include <sstream>
-
-namespace {
-
-bool esBisiesto(int a) {
-    return (a % 4 == 0 && a % 100 != 0) || a % 400 == 0;
-}
-
-int diasDelMes(int a, int m) {
-    static constexpr int kDias[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return m == 2 && esBisiesto(a) ? 29 : kDias[m - 1];
-}
-
-// "DD/MM/AAAA" exactly, a real date.
-std::optional<Dia> leerDia(std::string_view t) {
-    if (t.size() != 10 || t[2] != '/' || t[5] != '/') {
-        return std::nullopt;
-    }
-    int v[3] = {0, 0, 0};
-    const int desde[3] = {0, 3, 6};
-    const int largo[3] = {2, 2, 4};
-    for (int k = 0; k < 3; ++k) {
-        for (int i = desde[k]; i < desde[k] + largo[k]; ++i) {
-            if (t[static_cast<std::size_t>(i)] < '0' || t[static_cast<std::size_t>(i)] > '9') {
-                return std::nullopt;
-            }
-            v[k] = v[k] * 10 + (t[static_cast<std::size_t>(i)] - '0');
-        }
-    }
-    const Dia d{v[2], v[1], v[0]};
-    return d.esValido() ? std::optional<Dia>(d) : std::nullopt;
-}
-
-} // namespace
 
 // Days from civil: Howard Hinnant's algorithm.
 long Dia::numero() const {
@@ -67,9 +35,9 @@ int Dia::diaSemana() const {
     return static_cast<int>(((n % 7) + 7 + 3) % 7);
 }
 
-bool Dia::esValido() const {
-    return anio >= 1 && anio <= 9999 && mes >= 1 && mes <= 12 && dia >= 1 &&
-           dia <= diasDelMes(anio, mes);
+std::optional<Dia> Dia::leer(std::string_view texto) {
+    const auto f = FechaHora::leer(texto, "dd/mm/aaaa");
+    return f ? std::optional<Dia>(de(*f)) : std::nullopt;
 }
 
 std::string Dia::texto() const {
@@ -118,7 +86,7 @@ Calendario Calendario::conFestivos(std::string_view texto, std::string archivo) 
             continue;
         }
         const std::size_t blanco = linea.find_first_of(" \t");
-        const std::optional<Dia> d = leerDia(std::string_view(linea).substr(0, blanco));
+        const std::optional<Dia> d = Dia::leer(std::string_view(linea).substr(0, blanco));
         if (!d) {
             throw ErrorFestivos(archivo, numero);
         }

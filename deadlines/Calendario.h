@@ -3,6 +3,8 @@
 // The court calendar: which days are business days for procedural terms, and why a day is
 // not one.
 
+#include "core/FechaHora.h"
+
 #include <compare>
 #include <filesystem>
 #include <map>
@@ -26,9 +28,11 @@ struct Dia {
     Dia siguiente() const { return desdeNumero(numero() + 1); }
     // 0 Monday ... 6 Sunday.
     int diaSemana() const;
-    bool esValido() const;
     // "DD/MM/AAAA".
     std::string texto() const;
+    // That text read back; nullopt unless it is exactly a real day.
+    static std::optional<Dia> leer(std::string_view texto);
+    static Dia de(const FechaHora& f) { return Dia{f.anio, f.mes, f.dia}; }
 };
 
 // Easter Sunday of a year of the Gregorian calendar.

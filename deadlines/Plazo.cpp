@@ -39,7 +39,7 @@ private:
     std::set<int> avisados_;
 };
 
-std::string hora(const Momento& m) {
+std::string hora(const FechaHora& m) {
     char t[8];
     std::snprintf(t, sizeof t, "%02d:%02d", m.hora, m.minuto);
     return t;
@@ -47,38 +47,38 @@ std::string hora(const Momento& m) {
 
 } // namespace
 
-Plazo calcularPlazo(const Calendario& calendario, Destinatario destinatario, const Momento& enviada,
-                    int dias, const std::optional<Momento>& acceso) {
+Plazo calcularPlazo(const Calendario& calendario, Destinatario destinatario,
+                    const FechaHora& enviada, int dias, const std::optional<FechaHora>& acceso) {
     Plazo p;
     Cuenta cuenta(calendario, p);
     auto& r = p.razonamiento;
-    r.push_back("Enviada el " + enviada.dia.texto() + " a las " + hora(enviada));
+    r.push_back("Enviada el " + Dia::de(enviada).texto() + " a las " + hora(enviada));
     if (destinatario == Destinatario::Procurador) {
         const bool tarde = enviada.hora > 15 || (enviada.hora == 15 && enviada.minuto > 0);
-        if (!cuenta.esHabil(enviada.dia) || tarde) {
+        if (!cuenta.esHabil(Dia::de(enviada)) || tarde) {
             r.push_back(tarde ? "Enviada después de las 15:00: se recibe el siguiente día hábil"
                               : "Enviada en día inhábil: se recibe el siguiente día hábil");
-            p.recibida = cuenta.siguienteHabil(enviada.dia);
+            p.recibida = cuenta.siguienteHabil(Dia::de(enviada));
         } else {
-            p.recibida = enviada.dia;
+            p.recibida = Dia::de(enviada);
         }
         r.push_back("Recibida: " + p.recibida.texto());
         r.push_back("El acto se tiene por realizado el día hábil siguiente a la recepción");
         p.realizada = cuenta.siguienteHabil(p.recibida);
     } else {
-        p.recibida = enviada.dia;
+        p.recibida = Dia::de(enviada);
         r.push_back("Recibida: " + p.recibida.texto());
         r.push_back("Sin acceso, el acto se tiene por realizado al tercer día hábil tras el envío");
-        Dia tercero = enviada.dia;
+        Dia tercero = Dia::de(enviada);
         for (int k = 0; k < 3; ++k) {
             tercero = cuenta.siguienteHabil(tercero);
         }
-        if (acceso && acceso->dia < tercero) {
-            r.push_back("Accedida el " + acceso->dia.texto() + " a las " + hora(*acceso) +
+        if (acceso && Dia::de(*acceso) < tercero) {
+            r.push_back("Accedida el " + Dia::de(*acceso).texto() + " a las " + hora(*acceso) +
                         ", antes del tercer día hábil (" + tercero.texto() + ")");
-            p.realizada = acceso->dia;
+            p.realizada = Dia::de(*acceso);
         } else {
-            r.push_back(acceso ? "Accedida el " + acceso->dia.texto() + ", no antes del " +
+            r.push_back(acceso ? "Accedida el " + Dia::de(*acceso).texto() + ", no antes del " +
                                      tercero.texto()
                                : std::string("Sin acceso"));
             p.realizada = tercero;

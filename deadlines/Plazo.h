@@ -12,13 +12,6 @@
 // else (lawyers, graduados sociales...).
 enum class Destinatario { Procurador, Otro };
 
-// A moment to the minute.
-struct Momento {
-    Dia dia;
-    int hora = 0;
-    int minuto = 0;
-};
-
 struct Plazo {
     Dia recibida;                          // counts as received
     Dia realizada;                         // the act counts as made
@@ -31,5 +24,6 @@ struct Plazo {
 
 // The term of `dias` business days (at least 1) that a notification sent at `enviada` opens.
 // For Otro, `acceso` is the recipient's first access (nullopt: not accessed).
-Plazo calcularPlazo(const Calendario& calendario, Destinatario destinatario, const Momento& enviada,
-                    int dias, const std::optional<Momento>& acceso = std::nullopt);
+Plazo calcularPlazo(const Calendario& calendario, Destinatario destinatario,
+                    const FechaHora& enviada, int dias,
+                    const std::optional<FechaHora>& acceso = std::nullopt);

@@ -2,6 +2,7 @@
 
 #include "core/Interaccion.h"
 #include "download/Mensajes.h"
+#include "download/PlazosNotificacion.h"
 #include "protocol/ClienteLexnet.h"
 #include "storage/BaseDatos.h"
 
@@ -49,6 +50,8 @@ bool DescargarMensajes(ContextoDescarga& c, const std::optional<RangoFechas>& ra
             }
         } else {
             GrabarAdjuntos(cliente.Vista, db, id);
+            // LexNET has now delivered its contents: the recipient's access.
+            anotarPrimeraDescarga(db, id, FechaHora::ahora());
         }
         c.esperar(1);
         c.ui.procesarEventos();

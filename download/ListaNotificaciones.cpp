@@ -112,18 +112,6 @@ void vincularFechas(Sentencia& s, const std::optional<RangoFechas>& rango) {
 
 // The sender's full name: a person's name and surnames, else the name; empty when the
 // directory does not know the sender.
-std::string nombreOrigen(Sentencia& origen, const std::string& dn) {
-    origen.reiniciar();
-    origen.vincular(1, dn);
-    if (!origen.paso()) {
-        return {};
-    }
-    if (origen.entero(0) == 3) {
-        return recortar(origen.texto(1) + " " + origen.texto(2) + " " + origen.texto(3));
-    }
-    return recortar(origen.texto(1));
-}
-
 std::string textoError(const std::error_code& ec, const std::filesystem::path& archivo) {
     return "Error " + std::to_string(ec.value()) + "-" + ec.message() + " (" + comoTexto(archivo) +
            ")";
@@ -155,6 +143,18 @@ std::optional<RangoFechas> rangoDeFechas(std::string_view desde, std::string_vie
     r.hasta.minuto = 59;
     r.hasta.segundo = 59;
     return r;
+}
+
+std::string nombreOrigen(Sentencia& origen, const std::string& dn) {
+    origen.reiniciar();
+    origen.vincular(1, dn);
+    if (!origen.paso()) {
+        return {};
+    }
+    if (origen.entero(0) == 3) {
+        return recortar(origen.texto(1) + " " + origen.texto(2) + " " + origen.texto(3));
+    }
+    return recortar(origen.texto(1));
 }
 
 std::string lineaLista(std::string_view origen, std::string_view numero, std::string_view fecha,
@@ -331,6 +331,9 @@ bool eliminarNotificacion(BaseDatos& db, const Ajustes& g, Interaccion& ui,
         Transaccion t(db);
         db.ejecutar("DELETE FROM Adjuntos WHERE IdLexNet = ?", id);
         db.ejecutar("DELETE FROM Cabecera WHERE IdLexNet = ?", id);
+        // The office's own records of it go with it.
+        db.ejecutar("DELETE FROM PlazoNotificacion WHERE IdLexNet = ?", id);
+        db.ejecutar("DELETE FROM PrimeraDescarga WHERE IdLexNet = ?", id);
         t.confirmar();
     } catch (const std::filesystem::filesystem_error& e) {
         ui.mensaje(textoError(e.code(), e.path1()), kTituloErrorEliminar, Icono::Ninguno,

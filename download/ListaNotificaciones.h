@@ -55,6 +55,10 @@ std::string lineaLista(std::string_view origen, std::string_view numero, std::st
 // The headings "Origen", "Nº proced.", "Fecha / Hora" and "Referencia" over the columns.
 std::string cabeceraLista();
 
+// The name of the sender whose dn is bound to `origen`, a statement reading tipo, nombre,
+// apellido1 and apellido2 of OrigenDestino; empty when it is not stored.
+std::string nombreOrigen(Sentencia& origen, const std::string& dn);
+
 // The stored notifications of the range, newest first, then the undated ones, which belong
 // to every range. A notification whose procedure type is not in the catalogue is listed
 // with an empty type, and one whose sender is not in the directory with an empty name.

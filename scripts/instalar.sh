@@ -6,7 +6,8 @@ set -euo pipefail
 paquetes=(
     build-essential cmake ninja-build ccache pkg-config clang clang-format libclang-rt-14-dev
     qt6-base-dev libgl1-mesa-dev
-    libsqlite3-dev sqlite3 libssl-dev libcurl4-openssl-dev libpugixml-dev
+    libsqlite3-dev sqlite3 libssl-dev libcurl4-openssl-dev libpugixml-dev libical-dev
+    python3-icalendar
     libp11-dev softhsm2 opensc libengine-pkcs11-openssl p11-kit p11-kit-modules libp11-kit-dev
     libcpp-httplib-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev

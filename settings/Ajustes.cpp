@@ -92,6 +92,7 @@ bool leerAjustes(Ajustes& g, Interaccion& ui) {
     }
     g.CAServidor = recortar(leerClave(ini, "CAServidor"));
     g.Pausas = mayusculas(recortar(leerClave(ini, "Pausas"))) != "N";
+    g.DestinatarioOtro = mayusculas(recortar(leerClave(ini, "Destinatario"))) == "OTRO";
     try {
         const int limite = std::stoi(recortar(leerClave(ini, "LimiteEnvioMB")));
         g.LimiteEnvioMB = limite > 0 ? limite : g.LimiteEnvioMB;

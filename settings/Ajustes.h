@@ -42,6 +42,9 @@ struct Ajustes {
     std::string ModuloPKCS11;
     std::string CAServidor;
     bool Pausas = true; // the fixed waits of the download run
+    // Destinatario=otro: the office is served as a lawyer, not as a court agent, so its
+    // notifications count as made on first access (Ambrel).
+    bool DestinatarioOtro = false;
     // LexNET refuses a writ whose documents together exceed this many megabytes.
     int LimiteEnvioMB = 30;
     EspaciosLexnet Espacios;

@@ -30,6 +30,7 @@ DatosParametros cargarParametros(const Ajustes& g, BaseDatos* db) {
     d.sellado = g.Sellado;
     d.depurar = g.Depurar;
     d.emularVista = g.EmularVista;
+    d.destinatarioOtro = g.DestinatarioOtro;
     return d;
 }
 
@@ -66,6 +67,8 @@ void grabarParametros(Ajustes g, BaseDatos* db, Interaccion& ui, DatosParametros
                 ini.escribir(kSeccionAjustes, "Depurar", comoSN(g.Depurar));
                 ini.escribir(kSeccionAjustes, "DescargaManual", g.CarpetaDescargaManual);
                 ini.escribir(kSeccionAjustes, "EmularVista", comoSN(g.EmularVista));
+                ini.escribir(kSeccionAjustes, "Destinatario",
+                             d.destinatarioOtro ? "otro" : "procurador");
             } else {
                 ini.escribir(kSeccionAjustes, "Envios", carpeta);
                 ini.escribir(kSeccionAjustes, "Sellado", comoSN(g.Sellado));

@@ -19,6 +19,7 @@ struct DatosParametros {
     bool sellado = false;
     bool depurar = false;
     bool emularVista = false;
+    bool destinatarioOtro = false; // Ambrel only: the office is served as other than a court agent
 };
 
 DatosParametros cargarParametros(const Ajustes& g, BaseDatos* db);

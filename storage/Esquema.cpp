@@ -87,6 +87,24 @@ PRAGMA user_version = 1;
 constexpr const char* kCrearConfirmaciones =
     "CREATE TABLE ConfirmacionPendiente (IdLexNet VARCHAR(255) COLLATE NOCASE PRIMARY KEY)";
 
+// The office's own records, which the practice-management program does not read: the
+// term each notification opens, and when this installation first fetched its contents
+// (for a recipient who is not a court agent, the access that makes the act). In the
+// template, and added to older files by the upgrade.
+constexpr const char* kTablasPlazos[][2] = {
+    {"PlazoNotificacion", R"sql(
+CREATE TABLE PlazoNotificacion (
+    IdLexNet VARCHAR(255) COLLATE NOCASE PRIMARY KEY,
+    Dias INTEGER NOT NULL CHECK (Dias BETWEEN 1 AND 999),
+    Nota TEXT NOT NULL DEFAULT ''
+))sql"},
+    {"PrimeraDescarga", R"sql(
+CREATE TABLE PrimeraDescarga (
+    IdLexNet VARCHAR(255) COLLATE NOCASE PRIMARY KEY,
+    Fecha DATETIME NOT NULL
+))sql"},
+};
+
 // The writ tables, in order of creation. Widths are enforced here; the columns that must
 // name something refuse Null and empty text; the identifiers are numbered by the
 // database and never reused.
@@ -352,6 +370,9 @@ void crearPlantilla(const std::filesystem::path& archivo) {
         Transaccion t(db);
         db.ejecutarGuion(kPlantilla);
         db.ejecutar(kCrearConfirmaciones);
+        for (const auto& tabla : kTablasPlazos) {
+            db.ejecutar(tabla[1]);
+        }
         t.confirmar();
         // A file that stands alone, ready to be copied.
         db.ejecutar("PRAGMA journal_mode = DELETE");
@@ -398,6 +419,11 @@ ResultadoActualizacion actualizarEsquema(BaseDatos& db) {
 
     if (!existeTabla(db, "ConfirmacionPendiente")) {
         db.ejecutar(kCrearConfirmaciones);
+    }
+    for (const auto& [nombre, crear] : kTablasPlazos) {
+        if (!existeTabla(db, nombre)) {
+            db.ejecutar(crear);
+        }
     }
 
     // Each missing table on its own, so a set left half made is completed.

@@ -1,5 +1,6 @@
 // ambrel-cli: Ambrel's download run, notification list and outputs from the command line, over the
 // window program's logic, for unattended use.
+#include "apps/ambrel-cli/Plazos.h"
 #include "apps/ambrel-cli/Salidas.h"
 #include "cli/Ejecucion.h"
 #include "download/Ambrel.h"
@@ -70,7 +71,8 @@ desatendido (por ejemplo, desde una tarea programada).
   correo IDLEXNET --eml RUTA
       Escribe en RUTA el mensaje de reenvío de la notificación (asunto, datos y documentos
       adjuntos) como archivo .eml, en lugar de abrir el programa de correo.
-
+)" + ayudaPlazos() +
+           R"(
   --help
       Muestra esta ayuda.
 
@@ -92,7 +94,7 @@ Estado de salida:
 
 // The rules across options: what exportar, manual and correo work on, and a whole range.
 void comprobar(const Peticion& p) {
-    const bool todas = p.hay(kTodas), hayArgumento = p.argumento.has_value();
+    const bool todas = p.hay(kTodas), hayArgumento = !p.argumentos.empty();
     if (p.es("exportar") && todas == hayArgumento) {
         throw UsoIncorrecto{todas ? "exportar --todas no lleva identificador"
                                   : "exportar necesita el identificador de la notificación "
@@ -116,6 +118,7 @@ void comprobar(const Peticion& p) {
         rango && rango->hasta < rango->desde) {
         throw UsoIncorrecto{"La fecha final no puede ser inferior a la inicial"};
     }
+    comprobarPlazos(p);
 }
 
 int descargar(Ambrel& ambrel, Ejecucion& e) {
@@ -162,7 +165,7 @@ int listar(Ambrel& ambrel, InteraccionTerminal& ui, const std::optional<RangoFec
 int ejecutarOrden(Ambrel& ambrel, Ejecucion& e) {
     const Peticion& p = e.peticion;
     const std::optional<RangoFechas> rango = rangoDeFechas(p.texto(kDesde), p.texto(kHasta));
-    const std::string argumento = p.argumento.value_or("");
+    const std::string argumento = p.argumentos.empty() ? "" : p.argumentos.front();
     if (p.es("descargar")) {
         return descargar(ambrel, e);
     }
@@ -175,6 +178,15 @@ int ejecutarOrden(Ambrel& ambrel, Ejecucion& e) {
     if (p.es("exportar")) {
         return p.hay(kTodas) ? exportarTodas(ambrel, e.ui, rango)
                              : exportarNotificacion(ambrel, e.ui, argumento);
+    }
+    if (p.es("plazo")) {
+        return plazo(ambrel, e);
+    }
+    if (p.es("vencimientos")) {
+        return vencimientos(ambrel, e);
+    }
+    if (p.es("calendario")) {
+        return calendario(ambrel, e);
     }
     if (p.es("manual")) {
         return listarManual(ambrel, argumento);
@@ -190,9 +202,12 @@ int main(int argc, char** argv) {
                  {{"descargar", {kDesde, kHasta, kSoloPendientes}, true},
                   {"listar", {kDesde, kHasta}},
                   {"informe", {kDesde, kHasta}},
-                  {"exportar", {kDesde, kHasta, kTodas}, false, true},
-                  {"manual", {}, false, true},
-                  {"correo", {kEml}, false, true}},
+                  {"exportar", {kDesde, kHasta, kTodas}, false, 1},
+                  {"manual", {}, false, 1},
+                  {"correo", {kEml}, false, 1},
+                  {"plazo", {kEnviada, kAcceso, kDestinatario, kGuardar, kNota}, false, 2},
+                  {"vencimientos", {kDias}},
+                  {"calendario", {}, false, 1}},
                  comprobar},
                 argc, argv);
     return e.ejecutar<Ambrel>([&](Ambrel& ambrel) { return ejecutarOrden(ambrel, e); });

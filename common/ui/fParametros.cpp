@@ -62,6 +62,11 @@ fParametros::fParametros(const Ajustes& ajustes, BaseDatos* db, InteraccionQt& u
     cajaCarpetaBaseDatos = cuadroDeTexto(this, "Text3");
     if (ambrel) {
         cajaCarpetaManual = cuadroDeTexto(this, "Text4");
+        comboDestinatario = new QComboBox(this);
+        comboDestinatario->setObjectName("cbDestinatario");
+        comboDestinatario->addItem(QString::fromUtf8("Procurador (servicio del Colegio)"));
+        comboDestinatario->addItem(
+            QString::fromUtf8("Otro (abogado, graduado social...): cuenta desde el acceso"));
     }
     ckSellado = casilla(this, "ckSellado", "Sellado");
     ckDepurar = casilla(this, "ckDepurar", "Depurar (mostrar las respuestas de LexNET)");
@@ -74,6 +79,7 @@ fParametros::fParametros(const Ajustes& ajustes, BaseDatos* db, InteraccionQt& u
     fila(rejilla, "Carpeta de la &base de datos:", cajaCarpetaBaseDatos);
     if (cajaCarpetaManual) {
         fila(rejilla, "Carpeta de descarga &manual:", cajaCarpetaManual);
+        fila(rejilla, "Des&tinatario de los plazos:", comboDestinatario);
     }
 
     auto* opciones = new QVBoxLayout;
@@ -132,6 +138,7 @@ void fParametros::cargar() {
     cajaCarpetaBaseDatos->setText(qtexto(d.carpetaBaseDatos));
     if (cajaCarpetaManual) {
         cajaCarpetaManual->setText(qtexto(d.carpetaDescargaManual));
+        comboDestinatario->setCurrentIndex(d.destinatarioOtro ? 1 : 0);
     }
     ckSellado->setChecked(d.sellado);
     ckDepurar->setChecked(d.depurar);
@@ -149,6 +156,7 @@ DatosParametros fParametros::datos() const {
     d.carpetaBaseDatos = cajaCarpetaBaseDatos->text().toStdString();
     if (cajaCarpetaManual) {
         d.carpetaDescargaManual = cajaCarpetaManual->text().toStdString();
+        d.destinatarioOtro = comboDestinatario->currentIndex() == 1;
     }
     d.sellado = ckSellado->isChecked();
     d.depurar = ckDepurar->isChecked();

@@ -35,6 +35,7 @@ private:
     QLineEdit* cajaCarpetaDocumentos = nullptr;
     QLineEdit* cajaCarpetaBaseDatos = nullptr;
     QLineEdit* cajaCarpetaManual = nullptr; // Ambrel only
+    QComboBox* comboDestinatario = nullptr; // Ambrel only
     QCheckBox* ckSellado = nullptr;
     QCheckBox* ckDepurar = nullptr;
     QCheckBox* ckEmular = nullptr;

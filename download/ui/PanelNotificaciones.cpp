@@ -8,6 +8,7 @@
 #include "download/Exportacion.h"
 #include "download/InformeNotificaciones.h"
 #include "download/ListaNotificaciones.h"
+#include "download/ui/PanelPlazo.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -33,6 +34,7 @@ constexpr int kAltoBotones = 40;
 constexpr int kAltoDetalle =
     std::max(4 * (kAltoFila + 4) + kAltoAsunto, 20 + kAltoAdjuntos + 6 + kAltoBotones);
 constexpr int kAltoAcuse = 26;
+constexpr int kAltoPlazo = 160;
 // The longest line: a procedure number of 15 characters.
 constexpr int kCaracteresLinea =
     static_cast<int>(kAnchoOrigen + kMaximoNumero + kAnchoFecha + kAnchoReferencia + 9);
@@ -155,11 +157,12 @@ void PanelNotificaciones::crearControles() {
         connect(boton, &QPushButton::clicked, this, b.pulsar);
     }
     panelAcuse->hide();
+    panelPlazo = new PanelPlazo(ambrel_, ui_, this);
 }
 
 // The list as wide as its longest line, the details under it beside the attachments, the
-// receipt across the bottom; the panel takes the size they need, never narrower than its
-// minimum width.
+// receipt and the term across the bottom; the panel takes the size they need, never narrower than
+// its minimum width.
 void PanelNotificaciones::colocarControles() {
     const QFontMetrics medidas(listaNotificaciones->font());
     const int anchoLista = medidas.horizontalAdvance(QString(kCaracteresLinea, QLatin1Char('0'))) +
@@ -195,6 +198,7 @@ void PanelNotificaciones::colocarControles() {
         {"bpVer", xBotones, y + 20, anchoBoton, 30},
         {"btEliminar", xBotones, y + 56, anchoBoton, 30},
         {"frBotones", xAdjuntos, y + 20 + kAltoAdjuntos + 6, kAnchoColumnaAdjuntos, kAltoBotones},
+        {"frPlazo", kMargen, y + kAltoDetalle + 6 + kAltoAcuse + 6, anchoInterior, kAltoPlazo},
     };
     int fila = y;
     for (std::size_t i = 0; i < std::size(kDetalles); ++i) {
@@ -205,7 +209,7 @@ void PanelNotificaciones::colocarControles() {
         fila += alto + 4;
     }
     colocar(*this, lugares);
-    resize(ancho, y + kAltoDetalle + 6 + kAltoAcuse + 10);
+    resize(ancho, y + kAltoDetalle + 6 + kAltoAcuse + 6 + kAltoPlazo + 10);
 }
 
 void PanelNotificaciones::cargar(bool avisar) {
@@ -258,6 +262,7 @@ void PanelNotificaciones::limpiarDetalle() {
     ltAdjuntos->clear();
     frBotones->setEnabled(true);
     btEliminar->hide();
+    panelPlazo->mostrar({});
 }
 
 const NotificacionLista* PanelNotificaciones::seleccionada() const {
@@ -291,6 +296,7 @@ void PanelNotificaciones::alElegirNotificacion(int indice) {
         ltAdjuntos->setCurrentRow(-1);
         frBotones->setEnabled(!d.hayIncompletos);
         btEliminar->show();
+        panelPlazo->mostrar(n.idLexNet);
     });
 }
 

@@ -13,6 +13,7 @@ struct RangoFechas;
 class QLabel;
 class QListWidget;
 class QPushButton;
+class PanelPlazo;
 
 // The stored notifications of Ambrel's main window (spDatos): their lines, the details and
 // documents of the selected one, and its viewing, deletion, listing, mail and export. It
@@ -76,6 +77,7 @@ private:
     QPushButton* bpVer = nullptr;
     QPushButton* btEliminar = nullptr;
     QFrame* frBotones = nullptr;
+    PanelPlazo* panelPlazo = nullptr;
 
     // The range, lines and attachments behind the list.
     struct Datos;

@@ -9,7 +9,7 @@ namespace {
 
 const Opcion kFecha{"--desde", Tipo::Fecha}, kMarca{"--todas"}, kTexto{"--eml", Tipo::Texto};
 const std::vector<Orden> kOrdenes = {{"descargar", {kFecha}, true},
-                                     {"exportar", {kMarca, kTexto}, false, true}};
+                                     {"exportar", {kMarca, kTexto}, false, 1}};
 
 // Empty when the words are right.
 std::string motivo(const std::vector<std::string_view>& args) {
@@ -27,8 +27,8 @@ std::string motivo(const std::vector<std::string_view>& args) {
 TEST(Opciones, FormasDeLaLinea) {
     const Peticion e =
         interpretar(kOrdenes, {"exportar", "--todas", "-x", "--eml=a", "--eml", "--"});
-    EXPECT_EQ(std::tuple(e.hay(kMarca), e.hay(kFecha), e.argumento, e.texto(kTexto)),
-              std::tuple(true, false, "-x", "--"));
+    EXPECT_EQ(std::tuple(e.hay(kMarca), e.hay(kFecha), e.argumentos, e.texto(kTexto)),
+              std::tuple(true, false, std::vector<std::string>{"-x"}, "--"));
     const Peticion d =
         interpretar(kOrdenes, {"descargar", "--certificado", "2", "--certificado=3"});
     EXPECT_EQ(d.numero(kCertificado, 1), 3u);

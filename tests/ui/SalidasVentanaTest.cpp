@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QtTest>
 #include <memory>
 
@@ -133,6 +134,64 @@ private slots:
         QVERIFY(!fs::exists(descargas() / "ANEXO_export"));
         QVERIFY(fs::exists(descargas() / "B_exportado.pdf"));
         QVERIFY(fs::exists(descargas() / "a.pdf"));
+    }
+
+    // A term given in the detail view is stored, counted and explained; it follows the
+    // selected notification, 0 days removes it, and a wrong FESTIVOS.TXT line is shown.
+    void plazoEnLaVistaDeDetalle() {
+        ambrel_->conexion->ejecutarGuion(R"sql(
+            INSERT INTO OrigenDestino (tipo, dn, nombre, apellido1, apellido2)
+              VALUES (1, 'CN=J', 'Juzgado de Primera Instancia nº 3 de Sevilla', '', '');
+            INSERT INTO Cabecera (IdLexNet, Leido, dnOrigen, Asunto, CodTipoProcedimiento,
+                NumeroProcedimiento, Referencia, FechaEnvio, Descargado) VALUES
+              ('N1', 0, 'CN=J', 'Emplazamiento', 'ORD', '456/2026', '', '2026-12-04 16:20:00', 0),
+              ('N2', 0, 'CN=J', 'Providencia', 'ORD', '789/2026', '', '2026-12-03 10:00:00', 0);
+        )sql");
+        ::control<QLineEdit>(form_.get(), "txFecha0")->setText(QStringLiteral("01/12/2026"));
+        ::control<QLineEdit>(form_.get(), "txFecha1")->setText(QStringLiteral("07/12/2026"));
+        form_->CargarLista(true);
+        form_->show();
+        const auto texto = [&](const char* nombre) {
+            return ::control<QLabel>(form_.get(), nombre)->text();
+        };
+        auto* dias = ::control<QSpinBox>(form_.get(), "spDias");
+        QCOMPARE(dias->value(), 0);
+        QVERIFY(!::control<QPushButton>(form_.get(), "bpRazonamiento")->isEnabled());
+        dias->setValue(10);
+        ::control<QLineEdit>(form_.get(), "txtNota")->setText(QString::fromUtf8("Contestación"));
+        ::control<QPushButton>(form_.get(), "bpGuardarPlazo")->click();
+        QCOMPARE(texto("lbRealizada"), QStringLiteral("09/12/2026"));
+        QCOMPARE(texto("lbUltimoDia"), QStringLiteral("23/12/2026"));
+        QCOMPARE(texto("lbDiaGracia"), QStringLiteral("07/01/2027 hasta las 15:00"));
+        QVERIFY(texto("lbAvisoPlazo")
+                    .contains(QString::fromUtf8("FESTIVOS.TXT no tiene días de 2026")));
+        guardarCaptura(*form_, "ambrel-plazo.png");
+        {
+            Contestador contestador;
+            ::control<QPushButton>(form_.get(), "bpRazonamiento")->click();
+            QCOMPARE(contestador.cajas.size(), 1);
+            QVERIFY(contestador.cajas[0].texto.contains(
+                QString::fromUtf8("  08/12/2026 no es hábil: festivo nacional (8 de diciembre)\n"
+                                  "Realizada: 09/12/2026")));
+        }
+        auto* lista = ::control<QListWidget>(form_.get(), "List1");
+        lista->setCurrentRow(1);
+        QCOMPARE(dias->value(), 0);
+        QCOMPARE(texto("lbUltimoDia"), QString());
+        lista->setCurrentRow(0);
+        QCOMPARE(dias->value(), 10);
+        QCOMPARE(::control<QLineEdit>(form_.get(), "txtNota")->text(),
+                 QString::fromUtf8("Contestación"));
+
+        escribirArchivo(comoRuta(ambrel_->ajustes.RutaBaseDatos).parent_path() / "FESTIVOS.TXT",
+                        "08/12/2026 Inmaculada\n8/12/2026\n");
+        lista->setCurrentRow(1);
+        lista->setCurrentRow(0);
+        QCOMPARE(texto("lbUltimoDia"), QString());
+        QVERIFY(texto("lbAvisoPlazo").contains(QStringLiteral("La línea 2 de ")));
+        dias->setValue(0);
+        ::control<QPushButton>(form_.get(), "bpGuardarPlazo")->click();
+        QVERIFY(!ambrel_->conexion->primerValor("SELECT 1 FROM PlazoNotificacion"));
     }
 
     // No ends it; Yes then No shows fLexnet without the web site; Yes twice opens it.
