@@ -7,8 +7,9 @@ using namespace cli;
 
 namespace {
 
-const Opcion kFecha{"--desde", Tipo::Fecha}, kMarca{"--todas"}, kTexto{"--eml", Tipo::Texto};
-const std::vector<Orden> kOrdenes = {{"descargar", {kFecha}, true},
+const Opcion kFecha{"--desde", Tipo::Fecha}, kMarca{"--todas"}, kTexto{"--eml", Tipo::Texto},
+    kMomento{"--enviada", Tipo::Momento};
+const std::vector<Orden> kOrdenes = {{"descargar", {kFecha, kMomento}, true},
                                      {"exportar", {kMarca, kTexto}, false, 1}};
 
 // Empty when the words are right.
@@ -45,6 +46,8 @@ TEST(Opciones, FormasDeLaLinea) {
 
 TEST(Opciones, CadaTipoComprobado) {
     const std::string fecha = "--desde necesita una fecha DD/MM/AAAA válida: ",
+                      momento = "--enviada necesita una fecha y hora \"DD/MM/AAAA HH:MM\" "
+                                "válidas: ",
                       posicion = "--certificado necesita un número entero de 1 en adelante",
                       cuenta = "--reintentos necesita un número entero de 0 en adelante";
     for (const auto& [palabra, error] : std::vector<std::pair<std::string, std::string>>{
@@ -52,6 +55,9 @@ TEST(Opciones, CadaTipoComprobado) {
              {"--desde=29/02/2026", fecha + "29/02/2026"},
              {"--desde= 1/11/2026", fecha + " 1/11/2026"},
              {"--desde=01/11/26", fecha + "01/11/26"},
+             {"--enviada=29/02/2028 23:59", ""},
+             {"--enviada=29/02/2028 24:00", momento + "29/02/2028 24:00"},
+             {"--enviada=29/02/2028", momento + "29/02/2028"},
              {"--certificado=18446744073709551615", ""},
              {"--certificado=0", posicion},
              {"--certificado=+1", posicion},

@@ -95,8 +95,13 @@ TEST_F(DescargaTest, UnaDescargaGuardaTodoYConfirmaCadaNotificacionUnaVez) {
         conexiones.insert(p["conexion"].get<int>());
     }
     EXPECT_EQ(conexiones.size(), 1u);
+    // The first fetch of each message is the access a term may count from; later ones leave it.
+    EXPECT_EQ(cuenta("SELECT count(*) FROM PrimeraDescarga"), 3);
+    db().ejecutar("UPDATE PrimeraDescarga SET Fecha = '2026-11-02 09:00:00'");
 
     const ResultadoDescarga r2 = descargar();
+    EXPECT_EQ(cuenta("SELECT count(*) FROM PrimeraDescarga WHERE Fecha = '2026-11-02 09:00:00'"),
+              3);
     EXPECT_EQ(r2.documentosCompletados + r2.notificacionesConfirmadas, 0);
     EXPECT_EQ(recibidas("ObtenerMensaje"), (Textos{"N1", "N2", "N3", "N1", "N2", "N3"}));
     EXPECT_EQ(recibidas("ObtenerBloque").size(), 8u);

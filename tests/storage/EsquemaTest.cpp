@@ -124,6 +124,9 @@ TEST_F(EsquemaTest, AsuntoEstrechoSeAmpliaConservandoFilas) {
         return std::string();
     };
     EXPECT_EQ(tipo("Cabecera", "Asunto"), "VARCHAR(255)");
+    // The office's own tables of terms and first downloads.
+    EXPECT_EQ(tipo("PlazoNotificacion", "Dias"), "INTEGER");
+    EXPECT_EQ(tipo("PrimeraDescarga", "Fecha"), "DATETIME");
     EXPECT_EQ(tipo("TipoProcedimiento", "descrTipoProcedimiento"), "VARCHAR(255)");
     EXPECT_EQ(filas(db, consulta), cabeceras);
     EXPECT_EQ(filas(db, "SELECT rowid, * FROM TipoProcedimiento"), tipos);
