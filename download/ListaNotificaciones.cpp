@@ -145,6 +145,11 @@ std::optional<RangoFechas> rangoDeFechas(std::string_view desde, std::string_vie
     return r;
 }
 
+Sentencia consultaOrigen(BaseDatos& db) {
+    return db.preparar("SELECT tipo, nombre, apellido1, apellido2 FROM OrigenDestino "
+                       "WHERE dn = ? ORDER BY rowid LIMIT 1");
+}
+
 std::string nombreOrigen(Sentencia& origen, const std::string& dn) {
     origen.reiniciar();
     origen.vincular(1, dn);
@@ -185,8 +190,7 @@ std::vector<NotificacionLista> notificacionesDeLista(BaseDatos& db,
     sql += " ORDER BY c.FechaEnvio DESC, c.rowid";
     Sentencia s = db.preparar(sql);
     vincularFechas(s, rango);
-    Sentencia origen = db.preparar("SELECT tipo, nombre, apellido1, apellido2 FROM OrigenDestino "
-                                   "WHERE dn = ? ORDER BY rowid LIMIT 1");
+    Sentencia origen = consultaOrigen(db);
 
     std::vector<NotificacionLista> lista;
     while (s.paso()) {

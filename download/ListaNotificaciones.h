@@ -55,8 +55,9 @@ std::string lineaLista(std::string_view origen, std::string_view numero, std::st
 // The headings "Origen", "Nº proced.", "Fecha / Hora" and "Referencia" over the columns.
 std::string cabeceraLista();
 
-// The name of the sender whose dn is bound to `origen`, a statement reading tipo, nombre,
-// apellido1 and apellido2 of OrigenDestino; empty when it is not stored.
+// The name of the sender with that dn, read with a statement of consultaOrigen prepared
+// once for many; empty when the sender is not stored.
+Sentencia consultaOrigen(BaseDatos& db);
 std::string nombreOrigen(Sentencia& origen, const std::string& dn);
 
 // The stored notifications of the range, newest first, then the undated ones, which belong

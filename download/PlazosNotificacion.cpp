@@ -16,9 +16,10 @@ const char* const kFueraDeAlcance =
 
 namespace {
 
-constexpr const char* kConsultaNotificacion =
+// The columns leerNotificacion reads, in its order.
+constexpr const char* kColumnasNotificacion =
     "SELECT c.IdLexNet, c.FechaEnvio, c.NumeroProcedimiento, c.dnOrigen, "
-    "(SELECT p.Fecha FROM PrimeraDescarga p WHERE p.IdLexNet = c.IdLexNet) FROM Cabecera c";
+    "(SELECT p.Fecha FROM PrimeraDescarga p WHERE p.IdLexNet = c.IdLexNet)";
 
 NotificacionConPlazo leerNotificacion(Sentencia& s, Sentencia& origen) {
     NotificacionConPlazo n;
@@ -30,16 +31,12 @@ NotificacionConPlazo leerNotificacion(Sentencia& s, Sentencia& origen) {
     return n;
 }
 
-Sentencia consultaOrigen(BaseDatos& db) {
-    return db.preparar("SELECT tipo, nombre, apellido1, apellido2 FROM OrigenDestino "
-                       "WHERE dn = ? ORDER BY rowid LIMIT 1");
-}
-
 } // namespace
 
 std::optional<NotificacionConPlazo> notificacionConPlazo(BaseDatos& db, std::string_view id) {
-    Sentencia s = db.preparar(
-        std::string(kConsultaNotificacion) + " WHERE c.IdLexNet = ? ORDER BY c.rowid LIMIT 1", id);
+    Sentencia s = db.preparar(std::string(kColumnasNotificacion) +
+                                  " FROM Cabecera c WHERE c.IdLexNet = ? ORDER BY c.rowid LIMIT 1",
+                              id);
     if (!s.paso()) {
         return std::nullopt;
     }
@@ -115,16 +112,18 @@ VistaPlazo vistaPlazo(BaseDatos& db, const Ajustes& g, std::string_view id) {
 std::vector<Vencimiento> plazosGuardados(BaseDatos& db, const Calendario& calendario,
                                          Destinatario destinatario,
                                          std::vector<std::string>& avisos) {
-    Sentencia s = db.preparar(std::string(kConsultaNotificacion) +
-                              ", PlazoNotificacion t WHERE t.IdLexNet = c.IdLexNet "
-                              "AND c.rowid = (SELECT MIN(rowid) FROM Cabecera "
+    // A notification stored twice counts once, as its first row.
+    Sentencia s = db.preparar(std::string(kColumnasNotificacion) +
+                              ", t.Dias, t.Nota FROM Cabecera c "
+                              "JOIN PlazoNotificacion t ON t.IdLexNet = c.IdLexNet "
+                              "WHERE c.rowid = (SELECT MIN(rowid) FROM Cabecera "
                               "WHERE IdLexNet = c.IdLexNet) ORDER BY c.rowid");
     Sentencia origen = consultaOrigen(db);
     std::vector<Vencimiento> r;
     while (s.paso()) {
         Vencimiento v;
         v.notificacion = leerNotificacion(s, origen);
-        v.guardado = *plazoGuardado(db, v.notificacion.id);
+        v.guardado = {static_cast<int>(s.entero(5)), s.texto(6)};
         try {
             v.plazo = contarPlazo(calendario, destinatario, v.notificacion, v.guardado.dias);
             for (const std::string& aviso : v.plazo.avisos) {

@@ -115,6 +115,23 @@ TEST_F(Instalacion, ParametrosDeCorvaneGrabanSoloLosSuyos) {
     EXPECT_EQ(clave("Envios"), "/escritos/");
     EXPECT_EQ(clave("EmularVista"), "S");
     EXPECT_EQ(clave("Descargas"), descargas);
+    EXPECT_EQ(clave("Destinatario"), "");
+}
+
+// Ambrel's dialog keeps how the office is served; the next start reads it back.
+TEST_F(Instalacion, ParametrosDeAmbrelGuardanElDestinatario) {
+    InicializarInstalacion(g, ui);
+    std::unique_ptr<BaseDatos> conexion;
+    prepararAjustesYBaseDatos(g, conexion, ui);
+    EXPECT_FALSE(g.DestinatarioOtro);
+    DatosParametros d = cargarParametros(g, conexion.get());
+    d.destinatarioOtro = true;
+    EXPECT_THROW(grabarParametros(g, conexion.get(), ui, d), FinPrograma);
+    EXPECT_EQ(clave("Destinatario"), "otro");
+    Ajustes leidos;
+    leidos.CarpetaPrograma = g.CarpetaPrograma;
+    ASSERT_TRUE(leerAjustes(leidos, ui));
+    EXPECT_TRUE(leidos.DestinatarioOtro);
 }
 
 } // namespace
