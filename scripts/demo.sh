@@ -166,6 +166,16 @@ echo
 echo "Peticiones recibidas por el simulador: $(wc -l <"$demo/peticiones.log") ($demo/peticiones.log)"
 parar_simulador
 
+# The term the most recent notification opens, counted and kept, then the deadlines list.
+reciente="$(sqlite3 "$carpeta/DATOS/QUARELLEXNET.MDB" \
+    "SELECT IdLexNet FROM Cabecera ORDER BY FechaEnvio DESC LIMIT 1")"
+echo
+echo "== ambrel-cli plazo $reciente 20 --guardar =="
+"$bin/ambrel-cli" plazo "$reciente" 20 --guardar --nota "Contestación (demostración)"
+echo
+echo "== ambrel-cli vencimientos --dias 60 =="
+"$bin/ambrel-cli" vencimientos --dias 60
+
 if [ -n "${DISPLAY:-}" ] && [ -t 0 ] && [ -x "$bin/ambrel" ]; then
     read -r -p "¿Abrir Ambrel sobre esta carpeta? [s/N] " r
     if [[ "$r" =~ ^[sS]$ ]]; then "$bin/ambrel" "##LEER"; fi
