@@ -4,6 +4,7 @@
 #include "platform/Rutas.h"
 #include "protocol/Certificados.h"
 #include "protocol/ClienteLexnet.h"
+#include "settings/CarpetaPrograma.h"
 
 #include <algorithm>
 #include <iostream>

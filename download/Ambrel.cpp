@@ -3,6 +3,7 @@
 #include "core/Interaccion.h"
 #include "core/Texto.h"
 #include "platform/Sistema.h"
+#include "settings/CarpetaPrograma.h"
 #include "setup/Arranque.h"
 
 #include <filesystem>

@@ -1,9 +1,5 @@
 #include "platform/Rutas.h"
 
-#include "platform/Sistema.h"
-
-#include <cstdlib>
-
 std::string separador() {
     return std::string(1, static_cast<char>(std::filesystem::path::preferred_separator));
 }
@@ -23,15 +19,4 @@ std::filesystem::path comoRuta(std::string_view utf8) {
 std::string comoTexto(const std::filesystem::path& ruta) {
     const std::u8string u = ruta.u8string();
     return std::string(u.begin(), u.end());
-}
-
-std::string carpetaDelPrograma() {
-    if (const char* carpeta = std::getenv("LEXNET_CARPETA_PROGRAMA"); carpeta && *carpeta) {
-        std::string r = carpeta;
-        while (r.size() > 1 && r.ends_with(separador())) {
-            r.pop_back();
-        }
-        return r;
-    }
-    return carpetaDelEjecutable();
 }

@@ -12,7 +12,3 @@ std::string separador();
 std::string conSeparadorFinal(std::string carpeta);
 std::filesystem::path comoRuta(std::string_view utf8);
 std::string comoTexto(const std::filesystem::path& ruta);
-
-// The folder the program runs from: LEXNET_CARPETA_PROGRAMA when set, else the
-// executable's folder. Without a final separator.
-std::string carpetaDelPrograma();

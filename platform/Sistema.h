@@ -9,6 +9,9 @@
 
 // Folder of the running executable, UTF-8, without a final separator.
 std::string carpetaDelEjecutable();
+// The user's own folder for program data ($XDG_DATA_HOME, by default ~/.local/share; on
+// Windows %LOCALAPPDATA%); empty when the environment names none.
+std::string carpetaDatosDelUsuario();
 // The file carries an execute permission (never on Windows, where the type decides).
 bool tienePermisoEjecucion(const std::filesystem::path& archivo);
 // Windows of major version 6 (Vista) or later; false on every other system.

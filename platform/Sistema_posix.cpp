@@ -21,6 +21,15 @@ std::string carpetaDelEjecutable() {
     return exe.parent_path().string();
 }
 
+std::string carpetaDatosDelUsuario() {
+    // A relative XDG_DATA_HOME is invalid and is ignored, as the base directory rules say.
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/') {
+        return xdg;
+    }
+    const char* home = std::getenv("HOME");
+    return home && *home ? std::string(home) + "/.local/share" : std::string();
+}
+
 bool tienePermisoEjecucion(const std::filesystem::path& archivo) {
     namespace fs = std::filesystem;
     std::error_code ec;

@@ -1,5 +1,6 @@
 #include "platform/Sistema.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <shellapi.h>
 #include <windows.h>
@@ -10,6 +11,11 @@ std::string carpetaDelEjecutable() {
     ruta.resize(n);
     const auto carpeta = std::filesystem::path(ruta).parent_path().u8string();
     return std::string(carpeta.begin(), carpeta.end());
+}
+
+std::string carpetaDatosDelUsuario() {
+    const char* local = std::getenv("LOCALAPPDATA");
+    return local ? std::string(local) : std::string();
 }
 
 bool tienePermisoEjecucion(const std::filesystem::path&) {

@@ -12,6 +12,7 @@ paquetes=(
     libcpp-httplib-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth imagemagick x11-apps x11-utils curl jq time openssl util-linux
+    help2man lintian desktop-file-utils dpkg-dev fakeroot file systemd
 )
 
 faltan=()

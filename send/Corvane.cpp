@@ -4,6 +4,7 @@
 #include "core/Texto.h"
 #include "platform/Sistema.h"
 #include "send/DiarioAcuses.h"
+#include "settings/CarpetaPrograma.h"
 #include "setup/Arranque.h"
 #include "storage/TurnoEjecucion.h"
 

@@ -4,6 +4,7 @@
 #include "platform/Sistema.h"
 #include "platform/TemporalesPropios.h"
 #include "settings/ArchivoIni.h"
+#include "settings/CarpetaPrograma.h"
 #include "storage/Esquema.h"
 
 #include <cstdio>
@@ -98,18 +99,18 @@ void pasoDeCierre(Interaccion& ui, const std::function<void()>& paso) {
 }
 
 void InicializarInstalacion(const Ajustes& g, Interaccion& ui) {
+    // A program folder in the user's data folder is made on first use.
+    if (!existeCarpeta(g.CarpetaPrograma)) {
+        CrearCarpeta(g.CarpetaPrograma, ui);
+    }
     const std::string datos = g.CarpetaPrograma + separador() + "DATOS";
     if (!existeCarpeta(datos)) {
         CrearCarpeta(datos, ui);
     }
 
     // An existing database holds the office's notifications and writs: never replace it.
-    // The template beside the executable serves a program folder that lacks one.
-    std::string plantilla = g.CarpetaPrograma + separador() + kArchivoPlantilla;
+    const std::string plantilla = plantillaDeInstalacion(g.CarpetaPrograma);
     std::error_code ec;
-    if (!std::filesystem::exists(comoRuta(plantilla), ec)) {
-        plantilla = carpetaDelEjecutable() + separador() + kArchivoPlantilla;
-    }
     const std::string destino = datos + separador() + kArchivoBaseDatos;
     if (!std::filesystem::exists(comoRuta(destino), ec)) {
         const auto temporal = temporalPropio(comoRuta(destino), ".nuevo");

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Checks the Debian package as an office would meet it, without installing it: builds it,
+# unpacks it into a temporary root, and from there, with a temporary HOME, runs both
+# command-line programs' help, a first start (its data must appear under the HOME's data
+# folder and nothing beside the programs) and one download against the LexNET simulator
+# with the soft card; then runs lintian, desktop-file-validate and systemd-analyze verify.
+# Prints the package's file list and lintian's output. Exits non-zero on the first fault.
+set -euo pipefail
+raiz="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+deb="$("$raiz/scripts/paquete.sh" | tail -n 1)"
+bin="$raiz/build/bin"
+
+tmp="$(mktemp -d /tmp/prueba-paquete.XXXXXX)"
+sim_pid=""
+terminar() {
+    if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; fi
+    rm -rf "$tmp"
+}
+trap terminar EXIT
+falla() { echo "prueba-paquete: $*" >&2; exit 1; }
+
+echo "== Contenido de $(basename "$deb") =="
+dpkg-deb -c "$deb" | awk '{print $1, $6}'
+dpkg-deb -f "$deb" Package Version Architecture Depends Recommends
+
+raizPaquete="$tmp/raiz"
+dpkg-deb -x "$deb" "$raizPaquete"
+antes="$(cd "$raizPaquete" && find . | sort)"
+
+# An office user who has never run the programs.
+export HOME="$tmp/casa"
+mkdir -p "$HOME"
+unset XDG_DATA_HOME LEXNET_CARPETA_PROGRAMA
+datos="$HOME/.local/share/ambrel-corvane"
+for programa in ambrel-cli corvane-cli; do
+    "$raizPaquete/usr/bin/$programa" --help | grep -q "^Uso: $programa ORDEN" ||
+        falla "$programa --help no muestra la ayuda"
+done
+"$raizPaquete/usr/bin/ambrel-cli" listar 2>"$tmp/errores" || falla "el primer arranque falló: $(cat "$tmp/errores")"
+for archivo in Ambrel.INI DATOS/QUARELLEXNET.MDB DATOS/DESCARGAS; do
+    [ -e "$datos/$archivo" ] || falla "el primer arranque no creó $datos/$archivo"
+done
+[ "$antes" = "$(cd "$raizPaquete" && find . | sort)" ] ||
+    falla "el primer arranque escribió junto a los programas"
+echo "Primer arranque: datos en $datos"
+
+# One download against the simulator with the soft card.
+eval "$("$raiz/scripts/tarjeta-prueba.sh" "$tmp/tarjeta")"
+export SOFTHSM2_CONF
+"$bin/lexnet-sim" --puerto 0 --certificado "$LEXNET_SERVIDOR_CERT" --clave "$LEXNET_SERVIDOR_CLAVE" \
+    --ca "$LEXNET_CA" --datos "$raiz/tools/lexnet-sim/fixtures/ejemplo.json" \
+    >"$tmp/simulador.out" 2>"$tmp/simulador.err" &
+sim_pid=$!
+for _ in $(seq 1 100); do
+    grep -q '^PUERTO=' "$tmp/simulador.out" 2>/dev/null && break
+    sleep 0.1
+done
+puerto="$(sed -n 's/^PUERTO=//p' "$tmp/simulador.out")"
+[ -n "$puerto" ] || falla "el simulador no arrancó: $(cat "$tmp/simulador.err")"
+printf 'URLPruebas=https://127.0.0.1:%s/services/\r\nCAServidor=%s\r\nModuloPKCS11=%s\r\nPausas=N\r\n' \
+    "$puerto" "$LEXNET_CA" "$LEXNET_MODULO_PKCS11" >>"$datos/Ambrel.INI"
+mkdir -p "$HOME/.config/ambrel-corvane"
+printf '%s\n' "$LEXNET_PIN" >"$HOME/.config/ambrel-corvane/pin"
+chmod 600 "$HOME/.config/ambrel-corvane/pin"
+"$raizPaquete/usr/bin/ambrel-cli" descargar --desde 01/03/2024 --hasta 31/03/2024 \
+    --pin-archivo "$HOME/.config/ambrel-corvane/pin" >"$tmp/descarga" 2>&1 ||
+    falla "la descarga falló: $(cat "$tmp/descarga")"
+grep -q '^Notificaciones confirmadas: 2$' "$tmp/descarga" || falla "descarga incompleta: $(cat "$tmp/descarga")"
+[ "$(find "$datos/DATOS/DESCARGAS" -type f | wc -l)" -gt 0 ] || falla "no hay documentos descargados"
+echo "Descarga: $(tr '\n' ' ' <"$tmp/descarga")"
+
+echo "== lintian =="
+# Run as root here (CI), lintian wants to be told it may.
+lintian --allow-root --info --display-info "$deb" | tee "$tmp/lintian" || true
+if grep -q '^E: ' "$tmp/lintian"; then falla "lintian informa de errores"; fi
+
+echo "== desktop-file-validate =="
+for entrada in "$raizPaquete"/usr/share/applications/*.desktop; do
+    desktop-file-validate "$entrada" || falla "$(basename "$entrada") no es válida"
+    echo "$(basename "$entrada"): válida"
+done
+
+if command -v systemd-analyze >/dev/null; then
+    echo "== systemd-analyze verify =="
+    # The units name /usr/bin/ambrel-cli: verify them against the unpacked root's copy.
+    mkdir -p "$tmp/unidades"
+    for unidad in "$raizPaquete"/usr/lib/systemd/user/*; do
+        sed "s|/usr/bin/|$raizPaquete/usr/bin/|g" "$unidad" >"$tmp/unidades/$(basename "$unidad")"
+    done
+    systemd-analyze verify --user "$tmp"/unidades/* || falla "systemd-analyze rechaza las unidades"
+    echo "unidades válidas"
+fi
+echo "prueba-paquete: bien"
