@@ -109,9 +109,11 @@ ResultadoAviso mostrarAvisoEscritorio(const AvisoEscritorio& aviso,
                                   textoPlano(aviso.cuerpo).c_str(), 0, 0, -1);
     }
     Respuesta respuesta;
-    if (r >= 0) {
-        r = sd_bus_call_async(b.bus, &b.llamada, b.mensaje, alResponder, &respuesta,
-                              microsegundos(espera));
+    r = r < 0 ? r
+              : sd_bus_call_async(b.bus, &b.llamada, b.mensaje, alResponder, &respuesta,
+                                  microsegundos(espera));
+    if (r < 0) {
+        return fallo("no se pudo componer el aviso", r);
     }
     // The connection's own start-up (authentication, Hello) counts against the same wait.
     while (r >= 0 && !respuesta.llegada) {
