@@ -266,12 +266,13 @@ std::vector<CabeceraLeida> leerCabeceras(const ArbolRespuesta& a) {
     return cabeceras;
 }
 
-int GrabarCabeceras(const ArbolRespuesta& vista, BaseDatos& db, Interaccion& ui) {
+int GrabarCabeceras(const ArbolRespuesta& vista, BaseDatos& db, Interaccion& ui,
+                    std::vector<std::string>* nuevas) {
     const std::vector<CabeceraLeida> cabeceras = leerCabeceras(vista);
     if (cabeceras.empty()) {
         return 0;
     }
-    int nuevas = 0;
+    int cuenta = 0;
     std::unique_ptr<Transaccion> transaccion;
     // What was stored before a failure stays stored.
     const auto guardarLoHecho = [&] {
@@ -291,7 +292,12 @@ int GrabarCabeceras(const ArbolRespuesta& vista, BaseDatos& db, Interaccion& ui)
             if (c.id.empty()) {
                 continue;
             }
-            nuevas += grabador.grabar(c) ? 1 : 0;
+            if (grabador.grabar(c)) {
+                ++cuenta;
+                if (nuevas) {
+                    nuevas->push_back(c.id);
+                }
+            }
         }
         transaccion->confirmar();
     } catch (const ErrorConversion& e) {
@@ -301,5 +307,5 @@ int GrabarCabeceras(const ArbolRespuesta& vista, BaseDatos& db, Interaccion& ui)
         guardarLoHecho();
         errorGrabando(ui, e.codigo(), e.what());
     }
-    return nuevas;
+    return cuenta;
 }

@@ -49,8 +49,10 @@ struct CabeceraLeida {
 std::vector<CabeceraLeida> leerCabeceras(const ArbolRespuesta& vista);
 
 // Stores the headers of the answer: a new notification, sender or procedure type gets a
-// row, one already stored is left as it is. Returns the count of new notifications. A
+// row, one already stored is left as it is. Returns the count of new notifications, whose
+// identifiers go, in the answer's order, to `nuevas` when given. A
 // value that does not convert (a boolean or date that is none) or a database failure is
 // shown ("Se ha producido el error N - description") and ends the program; the rows
 // stored before it stay.
-int GrabarCabeceras(const ArbolRespuesta& vista, BaseDatos& db, Interaccion& ui);
+int GrabarCabeceras(const ArbolRespuesta& vista, BaseDatos& db, Interaccion& ui,
+                    std::vector<std::string>* nuevas = nullptr);

@@ -163,6 +163,6 @@ bool Descarga::PedirCabeceras(const std::optional<RangoFechas>& rango, bool solo
     if (fallido(r)) {
         return false;
     }
-    GrabarCabeceras(fase_.cliente.Vista, fase_.db, fase_.ui);
+    GrabarCabeceras(fase_.cliente.Vista, fase_.db, fase_.ui, &resultado_.notificacionesNuevas);
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class BaseDatos;
 class ClienteLexnet;
@@ -16,6 +17,7 @@ struct ResultadoDescarga {
     int documentosCompletados = 0;     // documents stored whole by this run
     int documentosFallidos = 0;        // documents this run left incomplete
     int notificacionesConfirmadas = 0; // TerminarDescarga requests answered
+    std::vector<std::string> notificacionesNuevas; // identifiers of those this run stored first
 };
 
 // What every phase of a download run works with. Each phase returns whether the run goes

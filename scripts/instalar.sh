@@ -11,6 +11,7 @@ paquetes=(
     libp11-dev softhsm2 opensc libengine-pkcs11-openssl p11-kit p11-kit-modules libp11-kit-dev
     libcpp-httplib-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    libsystemd-dev dbus-daemon python3-dbus python3-gi
     xvfb xauth imagemagick x11-apps x11-utils curl jq time openssl util-linux
     help2man lintian desktop-file-utils dpkg-dev fakeroot file systemd
 )

@@ -4,6 +4,7 @@
 #include "apps/ambrel-cli/Salidas.h"
 #include "cli/Ejecucion.h"
 #include "download/Ambrel.h"
+#include "download/AvisoNuevas.h"
 #include "download/Descarga.h"
 #include "download/ListaNotificaciones.h"
 #include "setup/Arranque.h"
@@ -25,6 +26,10 @@ const Opcion kHasta{"--hasta", Tipo::Fecha};
 const Opcion kSoloPendientes{
     "--solo-pendientes", Tipo::Ninguno,
     "        --solo-pendientes  sólo las notificaciones que LexNET tiene por no descargadas\n"};
+const Opcion kAvisar{
+    "--avisar", Tipo::Ninguno,
+    "        --avisar           si la descarga guardó notificaciones nuevas, lo avisa en el\n"
+    "                           escritorio; sin escritorio no hace nada\n"};
 const Opcion kTodas{"--todas"};
 const Opcion kEml{"--eml", Tipo::Texto};
 
@@ -35,7 +40,7 @@ Descarga de notificaciones de LexNET (Ambrel) desde la línea de órdenes, para 
 desatendido (por ejemplo, desde una tarea programada).
 
 Órdenes:
-  descargar [--desde DD/MM/AAAA --hasta DD/MM/AAAA] [--solo-pendientes]
+  descargar [--desde DD/MM/AAAA --hasta DD/MM/AAAA] [--solo-pendientes] [--avisar]
             [--certificado N] [--pin-archivo RUTA] [--reintentos N]
       Hace una descarga completa, como el botón «Iniciar descarga de notificaciones»:
       inicia la sesión en LexNET con el certificado de la tarjeta, pide las cabeceras de
@@ -43,7 +48,7 @@ desatendido (por ejemplo, desde una tarea programada).
       documentos en la carpeta de descargas, confirma a LexNET las notificaciones cuyos
       documentos están completos y cierra la sesión.
 )" + std::string(kDesde.ayuda) +
-           std::string(kSoloPendientes.ayuda) + ayudaTarjeta() + R"(
+           std::string(kSoloPendientes.ayuda) + std::string(kAvisar.ayuda) + ayudaTarjeta() + R"(
   listar [--desde DD/MM/AAAA --hasta DD/MM/AAAA]
       Muestra, una por línea, las notificaciones guardadas tal como las lista Ambrel
       (origen | número de procedimiento | fecha y hora | referencia), de la más reciente a
@@ -148,6 +153,9 @@ int descargar(Ambrel& ambrel, Ejecucion& e) {
     if (r.interrumpida) {
         std::cout << "La comunicación con LexNET se interrumpió antes de terminar.\n";
     }
+    if (p.hay(kAvisar)) {
+        avisarNotificacionesNuevas(db, r.notificacionesNuevas, e.ui, e.uso.nombre);
+    }
     return incompletos || r.interrumpida || r.mensajesFallidos > 0 ? kIncompleta : kCumplida;
 }
 
@@ -199,7 +207,7 @@ int ejecutarOrden(Ambrel& ambrel, Ejecucion& e) {
 int main(int argc, char** argv) {
     Ejecucion e({"ambrel-cli",
                  ayuda(),
-                 {{"descargar", {kDesde, kHasta, kSoloPendientes}, true},
+                 {{"descargar", {kDesde, kHasta, kSoloPendientes, kAvisar}, true},
                   {"listar", {kDesde, kHasta}},
                   {"informe", {kDesde, kHasta}},
                   {"exportar", {kDesde, kHasta, kTodas}, false, 1},

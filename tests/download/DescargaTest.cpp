@@ -14,7 +14,9 @@
 #include "tests/support/TarjetaPrueba.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <set>
+#include <sstream>
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -80,6 +82,7 @@ TEST_F(DescargaTest, UnaDescargaGuardaTodoYConfirmaCadaNotificacionUnaVez) {
     EXPECT_FALSE(r.interrumpida);
     EXPECT_EQ(r.documentosCompletados, 5);
     EXPECT_EQ(r.notificacionesConfirmadas, 3);
+    EXPECT_EQ(r.notificacionesNuevas, (Textos{"N1", "N2", "N3"}));
     EXPECT_EQ(r.pendientes, "N1\tAsunto de N1\r\nN2\tAsunto de N2\r\nN3\tAsunto de N3\r\n"
                             "N9\tAsunto de N9\r\n");
     EXPECT_EQ(cuenta("SELECT count(*) FROM Adjuntos WHERE Completo = 1 AND DatosAdjunto = ' '"), 5);
@@ -103,6 +106,7 @@ TEST_F(DescargaTest, UnaDescargaGuardaTodoYConfirmaCadaNotificacionUnaVez) {
     EXPECT_EQ(cuenta("SELECT count(*) FROM PrimeraDescarga WHERE Fecha = '2026-11-02 09:00:00'"),
               3);
     EXPECT_EQ(r2.documentosCompletados + r2.notificacionesConfirmadas, 0);
+    EXPECT_TRUE(r2.notificacionesNuevas.empty());
     EXPECT_EQ(recibidas("ObtenerMensaje"), (Textos{"N1", "N2", "N3", "N1", "N2", "N3"}));
     EXPECT_EQ(recibidas("ObtenerBloque").size(), 8u);
 }
@@ -232,6 +236,87 @@ protected:
     InstalacionCli cli;
     const std::string noviembre = "descargar --desde 01/11/2026 --hasta 30/11/2026";
 };
+
+// The session bus the programs this test starts see: `direccion`, or none; restored at the end.
+class BusDeSesion {
+public:
+    BusDeSesion() {
+        for (std::size_t i = 0; i < std::size(kNombres); ++i) {
+            const char* v = std::getenv(kNombres[i]);
+            antes_[i] = v ? std::optional<std::string>(v) : std::nullopt;
+        }
+    }
+    ~BusDeSesion() {
+        for (std::size_t i = 0; i < std::size(kNombres); ++i) {
+            antes_[i] ? (void)setenv(kNombres[i], antes_[i]->c_str(), 1)
+                      : (void)unsetenv(kNombres[i]);
+        }
+    }
+    void usar(const std::string& direccion) const {
+        unsetenv(kNombres[1]);
+        direccion.empty() ? (void)unsetenv(kNombres[0])
+                          : (void)setenv(kNombres[0], direccion.c_str(), 1);
+    }
+
+private:
+    static constexpr const char* kNombres[] = {"DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR"};
+    std::optional<std::string> antes_[2];
+};
+
+// --avisar names the new notifications of a run on the desktop, as plain text; without a
+// session bus the run ends as without it, and a run with nothing new shows nothing.
+TEST_F(AmbrelCliTest, AvisoDeNotificacionesNuevasEnElEscritorio) {
+    json datos = datosNoviembre();
+    datos["notificaciones"][1]["origen"] = {
+        {"clase", "organoJudicial"}, {"dn", "CN=Mixto"}, {"nombre", "Juzgado Mixto <1> & Lalín"}};
+    for (const std::string id : {"N4", "N5"}) {
+        datos["notificaciones"].push_back(
+            notificacion(id, "2026-11-05T10:00:00", kJuzgado, "ORD", id + "/2026", json::array()));
+    }
+    Simulador sim(datos.dump());
+    cli.preparar(sim);
+    const fs::path avisos = cli.trabajo / "avisos";
+    ProcesoHijo servidor({"/usr/bin/python3",
+                          (TarjetaPrueba::fuentes() / "tests/support/servidor_avisos.py").string(),
+                          avisos.string()},
+                         cli.trabajo / "bus.log");
+    const std::optional<std::string> direccion = servidor.leerLinea(std::chrono::seconds(20));
+    ASSERT_TRUE(direccion) << leerArchivo(cli.trabajo / "bus.log");
+    const BusDeSesion bus;
+
+    bus.usar("");
+    const SalidaCli sinBus = cli.conPin("descargar --avisar --desde 02/11/2026 --hasta 02/11/2026");
+    EXPECT_EQ(std::tuple(sinBus.estado, sinBus.salida, sinBus.errores),
+              std::tuple(0,
+                         "Documentos descargados: 2\nDocumentos no descargados: 0\n"
+                         "Notificaciones confirmadas: 1\n",
+                         ""));
+    bus.usar(*direccion);
+    for (const std::string desde :
+         {"01/10/2026 --hasta 31/10/2026", "01/11/2026 --hasta 30/11/2026",
+          "01/11/2026 --hasta 30/11/2026"}) {
+        const SalidaCli s = cli.conPin("descargar --avisar --desde " + desde);
+        EXPECT_EQ(std::tuple(s.estado, s.errores), std::tuple(0, "")) << desde;
+    }
+    const auto aviso = [](const std::string& resumen, const std::string& cuerpo) {
+        return json{{"aplicacion", "Ambrel"},
+                    {"icono", "ambrel"},
+                    {"resumen", resumen},
+                    {"cuerpo", cuerpo}};
+    };
+    std::vector<json> recibidos;
+    std::istringstream lineas(leerArchivo(avisos));
+    for (std::string l; std::getline(lineas, l);) {
+        recibidos.push_back(json::parse(l));
+    }
+    EXPECT_EQ(recibidos,
+              (std::vector<json>{aviso("1 notificación nueva de LexNET",
+                                       "Juzgado de Primera Instancia 5 — 1/2026"),
+                                 aviso("4 notificaciones nuevas de LexNET",
+                                       "Juzgado Mixto &lt;1&gt; &amp; Lalín — 20260000456\n"
+                                       "Juzgado de Primera Instancia 5 — ../../fuera\n"
+                                       "Juzgado de Primera Instancia 5 — N4/2026\ny 1 más")}));
+}
 
 // Wrong usage is told with the help before anything is set up: the rules across options.
 TEST_F(AmbrelCliTest, UsoIncorrectoYAyuda) {
