@@ -68,13 +68,13 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_VENDOR "Equipo de Ambrel y Corvane")
 set(CPACK_PACKAGE_CONTACT "Equipo de Ambrel y Corvane <equipo@ambrel-corvane.es>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "descarga de notificaciones y envío de escritos de LexNET")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "descarga de notificaciones y envío de escritos de LexNET
- Ambrel descarga las notificaciones que el despacho recibe en LexNET, las
- guarda en una base de datos local, confirma la descarga y cuenta el plazo
- que abre cada una. Corvane firma los escritos con la tarjeta criptográfica
- del usuario y los envía a LexNET. ambrel-cli y corvane-cli hacen lo mismo
- sin pantalla; un temporizador de systemd puede descargar a diario.")
+# The extended description: CPack puts the summary before it as the synopsis.
+set(CPACK_PACKAGE_DESCRIPTION "Ambrel descarga las notificaciones que el despacho recibe en LexNET,
+las guarda en una base de datos local, confirma la descarga y cuenta el
+plazo que abre cada una. Corvane firma los escritos con la tarjeta
+criptográfica del usuario y los envía a LexNET. ambrel-cli y corvane-cli
+hacen lo mismo sin pantalla; un temporizador de systemd puede descargar
+las notificaciones a diario.")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

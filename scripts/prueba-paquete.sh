@@ -48,7 +48,7 @@ echo "Primer arranque: datos en $datos"
 eval "$("$raiz/scripts/tarjeta-prueba.sh" "$tmp/tarjeta")"
 export SOFTHSM2_CONF
 "$bin/lexnet-sim" --puerto 0 --certificado "$LEXNET_SERVIDOR_CERT" --clave "$LEXNET_SERVIDOR_CLAVE" \
-    --ca "$LEXNET_CA" --datos "$raiz/tools/lexnet-sim/fixtures/ejemplo.json" \
+    --ca "$LEXNET_CA" --datos "$raiz/tools/lexnet-sim/fixtures/ejemplo.json" --registro "$tmp/peticiones.log" \
     >"$tmp/simulador.out" 2>"$tmp/simulador.err" &
 sim_pid=$!
 for _ in $(seq 1 100); do
@@ -87,7 +87,10 @@ if command -v systemd-analyze >/dev/null; then
     for unidad in "$raizPaquete"/usr/lib/systemd/user/*; do
         sed "s|/usr/bin/|$raizPaquete/usr/bin/|g" "$unidad" >"$tmp/unidades/$(basename "$unidad")"
     done
-    systemd-analyze verify --user "$tmp"/unidades/* || falla "systemd-analyze rechaza las unidades"
+    # A user manager wants its runtime folder; the manual page the units name is the package's.
+    mkdir -m 700 "$tmp/run"
+    XDG_RUNTIME_DIR="$tmp/run" MANPATH="$raizPaquete/usr/share/man" \
+        systemd-analyze verify --user "$tmp"/unidades/* || falla "systemd-analyze rechaza las unidades"
     echo "unidades válidas"
 fi
 echo "prueba-paquete: bien"
