@@ -11,7 +11,7 @@ paquetes=(
     libp11-dev softhsm2 opensc libengine-pkcs11-openssl p11-kit p11-kit-modules libp11-kit-dev
     libcpp-httplib-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth imagemagick x11-apps x11-utils curl jq time openssl util-linux
+    xvfb xauth imagemagick x11-apps x11-utils curl jq time openssl util-linux bsdutils
 )
 
 faltan=()
