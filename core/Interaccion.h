@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -16,6 +17,20 @@ enum class Botones { Aceptar, AceptarCancelar, SiNo, SiNoCancelar, ReintentarCan
 enum class Respuesta { Aceptar, Cancelar, Si, No, Reintentar };
 
 class ArbolRespuesta;
+
+// Where a run over several documents or writs stands: element k of n, and the bytes moved.
+struct Progreso {
+    enum class Clase { Documento, Escrito };
+    enum class Fase { EnCurso, Hecho, Fallido }; // of element k
+    Clase clase = Clase::Documento;
+    Fase fase = Fase::EnCurso;
+    int k = 0;
+    int n = 0;
+    std::uint64_t bytes = 0;                     // in this run so far, element k's included
+    std::uint64_t bytesElemento = 0;             // of element k so far
+    std::optional<std::uint64_t> tamanoElemento; // element k's whole size, when known
+    std::string nombre;                          // what element k is, as the person knows it
+};
 
 class Interaccion {
 public:
@@ -42,6 +57,9 @@ public:
     virtual std::optional<std::string> pedirPin(std::string_view tarjeta) = 0;
     // Shows an answer in the XML debug viewer and waits until it is closed.
     virtual void mostrarDepuracion(const ArbolRespuesta& arbol, std::string_view respuesta) = 0;
+    // Where a run of documents or writs stands, at its start, as bytes move and as each
+    // element ends. Shown only where the port wants more than the status panel.
+    virtual void progreso(const Progreso& /*p*/) {}
 };
 
 // Thrown to end the program; unwinds to main(), which exits with `codigo`. Destructors

@@ -112,11 +112,12 @@ void adelantarBloque(ClienteLexnet& cliente, const std::string& idLexNet, std::i
 // What became of one document.
 enum class FinDocumento { Completo, Fallido, LineaCaida };
 
-// One document from block 0 to its last. `adelantarSiguiente`, when given, starts the next
+// One document from block 0 to its last, its bytes counted in `avance` as they are stored.
+// `adelantarSiguiente`, when given, starts the next
 // document's first block.
 FinDocumento descargarDocumento(ContextoDescarga& c, std::int64_t idAdjunto,
                                 const std::string& idLexNet, std::int16_t orden,
-                                const std::string& archivo, int k, int n,
+                                const std::string& archivo, Progreso& avance,
                                 const std::function<void()>& adelantarSiguiente) {
     ClienteLexnet& cliente = c.cliente;
     const auto errorArchivo = [&c](const std::system_error& e) {
@@ -131,9 +132,10 @@ FinDocumento descargarDocumento(ContextoDescarga& c, std::int64_t idAdjunto,
         return errorArchivo(e);
     }
 
-    const std::string rotulo = "Descargando adjuntos (" + std::to_string(k) + " de " +
-                               std::to_string(n) + ") " + idLexNet + kCRLF + kCRLF +
-                               " Número adjunto : " + std::to_string(k) + "     Bloque : ";
+    const std::string k = std::to_string(avance.k);
+    const std::string rotulo = "Descargando adjuntos (" + k + " de " + std::to_string(avance.n) +
+                               ") " + idLexNet + kCRLF + kCRLF + " Número adjunto : " + k +
+                               "     Bloque : ";
     const ArbolRespuesta& a = cliente.Vista;
     const auto peticion = [&](int bloque) {
         return cliente.peticiones().peticionObtenerBloque(cliente.estado.idSesion, idLexNet, orden,
@@ -195,6 +197,9 @@ FinDocumento descargarDocumento(ContextoDescarga& c, std::int64_t idAdjunto,
                 return errorArchivo(e);
             }
         }
+        avance.bytes += temporal->tamano() - avance.bytesElemento;
+        avance.bytesElemento = temporal->tamano();
+        c.ui.progreso(avance);
         if (ultimo) {
             c.ui.estado(rotulo + std::to_string(bloque + 1) + " (último)");
             c.esperar(2);
@@ -258,6 +263,8 @@ bool DescargarAdjuntos(ContextoDescarga& c) {
     }
 
     const int n = static_cast<int>(documentos.size());
+    Progreso avance;
+    avance.n = n;
     for (int k = 1; k <= n; ++k) {
         const Documento& d = documentos[static_cast<std::size_t>(k - 1)];
         c.ui.ocupado(true);
@@ -275,8 +282,16 @@ bool DescargarAdjuntos(ContextoDescarga& c) {
                 adelantarBloque(cliente, s.idLexNet, s.orden, 0);
             };
         }
-        const FinDocumento fin = descargarDocumento(c, d.idAdjunto, d.idLexNet, d.orden, archivo, k,
-                                                    n, adelantarSiguiente);
+        avance.k = k;
+        avance.fase = Progreso::Fase::EnCurso;
+        avance.bytesElemento = 0;
+        avance.nombre = archivo;
+        c.ui.progreso(avance);
+        const FinDocumento fin = descargarDocumento(c, d.idAdjunto, d.idLexNet, d.orden, archivo,
+                                                    avance, adelantarSiguiente);
+        avance.fase =
+            fin == FinDocumento::Completo ? Progreso::Fase::Hecho : Progreso::Fase::Fallido;
+        c.ui.progreso(avance);
         if (fin == FinDocumento::Completo) {
             ++c.resultado.documentosCompletados;
         } else {

@@ -12,7 +12,7 @@ paquetes=(
     libcpp-httplib-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libsystemd-dev dbus-daemon python3-dbus python3-gi
-    xvfb xauth imagemagick x11-apps x11-utils curl jq time openssl util-linux
+    xvfb xauth imagemagick x11-apps x11-utils curl jq time openssl util-linux bsdutils
     help2man lintian desktop-file-utils dpkg-dev fakeroot file systemd
 )
 

@@ -90,6 +90,9 @@ ResumenEnvio EnvioEscritos::ProcesoEnvio() {
     });
     const int cuenta = static_cast<int>(escritos.size());
     int posicion = 0;
+    avance_ = Progreso{};
+    avance_.clase = Progreso::Clase::Escrito;
+    avance_.n = cuenta;
     for (const EscritoPendiente& e : escritos) {
         if (turno->perdido()) {
             // Another run found this one's heartbeat stopped and took the queue over.
@@ -100,7 +103,16 @@ ResumenEnvio EnvioEscritos::ProcesoEnvio() {
         ui_.estado("Enviado petición de envio (" + std::to_string(posicion) + " de " +
                    std::to_string(cuenta) + ") para" + kCRLF + e.numeroProcedimiento + " - " +
                    e.referencia);
-        if (enviarEscrito(e, posicion, cuenta)) {
+        avance_.k = posicion;
+        avance_.fase = Progreso::Fase::EnCurso;
+        avance_.bytesElemento = 0;
+        avance_.tamanoElemento.reset();
+        avance_.nombre = e.numeroProcedimiento + " - " + e.referencia;
+        ui_.progreso(avance_);
+        const bool enviado = enviarEscrito(e, posicion, cuenta);
+        avance_.fase = enviado ? Progreso::Fase::Hecho : Progreso::Fase::Fallido;
+        ui_.progreso(avance_);
+        if (enviado) {
             ++r.enviados;
         } else {
             ++r.pendientes;
@@ -279,6 +291,7 @@ bool EnvioEscritos::EnviarBloques(const EscritoPendiente& e, int posicion, int c
     if (n > 32767) {
         return fallo();
     }
+    avance_.tamanoElemento = tam;
     std::string idAcuse;
     std::string fechaIngreso;
     int consolidado = 0;
@@ -303,6 +316,9 @@ bool EnvioEscritos::EnviarBloques(const EscritoPendiente& e, int posicion, int c
             fallo();
             break;
         }
+        avance_.bytes += largo;
+        avance_.bytesElemento += largo;
+        ui_.progreso(avance_);
         const ArbolRespuesta& v = cliente_.Vista;
         for (const Nodo k : v.nodos()) {
             const std::string_view t = v.texto(k);

@@ -4,6 +4,7 @@
 // the card and uploaded block by block until LexNET's receipt marks it sent; then logout.
 // A writ that fails stays pending and the run goes on with the next one.
 
+#include "core/Interaccion.h"
 #include "protocol/ClienteLexnet.h"
 #include "send/PlantillasEnvio.h"
 
@@ -16,7 +17,6 @@ class AlmacenTarjeta;
 class BaseDatos;
 class Corvane;
 struct Ajustes;
-class Interaccion;
 
 struct ResumenEnvio {
     bool detenida = false; // the login failed: no writ was tried
@@ -61,6 +61,8 @@ private:
     std::filesystem::path archivoMensaje_;
     std::int32_t idEnvio_ = 0;
     std::int32_t tamBloque_ = 0;
+    // Where the run stands, for the interaction port.
+    Progreso avance_;
     // The outcome of the writ's last exchange with LexNET.
     Intercambio ultimo_ = Intercambio::Hecho;
 };

@@ -86,7 +86,8 @@ de Ambrel.INI (sección GENERAL) en la carpeta del programa, que es la del ejecu
 que indique la variable de entorno LEXNET_CARPETA_PROGRAMA; abre la base de datos y la
 actualiza. La clave Pausas=N de Ambrel.INI suprime las esperas fijas entre peticiones.
 Los avisos de Ambrel salen por la salida de errores como líneas «título: texto»; a las
-preguntas se responde que no. En un terminal, el progreso se muestra en una línea.
+preguntas se responde que no. En un terminal, el progreso se muestra en una línea; si
+no, cada documento descargado (o no) deja allí una línea para el registro.
 
 Estado de salida:
   0  todos los documentos de las notificaciones de las fechas están completos (en las

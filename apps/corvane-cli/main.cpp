@@ -47,7 +47,8 @@ Arranca como la ventana de Corvane: la primera vez prepara la instalación, lee 
 (Ambrel.INI en la carpeta del programa, que es la del ejecutable o la que indique la
 variable de entorno LEXNET_CARPETA_PROGRAMA), abre la base de datos y la actualiza, e
 importa MENSAJES.TXT. Los avisos salen por la salida de errores como "título: texto"; a
-las preguntas se responde que no.
+las preguntas se responde que no. En un terminal, el avance de «enviar» se muestra en una
+línea; si no, cada escrito enviado (o no) deja allí una línea para el registro.
 
 Estado de salida:
   0  correcto; en «enviar», se enviaron todos los escritos pendientes; en «directorio» y

@@ -348,10 +348,23 @@ TEST_F(AmbrelCliTest, CodigosDeSalida) {
     EXPECT_EQ(d.estado, 1) << d.errores;
     EXPECT_EQ(d.salida, "Documentos descargados: 4\nDocumentos no descargados: 1\n"
                         "Notificaciones confirmadas: 2\n");
-    EXPECT_EQ(d.errores.rfind("Control de erorres: El servidor LexNet ha devuelto el siguiente "
-                              "error:\n\nCódigo : E1\nTexto : No disponible\n",
+    // Not on a terminal, one line per document for the log, around the error of the third.
+    std::vector<std::string> lineas;
+    for (const auto& [nombre, bytes] : documentosNoviembre()) {
+        lineas.push_back(
+            "Documento " + std::to_string(lineas.size() + 1) + " de 5 " +
+            (nombre.ends_with(".rtf")
+                 ? "no descargado: " + nombre + "\n"
+                 : "descargado: " + nombre + ", " + std::to_string(bytes.size()) + " bytes\n"));
+    }
+    EXPECT_EQ(d.errores.rfind(lineas[0] + lineas[1] +
+                                  "Control de erorres: El servidor LexNet ha devuelto el "
+                                  "siguiente error:\n\nCódigo : E1\nTexto : No disponible\n",
                               0),
               0u)
+        << d.errores;
+    EXPECT_NE(d.errores.find("\nIdentificador LexNEt : N2\n\n" + lineas[2] + lineas[3] + lineas[4]),
+              std::string::npos)
         << d.errores;
 
     sim.fallar(json::array({Simulador::fallo("ObtenerCabeceras", "error",
@@ -365,6 +378,30 @@ TEST_F(AmbrelCliTest, CodigosDeSalida) {
     EXPECT_EQ(c.estado, 2);
     EXPECT_EQ(c.errores, "ambrel-cli: La tarjeta tiene 1 certificado: no existe el número 2.\n");
     EXPECT_EQ(sim.peticiones("Login").size(), 2u);
+}
+
+// On a terminal (a pseudo-terminal from script(1)) the documents' progress is one line
+// redrawn in place within 79 columns, and no log lines.
+TEST_F(AmbrelCliTest, ProgresoEnTerminal) {
+    Simulador sim(datosNoviembre().dump());
+    cli.preparar(sim);
+    const fs::path pantalla = cli.trabajo / "pantalla";
+    const std::string orden = "'" + cli.programa.string() + "' " + noviembre + " --pin-archivo '" +
+                              cli.pin().string() + "'";
+    ASSERT_EQ(std::system(("script -qfec \"" + orden + "\" /dev/null >'" + pantalla.string() +
+                           "' </dev/null")
+                              .c_str()),
+              0);
+    const std::string s = leerArchivo(pantalla);
+    EXPECT_NE(s.find("\rDocumento 1 de 5  [....................]  "), std::string::npos) << s;
+    EXPECT_NE(s.find("\rDocumento 5 de 5  [####################]  "), std::string::npos) << s;
+    EXPECT_NE(s.find("Documentos descargados: 5\r\n"), std::string::npos) << s;
+    EXPECT_EQ(s.find("descargado:"), std::string::npos) << s;
+    std::size_t columnas = 0;
+    for (const char c : s) {
+        columnas = c == '\r' || c == '\n' ? 0 : columnas + ((c & 0xC0) != 0x80 ? 1 : 0);
+        ASSERT_LE(columnas, 79u) << s;
+    }
 }
 
 // A refused PIN file is not tried again until it changes; one others may read is refused.

@@ -341,6 +341,13 @@ TEST(CaidaEnvioTest, MatadoEnCualquierInstanteNiEnviadoSinAcuseNiRepetido) {
         EXPECT_NE(una.salida.find("Escritos enviados: 2\nEscritos pendientes: 1\n"),
                   std::string::npos);
         EXPECT_NE(una.errores.find("Atención: No se puede leer el documento "), std::string::npos);
+        // Not on a terminal, one line per writ for the log.
+        EXPECT_NE(una.errores.find("\nEscrito 2 de 3 no enviado: 1/2026 - R-1-1\nEscrito 3 de 3 "
+                                   "enviado: 1/2026 - R-1-2, "),
+                  std::string::npos)
+            << una.errores;
+        EXPECT_EQ(una.errores.rfind("Escrito 1 de 3 enviado: 1/2026 - R-1-0, ", 0), 0u)
+            << una.errores;
         fs::rename(cli.trabajo / "E1.pdf", cli.inst / "DATOS" / "ENVIOS" / "E1.pdf");
         sim.fallar(json::array({Simulador::fallo(
             "EnviarMensaje", "error", {{"codigo", "E9"}, {"texto", "Parado"}, {"veces", 1}})}));
