@@ -69,6 +69,15 @@ grep -q '^Notificaciones confirmadas: 2$' "$tmp/descarga" || falla "descarga inc
 [ "$(find "$datos/DATOS/DESCARGAS" -type f | wc -l)" -gt 0 ] || falla "no hay documentos descargados"
 echo "Descarga: $(tr '\n' ' ' <"$tmp/descarga")"
 
+# The timer's own command, as systemd hands it to the shell ("$$" and "%%" unescaped): with
+# the PIN file where the README puts it, it must run (nothing is pending in its 30 days).
+unidad="$raizPaquete/usr/lib/systemd/user/ambrel-descarga.service"
+orden="$(sed -n '/^ExecStart=/,/[^\\]$/p' "$unidad" | sed 's/^ExecStart=//; s/\\$//' | tr -d '\n' |
+    sed "s/\\\$\\\$/\\$/g; s/%%/%/g; s|/usr/bin/|$raizPaquete/usr/bin/|g")"
+eval "$orden" >"$tmp/temporizador" 2>&1 || falla "la orden del temporizador falló: $orden: $(cat "$tmp/temporizador")"
+grep -q '^Documentos descargados: 0$' "$tmp/temporizador" || falla "la orden del temporizador: $(cat "$tmp/temporizador")"
+echo "Orden del temporizador: $(tr '\n' ' ' <"$tmp/temporizador")"
+
 echo "== lintian =="
 # Run as root here (CI), lintian wants to be told it may.
 lintian --allow-root --info --display-info "$deb" | tee "$tmp/lintian" || true
