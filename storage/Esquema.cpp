@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <span>
 #include <sqlite3.h>
 #include <system_error>
 
@@ -81,17 +82,22 @@ INSERT INTO Parametro (URLBase) VALUES (0);
 PRAGMA user_version = 1;
 )sql";
 
-// Notifications whose documents a run set out to fetch and that LexNET has not yet been
-// told about: a run that ends before telling it leaves them for the next one. In the
-// template, and added to older files by the upgrade.
-constexpr const char* kCrearConfirmaciones =
-    "CREATE TABLE ConfirmacionPendiente (IdLexNet VARCHAR(255) COLLATE NOCASE PRIMARY KEY)";
+// A table made by its own statement when a file lacks it.
+struct TablaNueva {
+    const char* nombre;
+    const char* crear;
+};
 
-// The office's own records, which the practice-management program does not read: the
-// term each notification opens, and when this installation first fetched its contents
-// (for a recipient who is not a court agent, the access that makes the act). In the
-// template, and added to older files by the upgrade.
-constexpr const char* kTablasPlazos[][2] = {
+// Tables of the program's own, in the template and added to older files by the upgrade
+// without a word:
+// - notifications whose documents a run set out to fetch and that LexNET has not yet been
+//   told about: a run that ends before telling it leaves them for the next one;
+// - the office's records, which the practice-management program does not read: the term
+//   each notification opens, and when this installation first fetched its contents (for a
+//   recipient who is not a court agent, the access that makes the act).
+constexpr std::array<TablaNueva, 3> kTablasPropias = {{
+    {"ConfirmacionPendiente",
+     "CREATE TABLE ConfirmacionPendiente (IdLexNet VARCHAR(255) COLLATE NOCASE PRIMARY KEY)"},
     {"PlazoNotificacion", R"sql(
 CREATE TABLE PlazoNotificacion (
     IdLexNet VARCHAR(255) COLLATE NOCASE PRIMARY KEY,
@@ -103,16 +109,12 @@ CREATE TABLE PrimeraDescarga (
     IdLexNet VARCHAR(255) COLLATE NOCASE PRIMARY KEY,
     Fecha DATETIME NOT NULL
 ))sql"},
-};
+}};
 
 // The writ tables, in order of creation. Widths are enforced here; the columns that must
 // name something refuse Null and empty text; the identifiers are numbered by the
 // database and never reused.
-struct TablaEnvio {
-    const char* nombre;
-    const char* crear;
-};
-constexpr std::array<TablaEnvio, 4> kTablasEnvio = {{
+constexpr std::array<TablaNueva, 4> kTablasEnvio = {{
     {"MensajeEnvio", R"sql(
 CREATE TABLE MensajeEnvio (
     Id_MensajeEnvio INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -362,6 +364,18 @@ void ampliar(BaseDatos& db, std::string_view tabla, const std::vector<std::strin
     }
 }
 
+// Whether any was missing.
+bool crearLasQueFalten(BaseDatos& db, std::span<const TablaNueva> tablas) {
+    bool creada = false;
+    for (const TablaNueva& tabla : tablas) {
+        if (!existeTabla(db, tabla.nombre)) {
+            db.ejecutar(tabla.crear);
+            creada = true;
+        }
+    }
+    return creada;
+}
+
 } // namespace
 
 void crearPlantilla(const std::filesystem::path& archivo) {
@@ -369,9 +383,8 @@ void crearPlantilla(const std::filesystem::path& archivo) {
     try {
         Transaccion t(db);
         db.ejecutarGuion(kPlantilla);
-        db.ejecutar(kCrearConfirmaciones);
-        for (const auto& tabla : kTablasPlazos) {
-            db.ejecutar(tabla[1]);
+        for (const TablaNueva& tabla : kTablasPropias) {
+            db.ejecutar(tabla.crear);
         }
         t.confirmar();
         // A file that stands alone, ready to be copied.
@@ -417,22 +430,9 @@ ResultadoActualizacion actualizarEsquema(BaseDatos& db) {
         r.sinMayusculas = true;
     }
 
-    if (!existeTabla(db, "ConfirmacionPendiente")) {
-        db.ejecutar(kCrearConfirmaciones);
-    }
-    for (const auto& [nombre, crear] : kTablasPlazos) {
-        if (!existeTabla(db, nombre)) {
-            db.ejecutar(crear);
-        }
-    }
-
     // Each missing table on its own, so a set left half made is completed.
-    for (const TablaEnvio& tabla : kTablasEnvio) {
-        if (!existeTabla(db, tabla.nombre)) {
-            db.ejecutar(tabla.crear);
-            r.tablasEnvioCreadas = true;
-        }
-    }
+    crearLasQueFalten(db, kTablasPropias);
+    r.tablasEnvioCreadas = crearLasQueFalten(db, kTablasEnvio);
     const std::vector<ColumnaTabla> origenDestino = columnasObligadas(db, "OrigenDestino");
     for (const ColumnaNueva& c : kColumnasOrigenDestino) {
         if (buscarColumna(origenDestino, c.nombre) == nullptr) {
