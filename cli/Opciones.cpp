@@ -2,8 +2,6 @@
 
 #include "core/FechaHora.h"
 
-#include <charconv>
-
 namespace cli {
 
 const Opcion kCertificado{
@@ -32,19 +30,13 @@ std::string ayudaTarjeta() {
 
 namespace {
 
-template <class Entero>
-std::optional<std::size_t> leerEntero(std::string_view texto, Entero minimo) {
-    Entero v{};
-    const auto [fin, error] = std::from_chars(texto.data(), texto.data() + texto.size(), v);
-    if (error != std::errc() || fin != texto.data() + texto.size() || v < minimo) {
-        return std::nullopt;
-    }
-    return static_cast<std::size_t>(v);
-}
-
 // A count is kept in an int; a position indexes a list.
 std::optional<std::size_t> entero(Tipo tipo, std::string_view texto) {
-    return tipo == Tipo::Cuenta ? leerEntero<int>(texto, 0) : leerEntero<std::size_t>(texto, 1);
+    if (tipo == Tipo::Cuenta) {
+        const auto v = leerEntero<int>(texto, 0);
+        return v ? std::optional<std::size_t>(static_cast<std::size_t>(*v)) : std::nullopt;
+    }
+    return leerEntero<std::size_t>(texto, 1);
 }
 
 void comprobar(const Opcion& o, std::string_view valor) {

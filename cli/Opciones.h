@@ -4,6 +4,7 @@
 // order with a table of the options it takes, each option declared once with the type of
 // its value, which is also its check, and its help.
 
+#include <charconv>
 #include <map>
 #include <optional>
 #include <string>
@@ -59,6 +60,16 @@ struct Peticion {
     std::string texto(const Opcion& o) const;
     std::size_t numero(const Opcion& o, std::size_t porDefecto) const;
 };
+
+// A whole number written in decimal digits alone, from `minimo` up to what the type holds.
+template <class Entero> std::optional<Entero> leerEntero(std::string_view texto, Entero minimo) {
+    Entero v{};
+    const auto [fin, error] = std::from_chars(texto.data(), texto.data() + texto.size(), v);
+    if (error != std::errc() || fin != texto.data() + texto.size() || v < minimo) {
+        return std::nullopt;
+    }
+    return v;
+}
 
 // "--opcion VALOR" and "--opcion=VALOR" are the same; of a repeated option the last counts.
 // Throws UsoIncorrecto.

@@ -4,7 +4,6 @@
 #include "download/PlazosNotificacion.h"
 #include "platform/Rutas.h"
 
-#include <charconv>
 #include <fstream>
 #include <iostream>
 
@@ -22,13 +21,8 @@ namespace {
 constexpr const char* kModeloMomento = "dd/mm/aaaa hh:nn";
 
 std::optional<int> diasDePlazo(const std::string& texto) {
-    int v = 0;
-    const auto [fin, error] = std::from_chars(texto.data(), texto.data() + texto.size(), v);
-    if (error != std::errc() || fin != texto.data() + texto.size() || v < 1 ||
-        v > kMaximoDiasPlazo) {
-        return std::nullopt;
-    }
-    return v;
+    const auto v = leerEntero<int>(texto, 1);
+    return v && *v <= kMaximoDiasPlazo ? v : std::nullopt;
 }
 
 std::optional<FechaHora> momento(const Peticion& p, const Opcion& o) {
