@@ -25,9 +25,9 @@ for p in ambrel-cli lexnet-sim bench_descarga QuarelLexnet_ORI.mdb; do
 done
 
 tmp="$(mktemp -d /tmp/bench-descarga.XXXXXX)"
-sim_pid=""
+source "$raiz/scripts/simulador.sh"
 terminar() {
-    if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; fi
+    parar_simulador
     [ -n "${MANTENER:-}" ] && echo "Conservado: $tmp" || rm -rf "$tmp"
 }
 trap terminar EXIT
@@ -53,16 +53,7 @@ export SOFTHSM2_CONF
     printf ']}\n'
 } >"$tmp/datos.json"
 
-"$bin/lexnet-sim" --puerto 0 --certificado "$LEXNET_SERVIDOR_CERT" --clave "$LEXNET_SERVIDOR_CLAVE" \
-    --ca "$LEXNET_CA" --datos "$tmp/datos.json" --registro "$tmp/peticiones.log" \
-    >"$tmp/sim.out" 2>"$tmp/sim.err" &
-sim_pid=$!
-for _ in $(seq 1 100); do
-    grep -q '^PUERTO=' "$tmp/sim.out" 2>/dev/null && break
-    sleep 0.1
-done
-puerto="$(sed -n 's/^PUERTO=//p' "$tmp/sim.out")"
-[ -n "$puerto" ] || { cat "$tmp/sim.err" >&2; exit 1; }
+arrancar_simulador "$tmp" "$tmp/datos.json"
 url="https://127.0.0.1:$puerto/services/"
 
 # A fresh installation of Ambrel pointed at the simulator, the waits off.
@@ -71,8 +62,7 @@ mkdir -p "$prog"
 cp "$bin/QuarelLexnet_ORI.mdb" "$prog/"
 export LEXNET_CARPETA_PROGRAMA="$prog"
 "$bin/ambrel-cli" listar >/dev/null 2>&1
-printf 'URLPruebas=%s\r\nCAServidor=%s\r\nModuloPKCS11=%s\r\nPausas=N\r\n' \
-    "$url" "$LEXNET_CA" "$LEXNET_MODULO_PKCS11" >>"$prog/Ambrel.INI"
+apuntar_al_simulador "$prog/Ambrel.INI"
 printf '%s\n' "$LEXNET_PIN" >"$tmp/pin"
 chmod 600 "$tmp/pin"
 

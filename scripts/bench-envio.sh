@@ -26,9 +26,9 @@ for p in corvane-cli lexnet-sim bench_envio QuarelLexnet_ORI.mdb; do
 done
 
 tmp="$(mktemp -d /tmp/bench-envio.XXXXXX)"
-sim_pid=""
+source "$raiz/scripts/simulador.sh"
 terminar() {
-    if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; fi
+    parar_simulador
     [ -n "${MANTENER:-}" ] && echo "Conservado: $tmp" || rm -rf "$tmp"
 }
 trap terminar EXIT
@@ -45,16 +45,7 @@ cat >"$tmp/datos.json" <<JSON
  "destinatarios": [{"clase": "organoJudicial", "codigoPoblacion": "28079", "tipoOrgano": "02",
    "numeroOrgano": "5", "dn": "CN=Juzgado 5", "nombre": "Juzgado 5"}]}
 JSON
-"$bin/lexnet-sim" --puerto 0 --certificado "$LEXNET_SERVIDOR_CERT" --clave "$LEXNET_SERVIDOR_CLAVE" \
-    --ca "$LEXNET_CA" --datos "$tmp/datos.json" --registro "$tmp/peticiones.log" \
-    --envios "$tmp/envios" >"$tmp/sim.out" 2>"$tmp/sim.err" &
-sim_pid=$!
-for _ in $(seq 1 100); do
-    grep -q '^PUERTO=' "$tmp/sim.out" 2>/dev/null && break
-    sleep 0.1
-done
-puerto="$(sed -n 's/^PUERTO=//p' "$tmp/sim.out")"
-[ -n "$puerto" ] || { cat "$tmp/sim.err" >&2; exit 1; }
+arrancar_simulador "$tmp" "$tmp/datos.json" --envios "$tmp/envios"
 url="https://127.0.0.1:$puerto/services/"
 
 # A fresh installation of Corvane pointed at the simulator, with one writ of the documents.

@@ -9,11 +9,11 @@ bin="$(cd "${1:-$raiz/build/bin}" && pwd)"
 command -v tmux >/dev/null || { echo "Falta tmux (apt-get install tmux)" >&2; exit 1; }
 
 tmp="$(mktemp -d /tmp/captura-progreso.XXXXXX)"
-sim_pid=""
+source "$raiz/scripts/simulador.sh"
 sesion="progreso-$$"
 terminar() {
     tmux kill-session -t "$sesion" 2>/dev/null || true
-    if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; fi
+    parar_simulador
     rm -rf "$tmp"
 }
 trap terminar EXIT
@@ -31,22 +31,13 @@ export SOFTHSM2_CONF
     done
     printf ']}\n'
 } >"$tmp/datos.json"
-"$bin/lexnet-sim" --puerto 0 --certificado "$LEXNET_SERVIDOR_CERT" --clave "$LEXNET_SERVIDOR_CLAVE" \
-    --ca "$LEXNET_CA" --datos "$tmp/datos.json" --registro "$tmp/peticiones.log" >"$tmp/sim.out" 2>"$tmp/sim.err" &
-sim_pid=$!
-for _ in $(seq 1 100); do
-    grep -q '^PUERTO=' "$tmp/sim.out" 2>/dev/null && break
-    sleep 0.1
-done
-puerto="$(sed -n 's/^PUERTO=//p' "$tmp/sim.out")"
-[ -n "$puerto" ] || { cat "$tmp/sim.err" >&2; exit 1; }
+arrancar_simulador "$tmp" "$tmp/datos.json"
 
 prog="$tmp/programa"
 mkdir -p "$prog"
 cp "$bin/QuarelLexnet_ORI.mdb" "$prog/"
 LEXNET_CARPETA_PROGRAMA="$prog" "$bin/ambrel-cli" listar >/dev/null 2>&1 || true
-printf 'URLPruebas=https://127.0.0.1:%s/services/\r\nCAServidor=%s\r\nModuloPKCS11=%s\r\nPausas=N\r\n' \
-    "$puerto" "$LEXNET_CA" "$LEXNET_MODULO_PKCS11" >>"$prog/Ambrel.INI"
+apuntar_al_simulador "$prog/Ambrel.INI"
 printf '%s\n' "$LEXNET_PIN" >"$tmp/pin"
 chmod 600 "$tmp/pin"
 

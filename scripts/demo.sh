@@ -17,14 +17,7 @@ else
 fi
 
 demo="$(mktemp -d /tmp/lexnet-demo.XXXXXX)"
-sim_pid=""
-parar_simulador() {
-    if [ -n "$sim_pid" ]; then
-        kill "$sim_pid" 2>/dev/null || true
-        wait "$sim_pid" 2>/dev/null || true
-        sim_pid=""
-    fi
-}
+source "$raiz/scripts/simulador.sh"
 trap parar_simulador EXIT
 
 # A PDF of `paginas` pages of text in Helvetica, with a court stamp (a grey image of
@@ -121,20 +114,7 @@ echo
 echo "== Tarjeta criptográfica de prueba (SoftHSM2) y simulador de LexNET =="
 eval "$("$raiz/scripts/tarjeta-prueba.sh" "$demo/tarjeta")"
 export SOFTHSM2_CONF
-"$bin/lexnet-sim" --puerto 0 --certificado "$LEXNET_SERVIDOR_CERT" --clave "$LEXNET_SERVIDOR_CLAVE" \
-    --ca "$LEXNET_CA" --datos "$datos/demo.json" --registro "$demo/peticiones.log" \
-    >"$demo/simulador.out" 2>"$demo/simulador.err" &
-sim_pid=$!
-for _ in $(seq 1 100); do
-    grep -q '^PUERTO=' "$demo/simulador.out" 2>/dev/null && break
-    sleep 0.1
-done
-puerto="$(sed -n 's/^PUERTO=//p' "$demo/simulador.out")"
-if [ -z "$puerto" ]; then
-    echo "El simulador no arrancó:" >&2
-    cat "$demo/simulador.err" >&2
-    exit 1
-fi
+arrancar_simulador "$demo" "$datos/demo.json"
 echo "Simulador en https://127.0.0.1:$puerto/services/"
 
 carpeta="$demo/LexNET"
@@ -145,8 +125,7 @@ echo
 echo "== Primer arranque en $carpeta =="
 "$bin/ambrel-cli" listar || true
 # The test environment points at the simulator; the fixed waits are off.
-printf 'URLPruebas=https://127.0.0.1:%s/services/\r\nCAServidor=%s\r\nModuloPKCS11=%s\r\nPausas=N\r\n' \
-    "$puerto" "$LEXNET_CA" "$LEXNET_MODULO_PKCS11" >>"$carpeta/Ambrel.INI"
+apuntar_al_simulador "$carpeta/Ambrel.INI"
 printf '%s\n' "$LEXNET_PIN" >"$demo/pin"
 chmod 600 "$demo/pin"
 

@@ -11,9 +11,9 @@ deb="$("$raiz/scripts/paquete.sh" | tail -n 1)"
 bin="$raiz/build/bin"
 
 tmp="$(mktemp -d /tmp/prueba-paquete.XXXXXX)"
-sim_pid=""
+source "$raiz/scripts/simulador.sh"
 terminar() {
-    if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; fi
+    parar_simulador
     rm -rf "$tmp"
 }
 trap terminar EXIT
@@ -47,18 +47,8 @@ echo "Primer arranque: datos en $datos"
 # One download against the simulator with the soft card.
 eval "$("$raiz/scripts/tarjeta-prueba.sh" "$tmp/tarjeta")"
 export SOFTHSM2_CONF
-"$bin/lexnet-sim" --puerto 0 --certificado "$LEXNET_SERVIDOR_CERT" --clave "$LEXNET_SERVIDOR_CLAVE" \
-    --ca "$LEXNET_CA" --datos "$raiz/tools/lexnet-sim/fixtures/ejemplo.json" --registro "$tmp/peticiones.log" \
-    >"$tmp/simulador.out" 2>"$tmp/simulador.err" &
-sim_pid=$!
-for _ in $(seq 1 100); do
-    grep -q '^PUERTO=' "$tmp/simulador.out" 2>/dev/null && break
-    sleep 0.1
-done
-puerto="$(sed -n 's/^PUERTO=//p' "$tmp/simulador.out")"
-[ -n "$puerto" ] || falla "el simulador no arrancó: $(cat "$tmp/simulador.err")"
-printf 'URLPruebas=https://127.0.0.1:%s/services/\r\nCAServidor=%s\r\nModuloPKCS11=%s\r\nPausas=N\r\n' \
-    "$puerto" "$LEXNET_CA" "$LEXNET_MODULO_PKCS11" >>"$datos/Ambrel.INI"
+arrancar_simulador "$tmp" "$raiz/tools/lexnet-sim/fixtures/ejemplo.json" || falla "el simulador no arrancó"
+apuntar_al_simulador "$datos/Ambrel.INI"
 mkdir -p "$HOME/.config/ambrel-corvane"
 printf '%s\n' "$LEXNET_PIN" >"$HOME/.config/ambrel-corvane/pin"
 chmod 600 "$HOME/.config/ambrel-corvane/pin"
