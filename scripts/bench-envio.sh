@@ -81,7 +81,9 @@ ${PERFIL:-} /usr/bin/time -f '%e %M %U %S' -o "$tmp/tiempo" \
     "$bin/corvane-cli" enviar --pin-archivo "$tmp/pin" \
     >"$tmp/corvane.out" 2>"$tmp/corvane.err" || { cat "$tmp/corvane.err" >&2; exit 1; }
 read -r segundos_corvane rss_kib cpu_usuario cpu_sistema <"$tmp/tiempo"
-mensaje=$(stat -c %s "$prog/MIME_TMP.tmp")
+# The S/MIME message as the simulator put it together from the uploaded blocks (the run's
+# own message file is named after its process and is gone once it ends).
+mensaje=$(stat -c %s "$tmp/envios/"*.eml)
 
 # The upload: from the first EnviarBloque read to the request after the last one (the logout).
 segundos_subida=$(jq -rs '
