@@ -1,5 +1,6 @@
 #include "apps/ambrel-cli/Plazos.h"
 
+#include "apps/ambrel-cli/Salidas.h"
 #include "download/Ambrel.h"
 #include "download/PlazosNotificacion.h"
 #include "platform/Rutas.h"
@@ -131,9 +132,7 @@ int plazo(Ambrel& ambrel, Ejecucion& e) {
         std::cout << "Notificación " << n.id << ": " << n.procedimiento << " (" << n.organo
                   << ")\n";
     } else {
-        e.ui.mensaje("No hay ninguna notificación guardada con el identificador " +
-                         p.argumentos.front() + ".",
-                     kTituloAtencion, Icono::Exclamacion, Botones::Aceptar);
+        avisarDesconocida(e.ui, p.argumentos.front());
         return kIncompleta;
     }
     const std::optional<Calendario> calendario = calendarioDelDespacho(ambrel, e);

@@ -25,12 +25,16 @@ std::optional<NotificacionLista> notificacion(Ambrel& ambrel, InteraccionTermina
             return std::move(n);
         }
     }
-    ui.mensaje("No hay ninguna notificación guardada con el identificador " + idLexNet + ".",
-               kTituloAtencion, Icono::Exclamacion, Botones::Aceptar);
+    avisarDesconocida(ui, idLexNet);
     return std::nullopt;
 }
 
 } // namespace
+
+void avisarDesconocida(InteraccionTerminal& ui, const std::string& idLexNet) {
+    ui.mensaje("No hay ninguna notificación guardada con el identificador " + idLexNet + ".",
+               kTituloAtencion, Icono::Exclamacion, Botones::Aceptar);
+}
 
 int informe(Ambrel& ambrel, InteraccionTerminal& ui, const std::optional<RangoFechas>& rango) {
     const Ajustes& g = ambrel.ajustes;

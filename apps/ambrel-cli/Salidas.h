@@ -10,6 +10,9 @@ class Ambrel;
 class InteraccionTerminal;
 struct RangoFechas;
 
+// Tells that no stored notification has that identifier.
+void avisarDesconocida(InteraccionTerminal& ui, const std::string& idLexNet);
+
 // Each returns the exit status.
 int informe(Ambrel& ambrel, InteraccionTerminal& ui, const std::optional<RangoFechas>& rango);
 int exportarNotificacion(Ambrel& ambrel, InteraccionTerminal& ui, const std::string& idLexNet);
