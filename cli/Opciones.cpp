@@ -30,6 +30,9 @@ std::string ayudaTarjeta() {
 
 namespace {
 
+constexpr const char* kModeloFecha = "dd/mm/aaaa";
+constexpr const char* kModeloMomento = "dd/mm/aaaa hh:nn";
+
 // A count is kept in an int; a position indexes a list.
 std::optional<std::size_t> entero(Tipo tipo, std::string_view texto) {
     if (tipo == Tipo::Cuenta) {
@@ -41,11 +44,11 @@ std::optional<std::size_t> entero(Tipo tipo, std::string_view texto) {
 
 void comprobar(const Opcion& o, std::string_view valor) {
     const std::string nombre(o.nombre);
-    if (o.tipo == Tipo::Fecha && !FechaHora::leer(valor, "dd/mm/aaaa")) {
+    if (o.tipo == Tipo::Fecha && !FechaHora::leer(valor, kModeloFecha)) {
         throw UsoIncorrecto{nombre +
                             " necesita una fecha DD/MM/AAAA válida: " + std::string(valor)};
     }
-    if (o.tipo == Tipo::Momento && !FechaHora::leer(valor, "dd/mm/aaaa hh:nn")) {
+    if (o.tipo == Tipo::Momento && !FechaHora::leer(valor, kModeloMomento)) {
         throw UsoIncorrecto{nombre + " necesita una fecha y hora \"DD/MM/AAAA HH:MM\" válidas: " +
                             std::string(valor)};
     }
@@ -74,6 +77,10 @@ const Opcion* buscar(const Orden& orden, std::string_view nombre) {
 std::string Peticion::texto(const Opcion& o) const {
     const auto v = valores.find(o.nombre);
     return v == valores.end() ? std::string() : v->second;
+}
+
+std::optional<FechaHora> Peticion::momento(const Opcion& o) const {
+    return hay(o) ? FechaHora::leer(texto(o), kModeloMomento) : std::nullopt;
 }
 
 std::size_t Peticion::numero(const Opcion& o, std::size_t porDefecto) const {

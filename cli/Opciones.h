@@ -4,6 +4,8 @@
 // order with a table of the options it takes, each option declared once with the type of
 // its value, which is also its check, and its help.
 
+#include "core/FechaHora.h"
+
 #include <charconv>
 #include <map>
 #include <optional>
@@ -59,6 +61,8 @@ struct Peticion {
     // Empty when not given.
     std::string texto(const Opcion& o) const;
     std::size_t numero(const Opcion& o, std::size_t porDefecto) const;
+    // A date and time option's value; nullopt when not given.
+    std::optional<FechaHora> momento(const Opcion& o) const;
 };
 
 // A whole number written in decimal digits alone, from `minimo` up to what the type holds.

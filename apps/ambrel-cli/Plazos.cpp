@@ -19,15 +19,9 @@ const Opcion kDias{"--dias", Tipo::Cuenta};
 
 namespace {
 
-constexpr const char* kModeloMomento = "dd/mm/aaaa hh:nn";
-
 std::optional<int> diasDePlazo(const std::string& texto) {
     const auto v = leerEntero<int>(texto, 1);
     return v && *v <= kMaximoDiasPlazo ? v : std::nullopt;
-}
-
-std::optional<FechaHora> momento(const Peticion& p, const Opcion& o) {
-    return p.hay(o) ? FechaHora::leer(p.texto(o), kModeloMomento) : std::nullopt;
 }
 
 // Terms that cannot be counted, and the years FESTIVOS.TXT does not cover.
@@ -126,7 +120,7 @@ int plazo(Ambrel& ambrel, Ejecucion& e) {
     }
     NotificacionConPlazo n;
     if (p.hay(kEnviada)) {
-        n.enviada = momento(p, kEnviada);
+        n.enviada = p.momento(kEnviada);
     } else if (auto guardada = notificacionConPlazo(ambrel.db(), p.argumentos.front())) {
         n = std::move(*guardada);
         std::cout << "Notificación " << n.id << ": " << n.procedimiento << " (" << n.organo
@@ -141,7 +135,7 @@ int plazo(Ambrel& ambrel, Ejecucion& e) {
     }
     Plazo cuenta;
     try {
-        cuenta = contarPlazo(*calendario, destinatario, n, dias, momento(p, kAcceso));
+        cuenta = contarPlazo(*calendario, destinatario, n, dias, p.momento(kAcceso));
     } catch (const std::runtime_error& error) {
         e.ui.mensaje(error.what(), kTituloAtencion, Icono::Exclamacion, Botones::Aceptar);
         return kIncompleta;
